@@ -1,0 +1,40 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A read-only file handle with its own position: several File objects on one path
+// read independently, which is what lets the scan, the play thread and the seek thread
+// share a recording without a lock. A default-constructed File is "unset".
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file for reading; false (and unset) when it cannot be opened.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsSet() const { return m_fd >= 0; }
+
+    // Moves the position to an absolute offset; false when the handle is unset.
+    bool Seek(uint64_t offset);
+    // Reads up to size bytes at the position and advances it; returns the count read
+    // (0 at the end of the file, on an error or on an unset handle).
+    size_t Read(void* buffer, size_t size);
+    // Seek then Read, the pair every reader of a recording uses.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t size);
+    // The file's length, or -1 when unknown.
+    int64_t Size() const;
+
+private:
+    int m_fd = -1;
+    uint64_t m_position = 0;
+};
+
+} // namespace platform

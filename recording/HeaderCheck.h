@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+#include "platform/File.h"
+#include "recording/Messages.h"
+#include "recording/RecordingHeader.h"
+
+namespace recording {
+
+// Shortest file the open command accepts at all, checked before any read handle exists.
+constexpr int64_t kMinimumFileSize = 2038;
+
+struct HeaderCheck {
+    std::optional<RecordingError> error; // the first rule that failed
+    RecordingHeader header;              // as finally read (the trailing block for version 2)
+    int64_t fileSize = 0;
+
+    // Reads the header through the given handle and applies the version, size, channel
+    // number and channel count rules in their order.
+    static HeaderCheck Run(platform::File& file);
+};
+
+} // namespace recording

@@ -1,0 +1,17 @@
+#include "recording/RecordHeaderReader.h"
+
+namespace recording {
+
+std::optional<FrameRecord> RecordHeaderReader::ReadAt(uint64_t offset)
+{
+    const bool inWindow = offset >= m_windowStart && offset + FrameRecord::kHeaderSize <= m_windowStart + m_windowSize;
+    if (!inWindow) {
+        m_windowStart = offset;
+        m_windowSize = m_file.ReadAt(offset, m_window.data(), m_window.size());
+        if (m_windowSize < FrameRecord::kHeaderSize)
+            return std::nullopt;
+    }
+    return FrameRecord::Parse(m_window.data() + (offset - m_windowStart));
+}
+
+} // namespace recording

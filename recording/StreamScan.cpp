@@ -1,0 +1,172 @@
+#include "recording/StreamScan.h"
+
+#include <vector>
+
+#include "recording/KeyFrame.h"
+#include "recording/RecordHeaderReader.h"
+#include "recording/TimeConversion.h"
+#include "recording/TimeText.h"
+
+namespace recording {
+namespace {
+
+constexpr int kChannels = RecordingHeader::kChannels;
+// Recordings of 26 hours or more are refused.
+constexpr int kMaxTotalHour = 25;
+
+// Absent channels keep these; their keys sort behind real frames in both directions.
+constexpr FrameInfo kInitialStart{0x7FFFFFFF, 0x7FFFFFFF, 9, 9, 9, 9, 9};
+constexpr FrameInfo kInitialEnd{1, 1, 9, 1, 1, 1, 1};
+
+enum class Walk { Found, NotFound, Failed };
+
+uint32_t OrderKey(const FrameInfo& x)
+{
+    const SystemTime t = FTimeToSystemTime(x.f_time);
+    return ((uint32_t{t.wHour} * 60 + t.wMinute) * 60 + t.wSecond) * 1000 + x.f_msec;
+}
+
+// Insertion sort: the frame order is not a strict weak order for every input (keys wrap),
+// and this sort stays within bounds whatever the comparator answers.
+template <typename Less> void SortInfos(ScanResult::Infos& infos, Less less)
+{
+    for (size_t i = 1; i < infos.size(); ++i) {
+        for (size_t j = i; j > 0 && less(infos[j], infos[j - 1]); --j)
+            std::swap(infos[j], infos[j - 1]);
+    }
+}
+
+Walk FindFirstKey(RecordHeaderReader& reader, uint64_t pos, uint64_t upper, int k, ScanResult& out)
+{
+    while (pos <= upper) {
+        const std::optional<FrameRecord> r = reader.ReadAt(pos);
+        if (!r)
+            return Walk::NotFound; // the file ends inside the run
+        if (r->f_key == 1) {
+            out.firstKey[k] = FrameInfo::From(*r, k);
+            out.firstKeyOffset[k] = static_cast<uint32_t>(pos);
+            return r->f_size == 0 ? Walk::Failed : Walk::Found;
+        }
+        if (r->f_key != 0)
+            return Walk::Failed;
+        pos += FrameRecord::kHeaderSize + uint64_t{r->f_size};
+    }
+    return Walk::NotFound;
+}
+
+// Searches whole 64 KiB chunks downward from the run's end for the last plausible key
+// frame. A channel without one fails, as does one whose run is shorter than a chunk.
+Walk FindLastKey(platform::File& file, const RecordingHeader& h, int64_t lower, int64_t cursor, int referenceYear,
+                 int k, ScanResult& out)
+{
+    std::vector<uint8_t> chunk(StreamScan::kChunk);
+    for (;;) {
+        if (cursor - int64_t{StreamScan::kChunk} < lower)
+            return Walk::Failed;
+        const int64_t chunkStart = cursor - StreamScan::kChunk;
+        std::fill(chunk.begin(), chunk.end(), 0);
+        const size_t got = file.ReadAt(static_cast<uint64_t>(chunkStart), chunk.data(), chunk.size());
+        cursor = chunkStart;
+        if (got == 0)
+            continue;
+        for (int64_t i = StreamScan::kChunk - 4; i >= 0; --i) {
+            if (!IsKeyFrameStart(chunk.data() + i, StreamScan::kChunk - i, h.videoFormat))
+                continue;
+            const int64_t r = chunkStart + i - static_cast<int64_t>(FrameRecord::kHeaderSize);
+            uint8_t bytes[FrameRecord::kHeaderSize];
+            if (file.ReadAt(static_cast<uint64_t>(r), bytes, sizeof bytes) != sizeof bytes)
+                continue;
+            const FrameRecord rec = FrameRecord::Parse(bytes);
+            if (rec.f_key != 1 || !IsPlausible(rec, referenceYear))
+                continue;
+            out.lastKey[k] = FrameInfo::From(rec, k);
+            if (rec.f_size == 0)
+                return Walk::Failed;
+            out.videoEnd[k] = static_cast<uint32_t>(r);
+            return Walk::Found;
+        }
+    }
+}
+
+ScanResult Fail(ScanResult& out, bool withC1008)
+{
+    out.ok = false;
+    if (withC1008)
+        out.messages.push_back(RecordingError::C1008);
+    return out;
+}
+
+// Start, end and length from the first entries of the sorted tables.
+bool DeriveTimes(ScanResult& out)
+{
+    out.endTime = FTimeToSystemTime(out.endInfo[0].f_time);
+    out.endTime.wMilliseconds = static_cast<uint16_t>(out.endInfo[0].f_msec);
+    out.startTime = FTimeToSystemTime(out.startInfo[0].f_time);
+    out.posTime = out.startTime;
+    out.posTime.wMilliseconds = static_cast<uint16_t>(out.startInfo[0].f_msec);
+    out.curTime = out.posTime;
+    out.startMsec = out.startInfo[0].f_msec;
+    out.endMsec = out.endInfo[0].f_msec;
+
+    const int32_t d = static_cast<int32_t>(out.endMsec - out.startMsec);
+    const int32_t q = d / 1000;
+    out.seekMax = q - 1;
+    const int64_t total = int64_t{q} + 1;
+    if (total < 0 || total / 3600 > kMaxTotalHour)
+        return false;
+    out.totalTime = SystemTime{};
+    out.totalTime.wMilliseconds = static_cast<uint16_t>(d % 1000);
+    out.totalTime.wHour = static_cast<uint16_t>(total / 3600);
+    out.totalTime.wMinute = static_cast<uint16_t>((total - 3600 * out.totalTime.wHour) / 60);
+    out.totalTime.wSecond = static_cast<uint16_t>(total % 60);
+    out.totalText = FormatElapsedTotal(0, 0, 0, out.totalTime.wHour, out.totalTime.wMinute, out.totalTime.wSecond);
+    return true;
+}
+
+} // namespace
+
+bool StreamScan::FrameOrderLess(const FrameInfo& a, const FrameInfo& b)
+{
+    if (a.f_time == b.f_time)
+        return a.f_msec < b.f_msec;
+    return OrderKey(a) < OrderKey(b);
+}
+
+ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const ChannelTables& tables,
+                           int referenceYear)
+{
+    ScanResult out;
+    out.startInfo.fill(kInitialStart);
+    out.endInfo.fill(kInitialEnd);
+
+    RecordHeaderReader reader(file);
+    for (int k = 0; k < kChannels; ++k) {
+        const ChannelEntry& e = h.videoCh[k];
+        if (!e.HasRun())
+            continue;
+        const uint32_t upper = tables.dataOffset + e.endPos;
+        const Walk walk = FindFirstKey(reader, tables.videoStart[k], upper, k, out);
+        if (walk == Walk::Failed)
+            return Fail(out, out.firstKey[k] && out.firstKey[k]->f_size == 0);
+        if (walk == Walk::Found)
+            out.startInfo[k] = *out.firstKey[k];
+    }
+    SortInfos(out.startInfo, FrameOrderLess);
+
+    for (int k = 0; k < kChannels; ++k) {
+        const ChannelEntry& e = h.videoCh[k];
+        if (!e.HasRun())
+            continue;
+        const uint32_t lower = tables.dataOffset + e.startPos;
+        const uint32_t upper = tables.dataOffset + e.endPos;
+        if (FindLastKey(file, h, lower, upper, referenceYear, k, out) == Walk::Failed)
+            return Fail(out, true);
+        out.endInfo[k] = *out.lastKey[k];
+    }
+    SortInfos(out.endInfo, [](const FrameInfo& a, const FrameInfo& b) { return FrameOrderLess(b, a); });
+
+    out.ok = DeriveTimes(out);
+    return out;
+}
+
+} // namespace recording

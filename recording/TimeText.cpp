@@ -1,0 +1,42 @@
+#include "recording/TimeText.h"
+
+#include <cstdio>
+
+namespace recording {
+namespace {
+// Texts are built in 260-character buffers and cut there, as every formatted text is.
+constexpr size_t kTextBuffer = 260;
+} // namespace
+
+std::string FormatDateTime(const SystemTime& t, int timeFormat)
+{
+    char buf[kTextBuffer];
+    const int y = t.wYear, mo = t.wMonth, d = t.wDay, h = t.wHour, mi = t.wMinute, s = t.wSecond;
+    switch (timeFormat) {
+    case 2: std::snprintf(buf, sizeof buf, "%02d-%02d-%d %02d:%02d:%02d", mo, d, y, h, mi, s); break;
+    case 3: std::snprintf(buf, sizeof buf, "%02d-%02d-%d %02d:%02d:%02d", d, mo, y, h, mi, s); break;
+    case 4: std::snprintf(buf, sizeof buf, "%d/%02d/%02d %02d:%02d:%02d", y, mo, d, h, mi, s); break;
+    case 5: std::snprintf(buf, sizeof buf, "%02d/%02d/%d %02d:%02d:%02d", mo, d, y, h, mi, s); break;
+    case 6: std::snprintf(buf, sizeof buf, "%02d/%02d/%d %02d:%02d:%02d", d, mo, y, h, mi, s); break;
+    default: std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s); break;
+    }
+    return buf;
+}
+
+std::string FormatElapsedTotal(int hour, int minute, int second, int totalHour, int totalMinute, int totalSecond)
+{
+    char buf[kTextBuffer];
+    std::snprintf(buf, sizeof buf, "%02d : %02d : %02d / %02d : %02d : %02d", hour, minute, second, totalHour,
+                  totalMinute, totalSecond);
+    return buf;
+}
+
+std::string FormatElapsedSeconds(long elapsed, const SystemTime& total)
+{
+    const long hours = elapsed / 3600;
+    const long minutes = (elapsed - hours * 3600) / 60;
+    return FormatElapsedTotal(static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(elapsed % 60),
+                              total.wHour, total.wMinute, total.wSecond);
+}
+
+} // namespace recording

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+#include "recording/SystemTime.h"
+
+namespace recording {
+
+// The six date formats a user chooses from, 1..6; any other value formats as 1.
+std::string FormatDateTime(const SystemTime& time, int timeFormat);
+
+// "hh : mm : ss / HH : MM : SS", elapsed against total.
+std::string FormatElapsedTotal(int hour, int minute, int second, int totalHour, int totalMinute, int totalSecond);
+
+// The elapsed part of the text from a count of seconds.
+std::string FormatElapsedSeconds(long elapsedSeconds, const SystemTime& total);
+
+} // namespace recording

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vrctool {
+
+// Each sub-command takes the arguments after its name and returns the exit status:
+// 0 success, 1 a rejected recording (where that applies), 2 a usage error or unreadable path.
+using Args = std::vector<std::string>;
+
+int RunInfo(const Args& args);
+
+} // namespace vrctool

@@ -1,0 +1,38 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/vrc-tool/Commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const vrctool::Args&);
+    const char* usage;
+};
+
+constexpr Command kCommands[] = {
+    {"info", vrctool::RunInfo, "info [--json] FILE"},
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: vrc-tool COMMAND ...\n");
+    for (const Command& c : kCommands)
+        std::fprintf(stderr, "  vrc-tool %s\n", c.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.name) == 0)
+            return c.run(vrctool::Args(argv + 2, argv + argc));
+    }
+    return Usage();
+}
