@@ -1,0 +1,68 @@
+#include "support/RecordingDisplay.h"
+
+#include <algorithm>
+
+#include "display/DispId.h"
+
+namespace testsupport {
+
+int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
+{
+    std::lock_guard lock(m_mutex);
+    Call call;
+    call.dispid = dispid;
+    const void* payload = nullptr;
+    for (const display::DispArg& a : args) {
+        if (const auto* i = std::get_if<int32_t>(&a))
+            call.ints.push_back(*i);
+        else if (const auto* t = std::get_if<std::u16string_view>(&a))
+            call.text = std::u16string(*t);
+        else if (const auto* p = std::get_if<const void*>(&a))
+            payload = *p;
+        else if (dispid == display::kQueryRunning)
+            *static_cast<int32_t*>(std::get<void*>(a)) = m_running;
+    }
+    // PushFrame(payload, f_time, msec, audio, length, type, channel): the payload lives only
+    // during the call, so keep a copy.
+    if (dispid == display::kPushFrame && payload && call.ints.size() >= 4 && call.ints[3] > 0) {
+        const auto* bytes = static_cast<const uint8_t*>(payload);
+        call.payload.assign(bytes, bytes + call.ints[3]);
+    }
+    m_calls.push_back(std::move(call));
+    const auto it = m_results.find(dispid);
+    return it == m_results.end() ? 0 : it->second;
+}
+
+void RecordingDisplay::SetResult(int32_t dispid, int32_t result)
+{
+    std::lock_guard lock(m_mutex);
+    m_results[dispid] = result;
+}
+
+void RecordingDisplay::SetRunning(int32_t running)
+{
+    std::lock_guard lock(m_mutex);
+    m_running = running;
+}
+
+std::vector<RecordingDisplay::Call> RecordingDisplay::Calls() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_calls;
+}
+
+std::vector<RecordingDisplay::Call> RecordingDisplay::CallsOf(int32_t dispid) const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<Call> out;
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out), [&](const Call& c) { return c.dispid == dispid; });
+    return out;
+}
+
+void RecordingDisplay::Clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_calls.clear();
+}
+
+} // namespace testsupport
