@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -18,5 +19,8 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Writes the bytes as the whole file; throws when that fails.
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 } // namespace testsupport
