@@ -14,6 +14,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", vrctool::RunInfo, "info [--json] FILE"},
+    {"storage", vrctool::RunStorage, "storage list DIR | storage export DIR ENTRY"},
 };
 
 int Usage()
