@@ -9,5 +9,7 @@ namespace vrctool {
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunMakeSample(const Args& args);
+int RunExtract(const Args& args);
 
 } // namespace vrctool
