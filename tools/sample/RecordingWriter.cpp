@@ -31,7 +31,8 @@ bool RecordingWriter::Fail(const std::string& what)
 
 bool RecordingWriter::Write(const void* bytes, size_t size)
 {
-    if (std::fwrite(bytes, 1, size, m_file) != size)
+    // An empty part (no block in front of the payload) may come without a buffer.
+    if (size != 0 && std::fwrite(bytes, 1, size, m_file) != size)
         return Fail(std::string("cannot write: ") + std::strerror(errno));
     return true;
 }
