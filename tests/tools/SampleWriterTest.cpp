@@ -100,6 +100,11 @@ struct Case {
     SystemTime start;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << "format " << c.format << ", version " << c.version << ", GOP " << c.gop;
+}
+
 class SampleWriterFormats : public testing::TestWithParam<Case> {
 protected:
     testsupport::TempFolder m_folder;
