@@ -15,6 +15,7 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
 private:
     std::filesystem::path m_path;

@@ -9,6 +9,8 @@ namespace vrctool {
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunMakeSample(const Args& args);
+int RunExtract(const Args& args);
 int RunStorage(const Args& args);
 
 } // namespace vrctool
