@@ -5,10 +5,6 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "recording/KeyFrame.h"
 #include "recording/TimeConversion.h"
 #include "tools/sample/RecordingWriter.h"
@@ -186,8 +182,6 @@ std::string SampleWriter::Write(const std::string& path, const SampleOptions& o)
 {
     if (std::string error = Check(o); !error.empty())
         return error;
-    // The encoders' statistics would bury the caller's own output.
-    av_log_set_level(AV_LOG_ERROR);
     const int32_t start = *recording::SystemTimeToFTime(o.start);
     recording::RecordingHeader header = MakeHeader(o);
     RecordingWriter writer;

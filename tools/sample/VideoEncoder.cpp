@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 }
 
@@ -25,6 +26,8 @@ bool ConfigureX264(AVCodecContext& c, int gop)
 
 std::unique_ptr<VideoEncoder> VideoEncoder::Create(int videoFormat, int gop, std::string& error)
 {
+    // The encoders' statistics would bury the caller's own output.
+    av_log_set_level(AV_LOG_ERROR);
     const bool h264 = videoFormat >= 2;
     const AVCodec* codec = avcodec_find_encoder_by_name(h264 ? "libx264" : "mpeg4");
     if (!codec) {

@@ -12,5 +12,6 @@ int RunInfo(const Args& args);
 int RunMakeSample(const Args& args);
 int RunExtract(const Args& args);
 int RunStorage(const Args& args);
+int RunMakeStorage(const Args& args);
 
 } // namespace vrctool

@@ -4,6 +4,7 @@
 
 #include "recording/ChannelExport.h"
 #include "recording/StorageListing.h"
+#include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace vrctool {
@@ -45,6 +46,23 @@ int RunStorage(const Args& args)
         return Export(args[1], args[2]);
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+int RunMakeStorage(const Args& args)
+{
+    if (args.size() != 1 || args[0].starts_with("--")) {
+        std::fputs("usage: vrc-tool make-storage DIR\n", stderr);
+        return 2;
+    }
+    constexpr int kChannels = 3;
+    constexpr int kSeconds = 3;
+    if (const std::string error = sample::StorageWriter::Write(args[0], kChannels, kSeconds); !error.empty()) {
+        std::fprintf(stderr, "vrc-tool make-storage: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("wrote %s/%s: %d channels, %d index files\n", args[0].c_str(), sample::StorageWriter::kEntry, kChannels,
+                kSeconds);
+    return 0;
 }
 
 } // namespace vrctool

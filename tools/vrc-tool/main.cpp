@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
      "                      [--gop N] [--start \"YYYY-MM-DD hh:mm:ss\"] [--reuse-gop]  (--help)"},
     {"extract", vrctool::RunExtract, "extract FILE --channel K [--audio] OUT"},
     {"storage", vrctool::RunStorage, "storage list DIR | storage export DIR ENTRY"},
+    {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
 };
 
 int Usage()
