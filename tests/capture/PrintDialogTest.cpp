@@ -82,15 +82,6 @@ TEST_F(PrintDialogTest, ControlsSitWhereTheWindowPutsThem)
     EXPECT_EQ(edit->text().size(), 100);
 }
 
-TEST_F(PrintDialogTest, OpensWithThePlayersChoices)
-{
-    m_settings = {QStringLiteral("Gate 3"), 0, 1};
-    const auto dialog = Open();
-    EXPECT_EQ(Child<QLineEdit>(*dialog, "noteEdit")->text(), QStringLiteral("Gate 3"));
-    EXPECT_FALSE(Child<QCheckBox>(*dialog, "noteCheck")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*dialog, "timeInfoCheck")->isChecked());
-}
-
 // Changes the note and both choices, then closes the dialog the given way.
 enum class Close { Ok, Cancel, Escape, CloseBox, EnterInNote };
 
@@ -122,7 +113,9 @@ TEST_P(PrintDialogClose, OnlyOkKeepsTheChoices)
     EXPECT_EQ(m_settings.m_bPrintTimeInfo, kept ? 0 : 1);
     // The next opening shows what the player kept.
     const auto next = Open();
+    EXPECT_EQ(Child<QLineEdit>(*next, "noteEdit")->text(), m_settings.m_strPrintNote);
     EXPECT_EQ(Child<QCheckBox>(*next, "noteCheck")->isChecked(), !kept);
+    EXPECT_EQ(Child<QCheckBox>(*next, "timeInfoCheck")->isChecked(), !kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, PrintDialogClose,
@@ -223,38 +216,38 @@ TEST_F(PrintDialogTest, UncheckedChoicesPrintThePictureAlone)
     EXPECT_TRUE(m_printing.pages[0].texts.empty());
 }
 
-TEST_F(PrintDialogTest, NothingLoadedNothingPrinted)
+struct NotPrinted {
+    const char* what;
+    bool picture;
+    bool defaultPrinter;
+    bool userCancels;
+    int dialogsShown;
+    bool message;
+};
+
+class PrintDialogNotPrinted : public PrintDialogTest, public testing::WithParamInterface<NotPrinted> {};
+
+TEST_P(PrintDialogNotPrinted, PrintStopsEarly)
 {
-    m_control.DeliverNothing();
+    const NotPrinted c = GetParam();
+    m_printing.hasDefaultPrinter = c.defaultPrinter;
+    m_printing.userCancels = c.userCancels;
+    if (c.picture)
+        m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
     const auto dialog = Open();
     Paint(*dialog);
     Child<QPushButton>(*dialog, "printButton")->click();
-    EXPECT_EQ(m_printing.dialogsShown, 0);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_printing.pages.empty()) << c.what;
+    EXPECT_EQ(m_printing.dialogsShown, c.dialogsShown) << c.what;
+    EXPECT_EQ(m_messages, c.message ? std::vector<QString>{QStringLiteral("You have no default printer!")}
+                                    : std::vector<QString>{})
+        << c.what;
 }
 
-TEST_F(PrintDialogTest, NoDefaultPrinterSaysSo)
-{
-    m_printing.hasDefaultPrinter = false;
-    m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
-    const auto dialog = Open();
-    Paint(*dialog);
-    Child<QPushButton>(*dialog, "printButton")->click();
-    EXPECT_EQ(m_messages, std::vector<QString>{QStringLiteral("You have no default printer!")});
-    EXPECT_EQ(m_printing.dialogsShown, 0);
-}
-
-TEST_F(PrintDialogTest, CancelledPrintDialogPrintsNothing)
-{
-    m_printing.userCancels = true;
-    m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
-    const auto dialog = Open();
-    Paint(*dialog);
-    Child<QPushButton>(*dialog, "printButton")->click();
-    EXPECT_EQ(m_printing.dialogsShown, 1);
-    EXPECT_TRUE(m_printing.pages.empty());
-    EXPECT_TRUE(m_messages.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Cases, PrintDialogNotPrinted,
+                         testing::Values(NotPrinted{"nothing loaded", false, true, false, 0, false},
+                                         NotPrinted{"no default printer", true, false, false, 0, true},
+                                         NotPrinted{"print dialog cancelled", true, true, true, 1, false}));
 
 TEST_F(PrintDialogTest, TimeInfoNeedsARepaintBeforePrinting)
 {

@@ -82,27 +82,6 @@ TEST(PrintImage, UprightInTrueColours)
     EXPECT_EQ(image.pixelColor(5, 3), QColor(0xA0, 0xB0, 0xC0));
 }
 
-TEST(PrintPage, DrawsPictureStampAndNoteThenEndsTheDocument)
-{
-    testsupport::PrintedPage record;
-    testsupport::RecordingPrintSurface surface({4800, 6400}, PageOrientation::Portrait, record);
-
-    capture::PrintPage(surface, Frame(704, 576, 0xFF0000, 0x0000FF), QStringLiteral("2009-09-03 14:05:09"),
-                       QStringLiteral("Gate 3"));
-
-    ASSERT_EQ(record.images.size(), 1u);
-    EXPECT_EQ(record.images[0].target, QRect(288, 0, 4224, 3456));
-    EXPECT_EQ(record.images[0].image.pixelColor(0, 0), QColor(255, 0, 0));
-    ASSERT_EQ(record.texts.size(), 2u);
-    EXPECT_EQ(record.texts[0].text, QStringLiteral("2009-09-03 14:05:09"));
-    EXPECT_EQ(record.texts[0].colour, QColor(255, 255, 255));
-    EXPECT_EQ(LowerEdge(record.texts[0].rect), 3256);
-    EXPECT_EQ(record.texts[1].text, QStringLiteral("Gate 3"));
-    EXPECT_EQ(record.texts[1].colour, QColor(0, 0, 0));
-    EXPECT_EQ(LowerEdge(record.texts[1].rect), 3576);
-    EXPECT_TRUE(record.finished);
-}
-
 TEST(PrintPage, TooWideFramePrintsOnlyTheTexts)
 {
     testsupport::PrintedPage record;
@@ -113,17 +92,6 @@ TEST(PrintPage, TooWideFramePrintsOnlyTheTexts)
     EXPECT_TRUE(record.images.empty());
     ASSERT_EQ(record.texts.size(), 1u);
     EXPECT_EQ(LowerEdge(record.texts[0].rect), 120);
-    EXPECT_TRUE(record.finished);
-}
-
-TEST(PrintPage, NeitherStampNorNote)
-{
-    testsupport::PrintedPage record;
-    testsupport::RecordingPrintSurface surface({4800, 3600}, PageOrientation::Landscape, record);
-    capture::PrintPage(surface, Frame(704, 576, 0xFF0000, 0x0000FF), std::nullopt, std::nullopt);
-    ASSERT_EQ(record.images.size(), 1u);
-    EXPECT_EQ(record.images[0].target, QRect(992, 0, 2816, 2304));
-    EXPECT_TRUE(record.texts.empty());
     EXPECT_TRUE(record.finished);
 }
 

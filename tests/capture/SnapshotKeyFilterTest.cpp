@@ -71,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"Shift+S", Qt::Key_S, Qt::ShiftModifier, false, 1},
                     KeyCase{"Ctrl+S", Qt::Key_S, Qt::ControlModifier, false, 1},
                     KeyCase{"Ctrl+Shift+S", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, false, 1},
-                    KeyCase{"auto-repeated S", Qt::Key_S, Qt::NoModifier, true, 1},
                     KeyCase{"Alt+S", Qt::Key_S, Qt::AltModifier, false, 0},
                     KeyCase{"Alt+Shift+S", Qt::Key_S, Qt::AltModifier | Qt::ShiftModifier, false, 0},
                     KeyCase{"A", Qt::Key_A, Qt::NoModifier, false, 0},

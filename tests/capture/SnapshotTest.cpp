@@ -99,15 +99,6 @@ TEST_F(SnapshotTest, MissingParentFolderWritesNothing)
     EXPECT_TRUE(FilesIn(m_dir.Path()).empty());
 }
 
-TEST_F(SnapshotTest, WithoutAControlNothingIsWritten)
-{
-    // Before the control is attached every call answers 0 and writes nothing back.
-    display::CVorquil_Ctrl_Player detached;
-    const fs::path folder = m_dir.Path() / "Capture";
-    capture::Snapshot(detached, {[this] { return m_time; }, [] { return 1; }}, folder).Take();
-    EXPECT_TRUE(FilesIn(folder).empty());
-}
-
 struct Refused {
     const char* what;
     int32_t width;
