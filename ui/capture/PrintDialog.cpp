@@ -144,7 +144,8 @@ void PrintDialog::PaintPreview()
             painter.fillRect(kPreviewBox, Qt::black);
             painter.setFont(m_fontCaption);
             painter.setPen(kCaptionColour);
-            painter.drawText(kPreviewBox, Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Kelvora Player - Print"));
+            painter.drawText(kPreviewBox, Qt::AlignCenter | Qt::TextSingleLine,
+                             QStringLiteral("Kelvora Player - Print"));
             return;
         }
         m_frame = std::move(*frame);
