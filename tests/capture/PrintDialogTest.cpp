@@ -1,0 +1,303 @@
+#include <optional>
+#include <vector>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "capture/FakeCaptureControl.h"
+#include "capture/RecordingPrinting.h"
+#include "display/CVorquil_Ctrl_Player.h"
+#include "ui/capture/PrintDialog.h"
+#include "ui/capture/QtPrinting.h"
+
+namespace {
+
+const QRect kPreview(12, 13, 352, 288);
+
+class PrintDialogTest : public testing::Test {
+protected:
+    PrintDialogTest() : m_player(&m_control)
+    {
+        m_time.wYear = 2010;
+        m_time.wMonth = 3;
+        m_time.wDay = 9;
+        m_time.wHour = 8;
+        m_time.wMinute = 5;
+        m_time.wSecond = 7;
+    }
+
+    std::unique_ptr<capture::PrintDialog> Open()
+    {
+        return std::make_unique<capture::PrintDialog>(
+            m_player, m_settings, capture::CaptureTimeSource{[this] { return m_time; }, [this] { return m_format; }},
+            m_printing, [this](const QString& text) { m_messages.push_back(text); });
+    }
+
+    template <typename T> static T* Child(QWidget& dialog, const char* name)
+    {
+        T* child = dialog.findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    // Paints the dialog as the screen would, returning what it shows.
+    static QImage Paint(QWidget& dialog) { return dialog.grab().toImage(); }
+
+    testsupport::FakeCaptureControl m_control;
+    display::CVorquil_Ctrl_Player m_player;
+    capture::PrintSettings m_settings;
+    testsupport::RecordingPrinting m_printing;
+    std::vector<QString> m_messages;
+    recording::SystemTime m_time;
+    int m_format = 1;
+};
+
+TEST_F(PrintDialogTest, ControlsSitWhereTheWindowPutsThem)
+{
+    const auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Print"));
+    const struct {
+        const char* name;
+        QRect geometry;
+        const char* text;
+    } controls[] = {
+        {"noteCheck", {212, 307, 50, 20}, "Note"},      {"timeInfoCheck", {262, 307, 50, 20}, "Time Info"},
+        {"reloadButton", {312, 307, 50, 20}, "Reload"}, {"noteEdit", {12, 333, 352, 20}, nullptr},
+        {"printButton", {12, 366, 85, 24}, "Print..."}, {"okButton", {189, 366, 85, 24}, "Ok"},
+        {"cancelButton", {279, 366, 85, 24}, "Cancel"},
+    };
+    for (const auto& c : controls) {
+        auto* widget = Child<QWidget>(*dialog, c.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.name;
+    }
+    auto* edit = Child<QLineEdit>(*dialog, "noteEdit");
+    QTest::keyClicks(edit, QString(120, QLatin1Char('x')));
+    EXPECT_EQ(edit->text().size(), 100);
+}
+
+// Changes the note and both choices, then closes the dialog the given way.
+enum class Close { Ok, Cancel, Escape, CloseBox, EnterInNote };
+
+class PrintDialogClose : public PrintDialogTest, public testing::WithParamInterface<Close> {};
+
+TEST_P(PrintDialogClose, OnlyOkKeepsTheChoices)
+{
+    const auto dialog = Open();
+    dialog->show();
+    auto* edit = Child<QLineEdit>(*dialog, "noteEdit");
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("lobby"));
+    Child<QCheckBox>(*dialog, "noteCheck")->click();
+    Child<QCheckBox>(*dialog, "timeInfoCheck")->click();
+
+    switch (GetParam()) {
+    case Close::Ok: Child<QPushButton>(*dialog, "okButton")->click(); break;
+    case Close::Cancel: Child<QPushButton>(*dialog, "cancelButton")->click(); break;
+    case Close::Escape: QTest::keyClick(edit, Qt::Key_Escape); break;
+    case Close::CloseBox: dialog->close(); break;
+    case Close::EnterInNote: QTest::keyClick(edit, Qt::Key_Return); break;
+    }
+
+    EXPECT_FALSE(dialog->isVisible());
+    const bool kept = GetParam() == Close::Ok || GetParam() == Close::EnterInNote;
+    EXPECT_EQ(dialog->result(), kept ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(m_settings.m_strPrintNote, kept ? QStringLiteral("lobby") : QString());
+    EXPECT_EQ(m_settings.m_bPrintNote, kept ? 0 : 1);
+    EXPECT_EQ(m_settings.m_bPrintTimeInfo, kept ? 0 : 1);
+    // The next opening shows what the player kept.
+    const auto next = Open();
+    EXPECT_EQ(Child<QLineEdit>(*next, "noteEdit")->text(), m_settings.m_strPrintNote);
+    EXPECT_EQ(Child<QCheckBox>(*next, "noteCheck")->isChecked(), !kept);
+    EXPECT_EQ(Child<QCheckBox>(*next, "timeInfoCheck")->isChecked(), !kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PrintDialogClose,
+                         testing::Values(Close::Ok, Close::Cancel, Close::Escape, Close::CloseBox, Close::EnterInNote));
+
+TEST_F(PrintDialogTest, NoPictureShowsTheBlackBoxWithItsCaption)
+{
+    m_control.DeliverNothing();
+    const auto dialog = Open();
+    const QImage shot = Paint(*dialog);
+
+    const QColor black(0, 0, 0);
+    for (const QPoint& corner : {kPreview.topLeft(), kPreview.topRight(), kPreview.bottomLeft(), kPreview.bottomRight()})
+        EXPECT_EQ(shot.pixelColor(corner), black);
+    EXPECT_NE(shot.pixelColor(kPreview.topLeft() - QPoint(1, 1)), black);
+    // The caption's grey pixels, centred in the box.
+    QRect caption;
+    for (int y = kPreview.top(); y <= kPreview.bottom(); ++y)
+        for (int x = kPreview.left(); x <= kPreview.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c == QColor(180, 180, 180))
+                caption |= QRect(x, y, 1, 1);
+            else
+                ASSERT_TRUE(c.red() == c.green() && c.green() == c.blue() && c.red() <= 180) << x << "," << y;
+        }
+    ASSERT_FALSE(caption.isEmpty());
+    EXPECT_NEAR(caption.center().x(), kPreview.center().x(), 3);
+    EXPECT_NEAR(caption.center().y(), kPreview.center().y(), 4);
+    EXPECT_GT(caption.width(), 150); // one line of bold 18-pixel text
+    EXPECT_LT(caption.height(), 20);
+}
+
+TEST_F(PrintDialogTest, PreviewShowsTheFrameUprightAndRetriesAfterAFailedPaint)
+{
+    m_control.DeliverNothing();
+    const auto dialog = Open();
+    Paint(*dialog);
+    m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
+    const QImage shot = Paint(*dialog);
+    EXPECT_EQ(shot.pixelColor(kPreview.topLeft()), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(kPreview.bottomRight()), QColor(0, 0, 255));
+}
+
+// Columns alternate red and blue; halving them must drop columns, never mix them.
+TEST_F(PrintDialogTest, PreviewDropsPixelsRatherThanBlending)
+{
+    std::vector<uint8_t> stripes = testsupport::TwoColourFrame(704, 576, 0xFF0000, 0xFF0000);
+    for (size_t pixel = 1; pixel < stripes.size() / 4; pixel += 2) {
+        stripes[pixel * 4] = 0xFF;
+        stripes[pixel * 4 + 2] = 0;
+    }
+    m_control.Deliver(704, 576, 32, stripes);
+    const auto dialog = Open();
+    const QImage shot = Paint(*dialog);
+    for (int y = kPreview.top(); y <= kPreview.bottom(); y += 7)
+        for (int x = kPreview.left(); x <= kPreview.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            ASSERT_TRUE(c == QColor(255, 0, 0) || c == QColor(0, 0, 255)) << x << "," << y;
+        }
+}
+
+TEST_F(PrintDialogTest, PrintPrintsTheLoadedFrameWithStampAndNote)
+{
+    m_settings = {QStringLiteral("kept"), 1, 1};
+    m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
+    const auto dialog = Open();
+    dialog->show();
+    Paint(*dialog);
+    QTest::keyClicks(Child<QLineEdit>(*dialog, "noteEdit"), QStringLiteral(" now"));
+    m_format = 6;
+    m_time.wSecond = 8; // the player moved on: the stamp is read when printing
+
+    Child<QPushButton>(*dialog, "printButton")->click();
+
+    ASSERT_EQ(m_printing.pages.size(), 1u);
+    EXPECT_EQ(m_printing.documents, std::vector<QString>{QStringLiteral("Print - Kelvora")});
+    const testsupport::PrintedPage& page = m_printing.pages[0];
+    ASSERT_EQ(page.images.size(), 1u);
+    EXPECT_EQ(page.images[0].target, QRect(288, 0, 4224, 3456));
+    EXPECT_EQ(page.images[0].image.pixelColor(0, 0), QColor(255, 0, 0));
+    ASSERT_EQ(page.texts.size(), 2u);
+    EXPECT_EQ(page.texts[0].text, QStringLiteral("09/03/2010 08:05:08"));
+    EXPECT_EQ(page.texts[1].text, QStringLiteral("kept now"));
+    EXPECT_TRUE(page.finished);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(PrintDialogTest, UncheckedChoicesPrintThePictureAlone)
+{
+    m_settings = {QStringLiteral("note"), 0, 0};
+    m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
+    const auto dialog = Open();
+    Paint(*dialog);
+    Child<QPushButton>(*dialog, "printButton")->click();
+    ASSERT_EQ(m_printing.pages.size(), 1u);
+    EXPECT_EQ(m_printing.pages[0].images.size(), 1u);
+    EXPECT_TRUE(m_printing.pages[0].texts.empty());
+}
+
+struct NotPrinted {
+    const char* what;
+    bool picture;
+    bool defaultPrinter;
+    bool userCancels;
+    int dialogsShown;
+    bool message;
+};
+
+class PrintDialogNotPrinted : public PrintDialogTest, public testing::WithParamInterface<NotPrinted> {};
+
+TEST_P(PrintDialogNotPrinted, PrintStopsEarly)
+{
+    const NotPrinted c = GetParam();
+    m_printing.hasDefaultPrinter = c.defaultPrinter;
+    m_printing.userCancels = c.userCancels;
+    if (c.picture)
+        m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
+    const auto dialog = Open();
+    Paint(*dialog);
+    Child<QPushButton>(*dialog, "printButton")->click();
+    EXPECT_TRUE(m_printing.pages.empty()) << c.what;
+    EXPECT_EQ(m_printing.dialogsShown, c.dialogsShown) << c.what;
+    EXPECT_EQ(m_messages, c.message ? std::vector<QString>{QStringLiteral("You have no default printer!")}
+                                    : std::vector<QString>{})
+        << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PrintDialogNotPrinted,
+                         testing::Values(NotPrinted{"nothing loaded", false, true, false, 0, false},
+                                         NotPrinted{"no default printer", true, false, false, 0, true},
+                                         NotPrinted{"print dialog cancelled", true, true, true, 1, false}));
+
+TEST_F(PrintDialogTest, TimeInfoNeedsARepaintBeforePrinting)
+{
+    m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
+    const auto dialog = Open();
+    Paint(*dialog);
+    Child<QCheckBox>(*dialog, "timeInfoCheck")->click();
+    Child<QPushButton>(*dialog, "printButton")->click();
+    EXPECT_EQ(m_printing.dialogsShown, 0);
+
+    const int captures = m_control.Captures();
+    Paint(*dialog);
+    EXPECT_EQ(m_control.Captures(), captures + 1);
+    Child<QPushButton>(*dialog, "printButton")->click();
+    EXPECT_EQ(m_printing.pages.size(), 1u);
+}
+
+// Reload refreshes the preview only; Print... keeps the frame of the loading paint.
+TEST_F(PrintDialogTest, ReloadChangesOnlyThePreview)
+{
+    m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0xFF0000));
+    const auto dialog = Open();
+    Paint(*dialog);
+    m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0x00FF00, 0x00FF00));
+    Child<QPushButton>(*dialog, "reloadButton")->click();
+    EXPECT_EQ(Paint(*dialog).pixelColor(kPreview.center()), QColor(0, 255, 0));
+
+    m_control.DeliverNothing();
+    Child<QPushButton>(*dialog, "reloadButton")->click();
+    EXPECT_EQ(Paint(*dialog).pixelColor(kPreview.center()), QColor(0, 255, 0));
+
+    Child<QPushButton>(*dialog, "printButton")->click();
+    ASSERT_EQ(m_printing.pages.size(), 1u);
+    EXPECT_EQ(m_printing.pages[0].images.at(0).image.pixelColor(0, 0), QColor(255, 0, 0));
+}
+
+} // namespace
+
+namespace {
+
+TEST(QtPrinting, PrintDialogOffersOnePageOfOneDocumentOnly)
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    capture::QtPrinting::ConfigurePrintDialog(dialog);
+    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
+    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintCurrentPage));
+    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintCollateCopies));
+}
+
+} // namespace

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+#include "recording/SystemTime.h"
+
+namespace capture {
+
+// The snapshot file's name (without ".bmp") for the chosen date format: the date with
+// hyphens in the format's order, a hyphen, then hhmmss, e.g. "2009-09-03-140509".
+// Hyphens also for the formats shown with slashes; formats outside 1..6 name as 1.
+std::string SnapshotFileName(const recording::SystemTime& time, int timeFormat);
+
+// The time stamp printed on the picture, "2009-09-03 14:05:09" and its five siblings:
+// the on-screen separators with the year always four digits wide.
+std::string PrintTimeText(const recording::SystemTime& time, int timeFormat);
+
+} // namespace capture

@@ -1,0 +1,29 @@
+#pragma once
+#include <functional>
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace capture {
+
+// The player window's look at every key before it is dispatched: S (with or without Shift
+// or Ctrl, auto-repeat included, not with Alt) pressed while the player window has the
+// keyboard calls onSnapshot once. The key then goes on to the focused control as usual.
+// Installs itself on the application for as long as it lives.
+class SnapshotKeyFilter : public QObject {
+    Q_OBJECT
+public:
+    SnapshotKeyFilter(QWidget* playerWindow, std::function<void()> onSnapshot, QObject* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool IsPlayerWindow(QObject* watched) const;
+
+    QPointer<QWidget> m_playerWindow;
+    std::function<void()> m_onSnapshot;
+};
+
+} // namespace capture
