@@ -74,8 +74,9 @@ TEST_F(PrintDialogTest, ControlsSitWhereTheWindowPutsThem)
         auto* widget = Child<QWidget>(*dialog, c.name);
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
-        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.name;
+        }
     }
     auto* edit = Child<QLineEdit>(*dialog, "noteEdit");
     QTest::keyClicks(edit, QString(120, QLatin1Char('x')));
