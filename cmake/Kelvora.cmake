@@ -1,12 +1,17 @@
 include(GoogleTest)
 
 # kelvora_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [GUI])
-# One gtest program per unit under test. GUI tests run on the offscreen platform so that
-# a real window is built and driven without a display.
+# One gtest program per unit under test. GUI tests get a QApplication for the whole run and
+# the offscreen platform, so a real window is built and driven without a display.
 function(kelvora_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  if(T_GUI)
+    target_link_libraries(${name} PRIVATE kelvora_gui_testmain)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   set(env "KELVORA_BUILD_DIR=${CMAKE_BINARY_DIR}")
   if(T_GUI)
