@@ -1,0 +1,37 @@
+#include "ui/StaticText.h"
+
+#include <QPainter>
+
+namespace ui {
+
+StaticText::StaticText(QWidget* parent, const QString& text) : QWidget(parent), m_text(text) {}
+
+void StaticText::SetText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    update();
+}
+
+void StaticText::SetColors(const QColor& text, const QColor& textBack, std::optional<QColor> background)
+{
+    m_textColor = text;
+    m_textBack = textBack;
+    m_background = background;
+    update();
+}
+
+void StaticText::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), m_background.value_or(palette().color(QPalette::Window)));
+    if (m_text.isEmpty())
+        return;
+    const QRect band = p.fontMetrics().boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop, m_text) & rect();
+    p.fillRect(band, m_textBack);
+    p.setPen(m_textColor);
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, m_text);
+}
+
+} // namespace ui
