@@ -144,6 +144,7 @@ void PlayerDialog::CreateControls()
     m_pathBox = Add(id::kPathBox, new QLineEdit(this));
     m_pathBox->setReadOnly(true);
     m_pathBox->setFrame(false);
+    m_pathBox->setAutoFillBackground(true);
     m_pathBox->setFocusPolicy(Qt::NoFocus);
     AddButton(id::kFileOpen, &PlayerDialog::FileOpenClicked);
     AddButton(id::kPrint, &PlayerDialog::PrintClicked);
