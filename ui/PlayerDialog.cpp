@@ -15,7 +15,6 @@
 
 #include <QBitmap>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +22,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 namespace ui {
@@ -292,6 +292,11 @@ void PlayerDialog::BuildWindowMenu()
         m_windowMenu.addAction(about, this, &PlayerDialog::OnSystemAbout);
     }
     connect(&m_windowMenu, &QMenu::aboutToShow, this, [this, restore] { restore->setEnabled(isMinimized()); });
+    // A shortcut, so that Alt+Space reaches the window whichever control has the focus.
+    auto* altSpace = new QShortcut(QKeySequence(Qt::AltModifier | Qt::Key_Space), this);
+    connect(altSpace, &QShortcut::activated, this, [this] {
+        ShowWindowMenu(mapToGlobal(QPoint(m_titleMark->x(), m_titleMark->geometry().bottom() + 1)));
+    });
 }
 
 void PlayerDialog::ShowWindowMenu(const QPoint& globalPos)
@@ -358,15 +363,6 @@ void PlayerDialog::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         m_dragger.End();
     QDialog::mouseReleaseEvent(event);
-}
-
-void PlayerDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::AltModifier)) {
-        ShowWindowMenu(mapToGlobal(QPoint(m_titleMark->x(), m_titleMark->geometry().bottom() + 1)));
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void PlayerDialog::paintEvent(QPaintEvent*)

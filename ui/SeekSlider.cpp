@@ -158,7 +158,9 @@ void SeekSlider::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRect c = ChannelRect();
     gdi::Rectangle(p, c.left(), c.top(), c.right() + 1, c.bottom() + 1, kChannelOutline, kChannelFill);
+    // The groove up to the thumb is lit, so the position reads at a glance on the dark bar.
     const QRect t = ThumbRect();
+    gdi::FillRect(p, c.left() + 1, c.top() + 1, t.center().x(), c.bottom(), kChannelPlayed);
     gdi::Rectangle(p, t.left(), t.top(), t.right() + 1, t.bottom() + 1, kThumbOutline,
                    m_bDragging ? kThumbPressedFill : kThumbFill);
 }

@@ -27,6 +27,7 @@ public:
     static constexpr QColor kThumbPressedFill{180, 180, 180};
     static constexpr QColor kChannelOutline{20, 20, 20};
     static constexpr QColor kChannelFill{34, 35, 37};
+    static constexpr QColor kChannelPlayed{0, 150, 200};
 
     explicit SeekSlider(QWidget* parent = nullptr);
 

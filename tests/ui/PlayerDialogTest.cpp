@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -271,6 +272,19 @@ TEST_F(DialogFixture, WindowMenuCarriesTheAboutItem)
     actions[3]->trigger();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(DialogFixture, AltSpaceOpensTheWindowMenuWhateverHasTheFocus)
+{
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.GetDlgItem(id::kPlay)->setFocus();
+    QSignalSpy play(&dialog, &PlayerDialog::PlayClicked);
+    QTest::keyClick(dialog.GetDlgItem(id::kPlay), Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(dialog.WindowMenu()->isVisible());
+    EXPECT_EQ(play.count(), 0);
+    dialog.WindowMenu()->hide();
 }
 
 TEST_F(DialogFixture, ControlsForwardTheirNotifications)

@@ -171,8 +171,10 @@ TEST_F(SliderFixture, ThumbIsFilledGreyAndLightWhilePressed)
     QImage image = test::Snapshot(slider);
     EXPECT_EQ(image.pixel(centre), SeekSlider::kThumbFill.rgb());
     EXPECT_EQ(image.pixel(slider->ThumbRect().topLeft()), SeekSlider::kThumbOutline.rgb());
-    EXPECT_EQ(image.pixel(slider->ChannelRect().left() + 2, slider->ChannelRect().center().y()),
-              SeekSlider::kChannelFill.rgb());
+    const int middle = slider->ChannelRect().center().y();
+    EXPECT_EQ(image.pixel(slider->ChannelRect().left() + 2, middle), SeekSlider::kChannelPlayed.rgb());
+    EXPECT_EQ(image.pixel(slider->ChannelRect().right() - 2, middle), SeekSlider::kChannelFill.rgb());
+    EXPECT_EQ(image.pixel(slider->ChannelRect().left(), middle), SeekSlider::kChannelOutline.rgb());
     test::Press(slider, {107, 10});
     image = test::Snapshot(slider);
     EXPECT_EQ(image.pixel(slider->ThumbRect().center()), SeekSlider::kThumbPressedFill.rgb());
