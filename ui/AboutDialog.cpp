@@ -39,10 +39,13 @@ AboutDialog::AboutDialog(QWidget* parent)
     m_TitleFont.setPixelSize(16);
     m_TitleFont.setBold(true);
 
+    // The version line is wider than its place at the dialog font, so it breaks after the version
+    // number onto a second line instead of being cut off.
     m_version = new StaticText(this, res::LoadString(res::kStrVersionLine));
-    m_version->setGeometry(dlu::Rect(58, 25, 139, 8));
-    m_second = new StaticText(this, "Multi-channel surveillance recording player");
-    m_second->setGeometry(dlu::Rect(58, 39, 104, 8));
+    m_version->setGeometry(dlu::Rect(58, 25, 139, 14));
+    m_version->SetWordWrap(true);
+    m_second = new StaticText(this, "Multi-channel DVR player");
+    m_second->setGeometry(dlu::Rect(58, 42, 104, 8));
     for (StaticText* line : {m_version, m_second})
         line->SetColors(Qt::black, Qt::white, QColor(Qt::white));
 

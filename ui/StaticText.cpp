@@ -14,6 +14,12 @@ void StaticText::SetText(const QString& text)
     update();
 }
 
+void StaticText::SetWordWrap(bool wrap)
+{
+    m_wrap = wrap;
+    update();
+}
+
 void StaticText::SetColors(const QColor& text, const QColor& textBack, std::optional<QColor> background)
 {
     m_textColor = text;
@@ -28,10 +34,11 @@ void StaticText::paintEvent(QPaintEvent*)
     p.fillRect(rect(), m_background.value_or(palette().color(QPalette::Window)));
     if (m_text.isEmpty())
         return;
-    const QRect band = p.fontMetrics().boundingRect(rect(), Qt::AlignLeft | Qt::AlignTop, m_text) & rect();
+    const int flags = Qt::AlignLeft | Qt::AlignTop | (m_wrap ? Qt::TextWordWrap : 0);
+    const QRect band = p.fontMetrics().boundingRect(rect(), flags, m_text) & rect();
     p.fillRect(band, m_textBack);
     p.setPen(m_textColor);
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, m_text);
+    p.drawText(rect(), flags, m_text);
 }
 
 } // namespace ui

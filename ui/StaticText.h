@@ -14,6 +14,8 @@ public:
     explicit StaticText(QWidget* parent = nullptr, const QString& text = {});
 
     void SetText(const QString& text);
+    // Breaks the text between words onto further lines, as far as the control's height shows them.
+    void SetWordWrap(bool wrap);
     QString Text() const { return m_text; }
     // background: the control's fill; none keeps the window's default background.
     void SetColors(const QColor& text, const QColor& textBack, std::optional<QColor> background);
@@ -30,6 +32,7 @@ private:
     QColor m_textColor = Qt::black;
     QColor m_textBack = Qt::white;
     std::optional<QColor> m_background;
+    bool m_wrap = false;
 };
 
 } // namespace ui

@@ -23,7 +23,7 @@ SystemAboutDialog::SystemAboutDialog(QWidget* parent)
 
     auto* version = new QLabel("Kelvora Player Version 1.0.2.0 (Build 090903)", this);
     version->setGeometry(QRect(dlu::Point(66, 10), QSize(dlu::X(170), dlu::Y(8))));
-    auto* notice = new QLabel("Multi-channel surveillance recording player", this);
+    auto* notice = new QLabel("Multi-channel DVR player", this);
     notice->setGeometry(QRect(dlu::Point(66, 25), QSize(dlu::X(170), dlu::Y(8))));
 
     m_ok = new QPushButton(QString::fromUtf8("확인"), this);

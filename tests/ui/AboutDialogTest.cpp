@@ -34,8 +34,8 @@ TEST_F(AboutFixture, Geometry)
     EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(box.CancelButton()->geometry(), QRect(304, 3, 19, 19)) << "22 from the right, 3 from the top";
     EXPECT_EQ(box.OkButton()->geometry(), QRect(244, 303, 70, 23));
-    EXPECT_EQ(box.VersionLine()->geometry(), QRect(87, 47, 209, 15));
-    EXPECT_EQ(box.SecondLine()->geometry(), QRect(87, 73, 156, 15));
+    EXPECT_EQ(box.VersionLine()->geometry(), QRect(87, 47, 209, 26));
+    EXPECT_EQ(box.SecondLine()->geometry(), QRect(87, 79, 156, 15));
     EXPECT_EQ(box.VersionLine()->Text(), "Kelvora Player Version 1.3.0.0 (Build 100226)");
 }
 
