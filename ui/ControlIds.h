@@ -1,5 +1,5 @@
 #pragma once
-// Ids of the player window's controls and of the about boxes' items.
+// Ids of the player window's controls.
 namespace ui::id {
 
 inline constexpr int kRew = 1001;
@@ -32,15 +32,5 @@ inline constexpr int kCh16 = 1042;
 inline constexpr int kDisplay = 1043;
 inline constexpr int kSearching = 1044;
 inline constexpr int kPrint = 1045;
-
-// About boxes.
-inline constexpr int kOk = 1;
-inline constexpr int kCancel = 2;
-inline constexpr int kVersionLine = 1033;
-inline constexpr int kSecondLine = 1034;
-inline constexpr int kAboutTitle = 1038;
-
-// The about item of the window menu.
-inline constexpr int kSysAbout = 16;
 
 } // namespace ui::id
