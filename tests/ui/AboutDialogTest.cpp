@@ -1,0 +1,93 @@
+#include "ui/AboutDialog.h"
+
+#include "MouseInput.h"
+#include "ui/DialogUnits.h"
+#include "ui/SkinButton.h"
+#include "ui/StaticText.h"
+#include "ui/SystemAboutDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DialogUnits, ConvertAtOneAndAHalfAcrossAndOnePointEightSevenFiveDown)
+{
+    const struct { int units, x, y; } table[] = {
+        {0, 0, 0}, {1, 2, 2}, {8, 12, 15}, {17, 26, 32}, {23, 35, 43}, {31, 47, 58},
+        {183, 275, 343}, {217, 326, 407}, {-3, -5, -6},
+    };
+    for (const auto& c : table) {
+        EXPECT_EQ(ui::dlu::X(c.units), c.x) << c.units;
+        EXPECT_EQ(ui::dlu::Y(c.units), c.y) << c.units;
+    }
+}
+
+struct AboutFixture : ::testing::Test {
+    ui::AboutDialog box;
+};
+
+TEST_F(AboutFixture, Geometry)
+{
+    EXPECT_EQ(box.size(), QSize(326, 343));
+    EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(box.CancelButton()->geometry(), QRect(304, 3, 19, 19)) << "22 from the right, 3 from the top";
+    EXPECT_EQ(box.OkButton()->geometry(), QRect(244, 303, 70, 23));
+    EXPECT_EQ(box.VersionLine()->geometry(), QRect(87, 47, 209, 26));
+    EXPECT_EQ(box.SecondLine()->geometry(), QRect(87, 79, 156, 15));
+    EXPECT_EQ(box.VersionLine()->Text(), "Kelvora Player Version 1.3.0.0 (Build 100226)");
+}
+
+TEST_F(AboutFixture, PaintsBandBodyAndOutline)
+{
+    const QImage image = test::Snapshot(&box);
+    EXPECT_EQ(QColor(image.pixel(200, 10)), QColor(57, 57, 57));
+    EXPECT_EQ(QColor(image.pixel(200, 24)), QColor(57, 57, 57));
+    EXPECT_EQ(QColor(image.pixel(200, 200)), QColor(Qt::white));
+    for (QPoint edge : {QPoint(0, 200), QPoint(325, 200), QPoint(200, 342), QPoint(200, 0), QPoint(325, 0)})
+        EXPECT_EQ(QColor(image.pixel(edge)), QColor(Qt::black)) << edge.x() << "," << edge.y();
+    EXPECT_EQ(QColor(image.pixel(300, 50)), QColor(Qt::white)) << "the version line sits on white";
+}
+
+TEST_F(AboutFixture, OkAcceptsAndTheCloseButtonRejects)
+{
+    box.show();
+    test::Click(box.OkButton(), {5, 5});
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+    box.show();
+    test::Click(box.CancelButton(), {5, 5});
+    EXPECT_EQ(box.result(), QDialog::Rejected);
+}
+
+TEST_F(AboutFixture, DraggingAnywhereMovesTheBox)
+{
+    for (QPoint start : {QPoint(150, 10), QPoint(150, 200)}) {
+        box.move(50, 60);
+        test::Press(&box, start);
+        test::Drag(&box, start + QPoint(-10, 25));
+        test::Release(&box, start + QPoint(-10, 25));
+        EXPECT_EQ(box.pos(), QPoint(40, 85));
+    }
+}
+
+TEST(SystemAboutDialog, PlainCaptionedBoxWithIconVersionAndKoreanOk)
+{
+    ui::SystemAboutDialog box;
+    EXPECT_FALSE(box.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(box.size(), QSize(371, 328));
+    EXPECT_EQ(box.OkButton()->text(), QString::fromUtf8("확인"));
+    EXPECT_EQ(box.OkButton()->geometry(), QRect(285, 289, 75, 26));
+    bool icon = false, version = false;
+    for (auto* label : box.findChildren<QLabel*>()) {
+        icon |= !label->pixmap().isNull() && label->pos() == QPoint(35, 32);
+        version |= label->text() == "Kelvora Player Version 1.0.2.0 (Build 090903)" && label->pos() == QPoint(99, 19);
+    }
+    EXPECT_TRUE(icon);
+    EXPECT_TRUE(version);
+    box.show();
+    box.OkButton()->click();
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+#include "ArtPiece.h"
+#include "ArtStyle.h"
+
+#include <QLinearGradient>
+#include <QRadialGradient>
+#include <algorithm>
+
+namespace artwork {
+
+void DrawLens(QPainter& p, QRectF r)
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF c = r.center();
+    const qreal radius = std::min(r.width(), r.height()) / 2;
+    p.setPen(QPen(QColor(150, 155, 162), radius * 0.12));
+    p.setBrush(QColor(22, 23, 26));
+    p.drawEllipse(c, radius * 0.92, radius * 0.92);
+    QRadialGradient iris(c, radius * 0.62);
+    iris.setColorAt(0, kAccent.lighter(130));
+    iris.setColorAt(0.55, kAccent);
+    iris.setColorAt(1, kAccentDim.darker(160));
+    p.setPen(Qt::NoPen);
+    p.setBrush(iris);
+    p.drawEllipse(c, radius * 0.6, radius * 0.6);
+    p.setBrush(QColor(8, 10, 14));
+    p.drawEllipse(c, radius * 0.26, radius * 0.26);
+    p.setBrush(QColor(255, 255, 255, 210));
+    p.drawEllipse(c + QPointF(-radius * 0.25, -radius * 0.28), radius * 0.14, radius * 0.11);
+}
+
+void DrawAppIcon(QPainter& p, int size)
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF tile(0.5, 0.5, size - 1, size - 1);
+    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
+    g.setColorAt(0, QColor(84, 88, 94));
+    g.setColorAt(1, QColor(28, 29, 32));
+    p.setPen(QPen(QColor(16, 16, 18), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(tile, size * 0.18, size * 0.18);
+    const qreal m = size * 0.14;
+    DrawLens(p, tile.adjusted(m, m, -m, -m));
+}
+
+std::vector<ArtPiece> LogoPieces()
+{
+    return {
+        {202, QSize(16, 16), [](QPainter& p) {
+             p.fillRect(0, 0, 16, 16, kBand);
+             DrawLens(p, QRectF(0, 0, 16, 16));
+         }},
+        {203, QSize(27, 32), [](QPainter& p) {
+             p.fillRect(0, 0, 27, 32, Qt::white);
+             p.translate(0, 2);
+             DrawAppIcon(p, 27);
+         }},
+    };
+}
+
+} // namespace artwork
