@@ -1,0 +1,76 @@
+#include "display/control/Scene.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace display {
+namespace {
+
+const QColor kBackground(20, 22, 26);
+const QColor kEmptyTile(34, 36, 40);
+const QColor kTileEdge(60, 62, 66);
+
+void DrawShadowedText(QPainter& painter, const QRect& area, int flags, const QString& text)
+{
+    painter.setPen(Qt::black);
+    painter.drawText(area.translated(1, 1), flags, text);
+    painter.setPen(Qt::white);
+    painter.drawText(area, flags, text);
+}
+
+void DrawIdle(QPainter& painter, const Scene& scene)
+{
+    if (!scene.showIdleTexts)
+        return;
+    const QRect screen(0, 0, kScreenWidth, kScreenHeight);
+    QFont title("Arial");
+    title.setPixelSize(40);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.setPen(QColor(200, 204, 210));
+    painter.drawText(screen.adjusted(0, 0, 0, -40), Qt::AlignCenter, scene.titleText);
+    QFont version("Arial");
+    version.setPixelSize(16);
+    painter.setFont(version);
+    painter.setPen(QColor(150, 154, 160));
+    painter.drawText(screen.adjusted(0, 40, 0, 0), Qt::AlignCenter, scene.versionText);
+}
+
+void DrawTile(QPainter& painter, const Scene& scene, int tile)
+{
+    const QRect rect = scene.grid.TileRect(tile);
+    const int channel = scene.grid.ChannelOf(tile, scene.channelCount);
+    if (channel < 0 || scene.pictures[channel].isNull()) {
+        painter.fillRect(rect, kEmptyTile);
+        painter.setPen(kTileEdge);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    } else {
+        // A picture made for another tile size (the layout just changed) is stretched until
+        // its channel's next picture arrives.
+        painter.drawImage(rect, scene.pictures[channel]);
+    }
+    if (channel >= 0 && scene.showTitles)
+        DrawShadowedText(painter, rect.adjusted(6, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop, scene.titles[channel]);
+}
+
+} // namespace
+
+QImage ComposeScreen(const Scene& scene)
+{
+    QImage screen(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+    screen.fill(kBackground);
+    QPainter painter(&screen);
+    if (scene.idle) {
+        DrawIdle(painter, scene);
+        return screen;
+    }
+    QFont font("Arial");
+    font.setPixelSize(14);
+    font.setBold(true);
+    painter.setFont(font);
+    for (int tile = 0; tile < scene.grid.Tiles(); ++tile)
+        DrawTile(painter, scene, tile);
+    return screen;
+}
+
+} // namespace display
