@@ -4,8 +4,10 @@
 
 namespace display {
 
-DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::function<void()> pictureReady)
-    : m_pictureReady(std::move(pictureReady))
+DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
+                               std::function<void()> pictureReady)
+    : m_refreshInterval(refreshInterval)
+    , m_pictureReady(std::move(pictureReady))
 {
     for (Channel& channel : m_channels)
         channel.decoder = std::make_unique<ChannelDecoder>(library);
@@ -138,13 +140,25 @@ bool DecodePipeline::HasShown() const
     return m_shown;
 }
 
+bool DecodePipeline::ScaleDue(const Channel& ch) const
+{
+    std::lock_guard lock(m_mutex);
+    return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
+}
+
 QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, QSize size)
 {
     if (resync)
         ch.decoder->Resync();
-    if (job.redraw)
-        return ch.decoder->Render(size);
-    return ch.decoder->Decode(job.data.data(), job.data.size()) ? ch.decoder->Render(size) : QImage();
+    if (!job.redraw) {
+        if (ch.decoder->Decode(job.data.data(), job.data.size()))
+            ch.unscaled = true;
+        if (!ch.unscaled || !ScaleDue(ch))
+            return {};
+    }
+    ch.unscaled = false;
+    ch.scaledAt = std::chrono::steady_clock::now();
+    return ch.decoder->Render(size);
 }
 
 void DecodePipeline::Work()

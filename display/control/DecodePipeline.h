@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -22,7 +23,9 @@ class DecoderLibrary;
 // Decodes the channels on worker threads: each channel has a bounded queue of copied
 // payloads and its own decoder; a channel is served by one worker at a time, so the frames of
 // a channel stay in order while different channels decode in parallel. Each channel's latest
-// picture, scaled to its tile, is kept here for drawing. Every method may be called from any
+// picture, scaled to its tile, is kept here for drawing. Every frame is decoded, but a picture
+// is scaled only when the screen can show it: at most once per refresh interval while frames
+// keep coming, and always for the last frame of a burst. Every method may be called from any
 // thread.
 class DecodePipeline {
 public:
@@ -30,7 +33,8 @@ public:
     static constexpr size_t kMaxQueued = 8;
 
     // pictureReady runs on a worker after a new picture was stored.
-    DecodePipeline(const DecoderLibrary& library, std::function<void()> pictureReady);
+    DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
+                   std::function<void()> pictureReady);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline&) = delete;
     DecodePipeline& operator=(const DecodePipeline&) = delete;
@@ -66,7 +70,10 @@ private:
         bool scheduled = false; // waiting in m_ready
         bool busy = false;      // a worker holds the channel's decoder
         bool resync = true;     // the decoder must wait for a key frame
+        // The worker's own: which flush its decoder follows, and its picture not yet scaled.
         uint64_t decodedGeneration = 0;
+        bool unscaled = false;
+        std::chrono::steady_clock::time_point scaledAt;
         QSize tileSize;
         QImage picture;
         std::unique_ptr<ChannelDecoder> decoder;
@@ -75,8 +82,10 @@ private:
     void Work();
     void Schedule(int channel);
     QImage Process(Channel& channel, Job& job, bool resync, QSize size);
+    bool ScaleDue(const Channel& channel) const;
     void DropFrames();
 
+    const std::chrono::milliseconds m_refreshInterval;
     std::function<void()> m_pictureReady;
     mutable std::mutex m_mutex;
     std::condition_variable m_workAvailable;

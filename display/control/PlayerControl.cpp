@@ -76,17 +76,18 @@ PlayerControl::PlayerControl(QWidget* parent, DisplayEventSink* sink)
 {
     setFixedSize(kScreenWidth, kScreenHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Pictures arrive far more often than the screen changes: draw once per screen refresh.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    const std::chrono::milliseconds interval(std::max(1, static_cast<int>(1000.0 / rate)));
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(interval);
     m_library.Load(DecoderLibrary::SystemDirectory());
-    m_pipeline = std::make_unique<DecodePipeline>(m_library, [this] { RequestRepaint(); });
+    m_pipeline = std::make_unique<DecodePipeline>(m_library, interval, [this] { RequestRepaint(); });
     {
         std::lock_guard lock(m_mutex);
         ApplyGridLocked(m_grid);
     }
-    // Pictures arrive far more often than the screen changes: draw once per screen refresh.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
-    m_refresh.setSingleShot(true);
-    m_refresh.setInterval(std::max(1, static_cast<int>(1000.0 / rate)));
     connect(&m_refresh, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
