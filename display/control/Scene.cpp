@@ -10,12 +10,16 @@ const QColor kBackground(20, 22, 26);
 const QColor kEmptyTile(34, 36, 40);
 const QColor kTileEdge(60, 62, 66);
 
-void DrawShadowedText(QPainter& painter, const QRect& area, int flags, const QString& text)
+// White text on a dark translucent plate, legible over any picture.
+void DrawTitle(QPainter& painter, const QRect& tile, const QString& text)
 {
-    painter.setPen(Qt::black);
-    painter.drawText(area.translated(1, 1), flags, text);
+    if (text.isEmpty())
+        return;
+    const QRect area = tile.adjusted(4, 3, -3, -3);
+    const QRect bounds = painter.boundingRect(area, Qt::AlignLeft | Qt::AlignTop, text).intersected(area);
+    painter.fillRect(bounds.adjusted(-3, -1, 3, 1).intersected(tile), QColor(0, 0, 0, 150));
     painter.setPen(Qt::white);
-    painter.drawText(area, flags, text);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop, text);
 }
 
 void DrawIdle(QPainter& painter, const Scene& scene)
@@ -50,7 +54,7 @@ void DrawTile(QPainter& painter, const Scene& scene, int tile)
         painter.drawImage(rect, scene.pictures[channel]);
     }
     if (channel >= 0 && scene.showTitles)
-        DrawShadowedText(painter, rect.adjusted(6, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop, scene.titles[channel]);
+        DrawTitle(painter, rect, scene.titles[channel]);
 }
 
 } // namespace
