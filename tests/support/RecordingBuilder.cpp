@@ -1,11 +1,11 @@
 #include "support/RecordingBuilder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <stdexcept>
 
 #include "recording/ChannelTables.h"
 #include "recording/KeyFrame.h"
+#include "support/TempDir.h"
 
 namespace testsupport {
 namespace {
@@ -42,9 +42,10 @@ std::vector<uint8_t> RecordingBuilder::Payload(uint8_t format, bool key, uint32_
     } else if (format == 2 || !key) {
         start = {0, 0, 0, 1, static_cast<uint8_t>(key ? 0x67 : 0x41)};
     } else {
-        start.assign(recording::kPrefixBlockSize, 0);
+        start.assign(recording::kPrefixBlockSize + 5, 0);
         start[4] = 0x19;
-        start.insert(start.end(), {0, 0, 0, 1, 0x67});
+        start[recording::kPrefixBlockSize + 3] = 1;
+        start[recording::kPrefixBlockSize + 4] = 0x67;
     }
     std::copy_n(start.begin(), std::min<size_t>(start.size(), p.size()), p.begin());
     return p;
@@ -134,14 +135,7 @@ std::vector<uint8_t> BuiltRecording::Bytes() const
     return file;
 }
 
-void BuiltRecording::Write(const std::string& path) const
-{
-    const std::vector<uint8_t> bytes = Bytes();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-}
+void BuiltRecording::Write(const std::string& path) const { WriteBytes(path, Bytes()); }
 
 void BuiltRecording::PatchRecord(uint32_t absoluteOffset, const recording::FrameRecord& record)
 {

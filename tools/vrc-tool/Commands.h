@@ -9,5 +9,9 @@ namespace vrctool {
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunMakeSample(const Args& args);
+int RunExtract(const Args& args);
+int RunStorage(const Args& args);
+int RunMakeStorage(const Args& args);
 
 } // namespace vrctool

@@ -14,6 +14,12 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", vrctool::RunInfo, "info [--json] FILE"},
+    {"make-sample", vrctool::RunMakeSample,
+     "make-sample OUT [--channels N] [--audio LIST] [--seconds S] [--format 0..4] [--version 0|1|2]\n"
+     "                      [--gop N] [--start \"YYYY-MM-DD hh:mm:ss\"] [--reuse-gop]  (--help)"},
+    {"extract", vrctool::RunExtract, "extract FILE --channel K [--audio] OUT"},
+    {"storage", vrctool::RunStorage, "storage list DIR | storage export DIR ENTRY"},
+    {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
 };
 
 int Usage()

@@ -1,0 +1,47 @@
+#include "tools/SampleFile.h"
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+SampleFile SampleFile::Load(const std::filesystem::path& path)
+{
+    SampleFile f;
+    std::ifstream in(path, std::ios::binary);
+    f.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (f.bytes.size() < 4097) {
+        ADD_FAILURE() << path << " is only " << f.bytes.size() << " bytes";
+        return f;
+    }
+    const uint8_t version = f.bytes[2];
+    const size_t headerAt = version == 2 ? f.bytes.size() - 4096 : 0;
+    std::array<uint8_t, recording::RecordingHeader::kSize> raw{};
+    std::copy_n(f.bytes.begin() + static_cast<std::ptrdiff_t>(headerAt), raw.size(), raw.begin());
+    f.header = recording::RecordingHeader::Parse(raw);
+    f.dataOffset = version == 0 ? 2037 : 4096;
+    return f;
+}
+
+std::vector<SampleFile::Record> SampleFile::Run(const recording::ChannelEntry& entry) const
+{
+    std::vector<Record> records;
+    const uint64_t end = dataOffset + entry.endPos;
+    for (uint64_t pos = dataOffset + entry.startPos; pos < end;) {
+        if (pos + 20 > bytes.size()) {
+            ADD_FAILURE() << "record at " << pos << " is cut off";
+            break;
+        }
+        const auto header = recording::FrameRecord::Parse(&bytes[pos]);
+        if (pos + 20 + header.f_size > end) {
+            ADD_FAILURE() << "record at " << pos << " leaves its run";
+            break;
+        }
+        records.push_back({pos, header, {&bytes[pos + 20], header.f_size}});
+        pos += 20 + header.f_size;
+    }
+    return records;
+}
+
+} // namespace testsupport

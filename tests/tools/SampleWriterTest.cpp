@@ -1,0 +1,357 @@
+#include "tools/sample/SampleWriter.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include "recording/KeyFrame.h"
+#include "recording/RecordingInspection.h"
+#include "recording/TimeConversion.h"
+#include "support/TempDir.h"
+#include "tools/SampleFile.h"
+#include "tools/sample/ChannelColour.h"
+#include "tools/sample/SamplePicture.h"
+#include "tools/sample/ToneEncoder.h"
+
+namespace {
+
+using recording::SystemTime;
+using sample::SampleOptions;
+using sample::SampleWriter;
+using testsupport::SampleFile;
+
+// Feeds payloads to a libavcodec decoder and keeps what comes out.
+class Decoder {
+public:
+    explicit Decoder(const char* name)
+    {
+        const AVCodec* codec = avcodec_find_decoder_by_name(name);
+        m_context = avcodec_alloc_context3(codec);
+        m_frame = av_frame_alloc();
+        m_packet = av_packet_alloc();
+        last = av_frame_alloc();
+        m_context->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK | AV_EF_BITSTREAM;
+        if (std::string(name) == "pcm_mulaw") {
+            m_context->sample_rate = 8000;
+            av_channel_layout_default(&m_context->ch_layout, 1);
+        }
+        EXPECT_GE(avcodec_open2(m_context, codec, nullptr), 0) << name;
+    }
+    ~Decoder()
+    {
+        av_packet_free(&m_packet);
+        av_frame_free(&m_frame);
+        av_frame_free(&last);
+        avcodec_free_context(&m_context);
+    }
+
+    // False when the decoder reports an error on this payload.
+    bool Send(std::span<const uint8_t> payload)
+    {
+        av_packet_unref(m_packet);
+        if (av_new_packet(m_packet, static_cast<int>(payload.size())) < 0)
+            return false;
+        std::copy(payload.begin(), payload.end(), m_packet->data);
+        return avcodec_send_packet(m_context, m_packet) >= 0 && Receive();
+    }
+    bool Flush() { return avcodec_send_packet(m_context, nullptr) >= 0 && Receive(); }
+
+    int frames = 0;
+    std::vector<int16_t> samples;
+    AVFrame* last = nullptr; // the last picture decoded (empty before the first)
+
+private:
+    bool Receive()
+    {
+        for (;;) {
+            const int rc = avcodec_receive_frame(m_context, m_frame);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0 || (m_frame->decode_error_flags != 0) || (m_frame->flags & AV_FRAME_FLAG_CORRUPT))
+                return false;
+            ++frames;
+            if (m_frame->format == AV_SAMPLE_FMT_S16) {
+                auto* s = reinterpret_cast<const int16_t*>(m_frame->data[0]);
+                samples.insert(samples.end(), s, s + m_frame->nb_samples);
+            }
+            av_frame_unref(last);
+            av_frame_ref(last, m_frame);
+        }
+    }
+
+    AVCodecContext* m_context = nullptr;
+    AVFrame* m_frame = nullptr;
+    AVPacket* m_packet = nullptr;
+};
+
+int32_t FTime(const SystemTime& t) { return *recording::SystemTimeToFTime(t); }
+
+std::span<const uint8_t> Elementary(const SampleFile::Record& r, int videoFormat)
+{
+    return videoFormat >= 3 ? r.payload.subspan(recording::kPrefixBlockSize) : r.payload;
+}
+
+struct Case {
+    int format;
+    int version;
+    int gop;
+    SystemTime start;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << "format " << c.format << ", version " << c.version << ", GOP " << c.gop;
+}
+
+class SampleWriterFormats : public testing::TestWithParam<Case> {
+protected:
+    testsupport::TempDir m_folder;
+};
+
+constexpr SystemTime kNewYearsEve{2024, 12, 0, 31, 23, 59, 58, 0};
+constexpr SystemTime kMorning{2023, 3, 0, 14, 8, 30, 0, 0};
+
+// Every format with every header layout: the layout, the stamps, the back links, the key
+// frames the scan finds and that every frame decodes.
+TEST_P(SampleWriterFormats, WritesARecordingThePlayerAcceptsAndEveryFrameDecodes)
+{
+    const Case c = GetParam();
+    SampleOptions o;
+    o.channels = 2;
+    o.audioMask = 0x2;
+    o.seconds = 3;
+    o.videoFormat = c.format;
+    o.version = c.version;
+    o.gop = c.gop;
+    o.start = c.start;
+    const auto path = m_folder / "s.vrc";
+    ASSERT_EQ(SampleWriter::Write(path, o), "");
+
+    const SampleFile f = SampleFile::Load(path);
+    const recording::RecordingHeader& h = f.header;
+    EXPECT_EQ(f.bytes[2], c.version);
+    EXPECT_EQ(h.version, c.version);
+    if (c.version == 2) {
+        EXPECT_TRUE(std::all_of(f.bytes.begin() + 3, f.bytes.begin() + 4096, [](uint8_t b) { return b == 0; }));
+    }
+    EXPECT_EQ(h.chCount, 2);
+    EXPECT_EQ(h.videoFormat, c.format);
+    EXPECT_EQ(h.videoMask, 0x3u);
+    EXPECT_EQ(h.audioMask, 0x2u);
+    for (int k = 0; k < 16; ++k) {
+        const std::u16string name = u"CAM " + std::u16string(1, u'0' + (k + 1) / 10) + char16_t(u'0' + (k + 1) % 10);
+        EXPECT_EQ(h.videoCh[k].NameText(), name);
+        EXPECT_EQ(h.audioCh[k].NameText(), name);
+        EXPECT_EQ(h.videoCh[k].chNumber, k);
+        EXPECT_EQ(h.videoCh[k].HasRun(), k < 2);
+        EXPECT_EQ(h.audioCh[k].HasRun(), k == 1);
+    }
+    EXPECT_EQ(h.videoCh[0].startPos, 0u);
+    EXPECT_EQ(h.videoCh[1].startPos, h.videoCh[0].endPos);
+    EXPECT_EQ(h.audioCh[1].startPos, h.videoCh[1].endPos);
+    EXPECT_EQ(f.dataOffset + h.audioCh[1].endPos + (c.version == 2 ? 4096 : 0), f.bytes.size());
+
+    const int32_t start = FTime(c.start);
+    const recording::RecordingInspection inspection = recording::RecordingInspection::Run(path);
+    ASSERT_TRUE(inspection.ok);
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        const auto run = f.Run(h.videoCh[k]);
+        ASSERT_EQ(run.size(), 75u);
+        Decoder decoder(c.format >= 2 ? "h264" : "mpeg4");
+        uint32_t prevSize = 0;
+        int lastKey = 0;
+        for (int i = 0; i < 75; ++i) {
+            const auto& r = run[i].header;
+            const bool key = i % c.gop == 0;
+            lastKey = key ? i : lastKey;
+            EXPECT_EQ(r.f_time, start + i * 40 / 1000) << i;
+            EXPECT_EQ(r.f_msec, static_cast<uint32_t>(i * 40)) << i;
+            EXPECT_EQ(r.f_prevSize, prevSize) << i;
+            EXPECT_EQ(r.f_key, key ? 1u : 0u) << i;
+            EXPECT_EQ(recording::IsKeyFrameStart(run[i].payload.data(), run[i].payload.size(), c.format), key) << i;
+            if (c.format >= 3) {
+                EXPECT_EQ(run[i].payload[4], 0x19) << i;
+            }
+            EXPECT_TRUE(decoder.Send(Elementary(run[i], c.format))) << "frame " << i;
+            prevSize = r.f_size;
+        }
+        EXPECT_TRUE(decoder.Flush());
+        EXPECT_EQ(decoder.frames, 75);
+
+        ASSERT_TRUE(inspection.scan.firstKey[k] && inspection.scan.lastKey[k]);
+        EXPECT_EQ(inspection.scan.firstKeyOffset[k], run[0].offset);
+        EXPECT_EQ(inspection.scan.firstKey[k]->f_time, start);
+        EXPECT_EQ(inspection.scan.videoEnd[k], run[lastKey].offset);
+        EXPECT_EQ(inspection.scan.lastKey[k]->f_msec, static_cast<uint32_t>(lastKey * 40));
+    }
+
+    const auto audio = f.Run(h.audioCh[1]);
+    ASSERT_EQ(audio.size(), 150u);
+    Decoder decoder("pcm_mulaw");
+    for (int j = 0; j < 150; ++j) {
+        const auto& r = audio[j].header;
+        EXPECT_EQ(r.f_time, start + j * 20 / 1000) << j;
+        EXPECT_EQ(r.f_msec, static_cast<uint32_t>(j * 20 % 1000)) << j;
+        EXPECT_EQ(r.f_size, 160u);
+        EXPECT_EQ(r.f_prevSize, j ? 160u : 0u);
+        EXPECT_EQ(r.f_key, 0u);
+        EXPECT_TRUE(decoder.Send(audio[j].payload)) << j;
+    }
+    EXPECT_EQ(decoder.samples.size(), 150u * 160u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, SampleWriterFormats,
+                         testing::Values(Case{0, 0, 25, kMorning}, Case{0, 2, 10, kNewYearsEve},
+                                         Case{1, 1, 25, kNewYearsEve}, Case{1, 2, 25, kMorning},
+                                         Case{2, 0, 25, kNewYearsEve}, Case{2, 1, 12, kMorning},
+                                         Case{2, 2, 25, kMorning}, Case{3, 0, 25, kMorning},
+                                         Case{3, 2, 25, kNewYearsEve}, Case{4, 1, 25, kMorning},
+                                         Case{4, 2, 7, kNewYearsEve}));
+
+// Pixel probes of a decoded picture, in RGB as a display would show them.
+sample::Rgb RgbAt(const AVFrame& f, int x, int y)
+{
+    const double Y = 1.164 * (f.data[0][y * f.linesize[0] + x] - 16);
+    const double U = f.data[1][y / 2 * f.linesize[1] + x / 2] - 128;
+    const double V = f.data[2][y / 2 * f.linesize[2] + x / 2] - 128;
+    auto c = [](double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
+    return {c(Y + 1.596 * V), c(Y - 0.392 * U - 0.813 * V), c(Y + 2.017 * U)};
+}
+
+int Distance(sample::Rgb a, sample::Rgb b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+TEST(ChannelColour, EveryChannelHasAColourFarFromTheOthers)
+{
+    for (int a = 0; a < 16; ++a) {
+        for (int b = a + 1; b < 16; ++b)
+            EXPECT_GE(Distance(sample::ChannelColour(a), sample::ChannelColour(b)), 60) << a << " " << b;
+    }
+}
+
+TEST(SamplePicture, ShowsTheChannelColourAwayFromTheTextAndABarThatMoves)
+{
+    testsupport::TempDir folder;
+    SampleOptions o;
+    o.channels = 16;
+    o.seconds = 1;
+    o.videoFormat = 2;
+    ASSERT_EQ(SampleWriter::Write(folder / "p.vrc", o), "");
+    const SampleFile f = SampleFile::Load(folder / "p.vrc");
+    for (int k : {0, 6, 13, 15}) {
+        SCOPED_TRACE(k);
+        Decoder decoder("h264");
+        int previousBar = -1;
+        for (const auto& r : f.Run(f.header.videoCh[k])) {
+            ASSERT_TRUE(decoder.Send(r.payload));
+            ASSERT_TRUE(decoder.last->data[0]);
+            const AVFrame& picture = *decoder.last;
+            const sample::Area band = sample::kBackgroundArea;
+            for (int x = band.x + 8; x < band.x + band.width; x += 97) {
+                for (int y = band.y + 8; y < band.y + band.height; y += 37)
+                    ASSERT_LE(Distance(RgbAt(picture, x, y), sample::ChannelColour(k)), 12) << x << "," << y;
+            }
+            // The bar is where it should be in this picture, and only there.
+            const int bar = sample::SamplePicture::BarX(decoder.frames - 1);
+            const int y = sample::SamplePicture::kBarBand.y + sample::SamplePicture::kBarBand.height / 2;
+            EXPECT_LE(Distance(RgbAt(picture, bar + sample::SamplePicture::kBarWidth / 2, y), {235, 235, 235}), 20);
+            const int away = bar >= 352 ? bar - 200 : bar + 200;
+            EXPECT_LE(Distance(RgbAt(picture, away, y), sample::ChannelColour(k)), 12);
+            EXPECT_NE(bar, previousBar);
+            previousBar = bar;
+        }
+        EXPECT_EQ(decoder.frames, 25);
+    }
+}
+
+TEST(SampleWriter, EachAudioChannelHasItsOwnPitch)
+{
+    testsupport::TempDir folder;
+    SampleOptions o;
+    o.channels = 4;
+    o.audioMask = 0b1001;
+    o.seconds = 1;
+    ASSERT_EQ(SampleWriter::Write(folder / "a.vrc", o), "");
+    const SampleFile f = SampleFile::Load(folder / "a.vrc");
+    for (int k : {0, 3}) {
+        Decoder decoder("pcm_mulaw");
+        for (const auto& r : f.Run(f.header.audioCh[k]))
+            ASSERT_TRUE(decoder.Send(r.payload));
+        ASSERT_EQ(decoder.samples.size(), 8000u);
+        int crossings = 0;
+        for (size_t i = 1; i < decoder.samples.size(); ++i)
+            crossings += (decoder.samples[i - 1] < 0) != (decoder.samples[i] < 0);
+        EXPECT_NEAR(crossings, 2 * sample::ToneEncoder::Pitch(k), 4) << k;
+    }
+    EXPECT_NE(sample::ToneEncoder::Pitch(0), sample::ToneEncoder::Pitch(3));
+}
+
+class ReusedGop : public testing::TestWithParam<int> {};
+
+// A repeated GOP keeps the file valid: fresh stamps, the same pictures, still decodable.
+TEST_P(ReusedGop, RepeatsTheFirstGopWithFreshStamps)
+{
+    testsupport::TempDir folder;
+    SampleOptions o;
+    o.channels = 1;
+    o.seconds = 4;
+    o.videoFormat = GetParam();
+    o.gop = 20;
+    o.reuseGop = true;
+    ASSERT_EQ(SampleWriter::Write(folder / "r.vrc", o), "");
+    ASSERT_TRUE(recording::RecordingInspection::Run(folder / "r.vrc").ok);
+    const SampleFile f = SampleFile::Load(folder / "r.vrc");
+    const auto run = f.Run(f.header.videoCh[0]);
+    ASSERT_EQ(run.size(), 100u);
+    Decoder decoder(GetParam() >= 2 ? "h264" : "mpeg4");
+    for (size_t i = 0; i < run.size(); ++i) {
+        EXPECT_TRUE(std::ranges::equal(run[i].payload, run[i % 20].payload)) << i;
+        EXPECT_EQ(run[i].header.f_msec, i * 40);
+        EXPECT_EQ(run[i].header.f_key, i % 20 == 0 ? 1u : 0u);
+        EXPECT_EQ(run[i].header.f_prevSize, i ? run[i - 1].header.f_size : 0u);
+        EXPECT_TRUE(decoder.Send(Elementary(run[i], GetParam()))) << i;
+    }
+    EXPECT_TRUE(decoder.Flush());
+    EXPECT_EQ(decoder.frames, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ReusedGop, testing::Values(0, 2, 4));
+
+TEST(SampleWriter, RefusesOptionsThatCannotMakeARecording)
+{
+    struct Bad {
+        const char* why;
+        void (*change)(SampleOptions&);
+    };
+    const Bad bad[] = {
+        {"no channels", [](SampleOptions& o) { o.channels = 0; }},
+        {"17 channels", [](SampleOptions& o) { o.channels = 17; }},
+        {"audio without video", [](SampleOptions& o) { o.audioMask = 1u << 4; }},
+        {"no seconds", [](SampleOptions& o) { o.seconds = 0; }},
+        {"format 5", [](SampleOptions& o) { o.videoFormat = 5; }},
+        {"version 3", [](SampleOptions& o) { o.version = 3; }},
+        {"GOP 0", [](SampleOptions& o) { o.gop = 0; }},
+        {"month 13", [](SampleOptions& o) { o.start.wMonth = 13; }},
+        {"31 April", [](SampleOptions& o) { o.start = {2024, 4, 0, 31, 0, 0, 0, 0}; }},
+        {"past 2038", [](SampleOptions& o) { o.start = {2038, 1, 0, 19, 3, 14, 0, 0}; }},
+    };
+    testsupport::TempDir folder;
+    for (const Bad& b : bad) {
+        SampleOptions o;
+        b.change(o);
+        EXPECT_NE(SampleWriter::Check(o), "") << b.why;
+        EXPECT_NE(SampleWriter::Write(folder / "x.vrc", o), "") << b.why;
+    }
+    SampleOptions fine;
+    fine.channels = 16;
+    fine.audioMask = 0xFFFF;
+    EXPECT_EQ(SampleWriter::Check(fine), "");
+}
+
+} // namespace

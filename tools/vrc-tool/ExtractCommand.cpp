@@ -1,0 +1,141 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/File.h"
+#include "recording/ChannelTables.h"
+#include "recording/HeaderCheck.h"
+#include "recording/KeyFrame.h"
+#include "tools/vrc-tool/Commands.h"
+
+namespace vrctool {
+namespace {
+
+constexpr const char* kUsage = "usage: vrc-tool extract FILE --channel K [--audio] OUT\n";
+
+struct ExtractArgs {
+    std::string file;
+    std::string out;
+    int channel = -1;
+    bool audio = false;
+};
+
+std::string Parse(const Args& args, ExtractArgs& e)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--audio") {
+            e.audio = true;
+        } else if (a == "--channel") {
+            if (i + 1 == args.size())
+                return "--channel needs a number";
+            const std::string& v = args[++i];
+            if (v.empty() || v.size() > 2 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) > 15)
+                return "--channel takes a channel number 0..15, not '" + v + "'";
+            e.channel = std::stoi(v);
+        } else if (a.starts_with("--")) {
+            return "unknown option " + a;
+        } else if (e.file.empty()) {
+            e.file = a;
+        } else if (e.out.empty()) {
+            e.out = a;
+        } else {
+            return "unexpected argument '" + a + "'";
+        }
+    }
+    if (e.file.empty() || e.out.empty() || e.channel < 0)
+        return "FILE, --channel K and OUT are all needed";
+    return {};
+}
+
+// Copies one run's payloads to out, record by record; the text says where the run breaks.
+class RunCopy {
+public:
+    RunCopy(platform::File& in, std::FILE* out, size_t skip) : m_in(in), m_out(out), m_skip(skip) {}
+
+    std::string Copy(uint64_t from, uint64_t to)
+    {
+        for (uint64_t pos = from; pos < to;) {
+            uint8_t bytes[recording::FrameRecord::kHeaderSize];
+            if (m_in.ReadAt(pos, bytes, sizeof bytes) != sizeof bytes)
+                return At(pos, "is cut off by the end of the file");
+            const recording::FrameRecord r = recording::FrameRecord::Parse(bytes);
+            if (r.f_size > recording::FrameRecord::kMaxPayload)
+                return At(pos, "has f_size " + std::to_string(r.f_size) + ", more than a frame can hold");
+            const uint64_t next = pos + sizeof bytes + r.f_size;
+            if (next > to)
+                return At(pos, "reaches past the end of the run at " + std::to_string(to));
+            if (r.f_size < m_skip)
+                return At(pos, "is shorter than the 52-byte block in front of every frame");
+            if (m_in.Read(m_payload.data(), r.f_size) != r.f_size)
+                return At(pos, "is cut off by the end of the file");
+            const size_t size = r.f_size - m_skip;
+            if (std::fwrite(m_payload.data() + m_skip, 1, size, m_out) != size)
+                return "cannot write the output";
+            pos = next;
+            ++m_records;
+        }
+        return {};
+    }
+
+    size_t Records() const { return m_records; }
+
+private:
+    static std::string At(uint64_t pos, const std::string& what)
+    {
+        return "the record at offset " + std::to_string(pos) + " " + what;
+    }
+
+    platform::File& m_in;
+    std::FILE* m_out;
+    size_t m_skip;
+    std::vector<uint8_t> m_payload = std::vector<uint8_t>(recording::FrameRecord::kMaxPayload);
+    size_t m_records = 0;
+};
+
+int Fail(const std::string& file, const std::string& what, int status)
+{
+    std::fprintf(stderr, "vrc-tool extract: %s: %s\n", file.c_str(), what.c_str());
+    return status;
+}
+
+} // namespace
+
+int RunExtract(const Args& args)
+{
+    ExtractArgs e;
+    if (const std::string error = Parse(args, e); !error.empty()) {
+        std::fprintf(stderr, "vrc-tool extract: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    platform::File in;
+    if (!in.Open(e.file))
+        return Fail(e.file, "cannot read the file", 2);
+    if (in.Size() < recording::kMinimumFileSize)
+        return Fail(e.file, recording::MessageText(recording::RecordingError::C1001), 1);
+    const recording::HeaderCheck check = recording::HeaderCheck::Run(in);
+    if (check.error)
+        return Fail(e.file, recording::MessageText(*check.error), 1);
+    const recording::RecordingHeader& h = check.header;
+    const recording::ChannelEntry& entry = (e.audio ? h.audioCh : h.videoCh)[e.channel];
+    const char* kind = e.audio ? "audio" : "video";
+    if (!entry.HasRun())
+        return Fail(e.file, "channel " + std::to_string(e.channel) + " has no " + kind + " run", 1);
+    std::FILE* out = std::fopen(e.out.c_str(), "wb");
+    if (!out)
+        return Fail(e.out, "cannot create the output", 2);
+    const uint64_t dataOffset = recording::ChannelTables::DataOffset(h.version);
+    const size_t skip = !e.audio && h.videoFormat >= 3 ? recording::kPrefixBlockSize : 0;
+    RunCopy copy(in, out, skip);
+    std::string error = copy.Copy(dataOffset + entry.startPos, dataOffset + entry.endPos);
+    if (std::fclose(out) != 0 && error.empty())
+        error = "cannot write the output";
+    if (!error.empty()) {
+        std::remove(e.out.c_str());
+        return Fail(e.file, "channel " + std::to_string(e.channel) + " " + kind + ": " + error, 1);
+    }
+    std::printf("%s: %zu %s frames of channel %d\n", e.out.c_str(), copy.Records(), kind, e.channel);
+    return 0;
+}
+
+} // namespace vrctool
