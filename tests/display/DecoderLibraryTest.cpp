@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display/EncodedStream.h"
+#include "display/SampleStreams.h"
 #include "display/control/ChannelDecoder.h"
 #include "display/control/DecoderLibrary.h"
 #include "support/TempDir.h"
@@ -18,17 +18,22 @@ TEST(DecoderLibrary, LoadsFromTheSystemDirectoryAndDecodes)
     DecoderLibrary library;
     ASSERT_TRUE(library.Load(LibraryDirectory().string()));
     display::ChannelDecoder decoder(library);
-    const QColor colour(30, 200, 60);
+    sample::SampleOptions options;
+    options.channels = 6;
+    options.seconds = 1;
+    options.videoFormat = 3; // every frame behind the recorder's block, handed over whole
+    const testsupport::SampleStreams streams = testsupport::SampleStreams::Make(options);
     bool decoded = false;
-    for (const auto& frame : testsupport::EncodeStream(testsupport::PayloadFormat::H264Block, colour, 2, 2))
+    for (const auto& frame : streams.channels[5])
         decoded = decoder.Decode(frame.data.data(), frame.data.size()) || decoded;
     ASSERT_TRUE(decoded);
     const QImage tile = decoder.Render({176, 144});
     ASSERT_EQ(tile.size(), QSize(176, 144));
-    const QColor got = tile.pixelColor(88, 72);
-    EXPECT_NEAR(got.red(), colour.red(), 20);
-    EXPECT_NEAR(got.green(), colour.green(), 20);
-    EXPECT_NEAR(got.blue(), colour.blue(), 20);
+    const QColor got = tile.pixelColor(testsupport::BackgroundProbe(tile.rect()));
+    const QColor want = testsupport::SampleColour(5);
+    EXPECT_NEAR(got.red(), want.red(), 20);
+    EXPECT_NEAR(got.green(), want.green(), 20);
+    EXPECT_NEAR(got.blue(), want.blue(), 20);
 }
 
 TEST(DecoderLibrary, MissingLibraryOrExportLeavesItUnloaded)
@@ -46,7 +51,10 @@ TEST(DecoderLibrary, MissingLibraryOrExportLeavesItUnloaded)
 
     // Without a decoder library, a channel decodes nothing and does not fail.
     display::ChannelDecoder decoder(wrong);
-    const auto frames = testsupport::EncodeStream(testsupport::PayloadFormat::H264, Qt::red, 1, 1);
+    sample::SampleOptions options;
+    options.channels = 1;
+    options.seconds = 1;
+    const auto frames = testsupport::SampleStreams::Make(options).channels[0];
     EXPECT_FALSE(decoder.Decode(frames[0].data.data(), frames[0].data.size()));
     EXPECT_TRUE(decoder.Render({10, 10}).isNull());
 }

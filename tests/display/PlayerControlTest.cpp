@@ -8,28 +8,49 @@
 
 #include "display/ControlHarness.h"
 #include "display/DispId.h"
-#include "display/EncodedStream.h"
 #include "display/GuiApplication.h"
+#include "display/SampleStreams.h"
 
 namespace {
 
 using testsupport::ControlHarness;
-using testsupport::EncodedFrame;
-using testsupport::EncodeStream;
 using testsupport::Near;
-using testsupport::PayloadFormat;
+using testsupport::SampleColour;
+using testsupport::SampleFrame;
+using testsupport::SampleStreams;
 
 const QColor kEmptyTile(34, 36, 40);
 const QColor kIdleBackground(20, 22, 26);
 
-QColor ChannelColour(int channel) { return QColor::fromHsv(channel * 360 / 16, 255, 220); }
-
-// Where a tile's picture can be probed away from its title and edges.
-QPoint TileProbe(int tile, int tiles)
+QRect TileRect(int tile, int tiles)
 {
     const int side = tiles == 1 ? 1 : tiles == 4 ? 2 : tiles == 9 ? 3 : 4;
-    const int w = 704 / side, h = 576 / side;
-    return {(tile % side) * w + w / 2, (tile / side) * h + h * 3 / 4};
+    const int col = tile % side, row = tile / side;
+    return QRect(QPoint(col * 704 / side, row * 576 / side),
+                 QPoint((col + 1) * 704 / side - 1, (row + 1) * 576 / side - 1));
+}
+
+// Where a tile shows its picture's plain background.
+QPoint TileProbe(int tile, int tiles) { return testsupport::BackgroundProbe(TileRect(tile, tiles)); }
+
+// Pixels of a capture within an area that are (nearly) white.
+int WhitePixels(const QImage& image, const QRect& area)
+{
+    int white = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            white += image.pixelColor(x, y).lightness() > 230;
+    return white;
+}
+
+sample::SampleOptions Options(int channels, int videoFormat = 2, int gop = 25)
+{
+    sample::SampleOptions options;
+    options.channels = channels;
+    options.seconds = 1;
+    options.videoFormat = videoFormat;
+    options.gop = gop;
+    return options;
 }
 
 class PlayerControlTest : public ::testing::Test {
@@ -37,24 +58,23 @@ protected:
     static void SetUpTestSuite()
     {
         testsupport::EnsureGuiApplication();
-        for (int k = 0; k < 16; ++k)
-            s_streams[k] = EncodeStream(PayloadFormat::H264, ChannelColour(k), 3, 3);
+        s_sixteen = SampleStreams::Make(Options(16));
     }
 
-    void Push(int channel, const EncodedFrame& frame)
+    void Push(int channel, const SampleFrame& frame)
     {
         m_control.Player().PushFrame(frame.data.data(), 1'700'000'000, 0, 0, static_cast<int32_t>(frame.data.size()),
                                      frame.key ? 1 : 0, channel);
     }
-    void PushAll(int channel, const std::vector<EncodedFrame>& frames)
+    void PushAll(int channel, const std::vector<SampleFrame>& frames)
     {
-        for (const EncodedFrame& frame : frames)
+        for (const SampleFrame& frame : frames)
             Push(channel, frame);
     }
     void PushEveryChannel()
     {
         for (int k = 0; k < 16; ++k)
-            PushAll(k, s_streams[k]);
+            PushAll(k, s_sixteen.channels[k]);
         m_control.WaitIdle();
     }
     void ClickTile(int tile, int tiles) { QTest::mouseClick(m_control.Widget(), Qt::LeftButton, {}, TileProbe(tile, tiles)); }
@@ -63,11 +83,11 @@ protected:
         QTest::mouseDClick(m_control.Widget(), Qt::LeftButton, {}, TileProbe(tile, tiles));
     }
 
-    static std::array<std::vector<EncodedFrame>, 16> s_streams;
+    static SampleStreams s_sixteen;
     ControlHarness m_control;
 };
 
-std::array<std::vector<EncodedFrame>, 16> PlayerControlTest::s_streams;
+SampleStreams PlayerControlTest::s_sixteen;
 
 TEST_F(PlayerControlTest, ShowsTheIdlePictureAndNoCaptureBeforeTheFirstFrame)
 {
@@ -83,29 +103,40 @@ TEST_F(PlayerControlTest, ShowsTheIdlePictureAndNoCaptureBeforeTheFirstFrame)
     EXPECT_TRUE(lit);
 }
 
-struct FormatCase {
-    PayloadFormat format;
-    const char* name;
-};
-
-class PayloadFormatTest : public PlayerControlTest, public ::testing::WithParamInterface<FormatCase> {};
+class PayloadFormatTest : public PlayerControlTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(PayloadFormatTest, DecodesIntoTheChannelsTile)
 {
-    const QColor colour(230, 40, 40);
+    const SampleStreams streams = SampleStreams::Make(Options(3, GetParam()));
     m_control.Player().SetLayout(0, 4);
-    PushAll(2, EncodeStream(GetParam().format, colour, 6, 3));
+    PushAll(2, streams.channels[2]);
     m_control.WaitIdle();
     const QImage capture = m_control.Capture();
     ASSERT_FALSE(capture.isNull());
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(2, 4)), colour)) << capture.pixelColor(TileProbe(2, 4)).name().toStdString();
+    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(2, 4)), SampleColour(2)))
+        << capture.pixelColor(TileProbe(2, 4)).name().toStdString();
+    // The burned-in "CAM 03" right of where the control's own title goes.
+    EXPECT_GT(WhitePixels(capture, QRect(70, 288 + 16, 100, 36)), 100);
     EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), kEmptyTile, 4));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PayloadFormatTest,
-                         ::testing::Values(FormatCase{PayloadFormat::Mpeg4, "Mpeg4"}, FormatCase{PayloadFormat::H264, "H264"},
-                                           FormatCase{PayloadFormat::H264Block, "H264Block"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, PayloadFormatTest, ::testing::Values(0, 1, 2, 3, 4),
+                         [](const auto& info) { return "videoFormat" + std::to_string(info.param); });
+
+TEST_F(PlayerControlTest, ShowsTheLatestFrameOfTheMovingPicture)
+{
+    const auto& frames = s_sixteen.channels[0];
+    m_control.Player().SetLayout(0, 1);
+    int next = 0;
+    for (int i : {0, 7, 20}) {
+        for (; next <= i; ++next)
+            Push(0, frames[next]);
+        m_control.WaitIdle();
+        const QImage capture = m_control.Capture();
+        EXPECT_GT(capture.pixelColor(testsupport::BarProbe(i)).lightness(), 230) << "frame " << i;
+        EXPECT_TRUE(Near(capture.pixelColor(testsupport::BarProbe(i + 3)), SampleColour(0))) << "frame " << i;
+    }
+}
 
 TEST_F(PlayerControlTest, SixteenTilesShowTheirChannelsWithTitles)
 {
@@ -116,14 +147,11 @@ TEST_F(PlayerControlTest, SixteenTilesShowTheirChannelsWithTitles)
     const QImage capture = m_control.Capture();
     ASSERT_FALSE(capture.isNull());
     for (int k = 0; k < 16; ++k) {
-        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(k, 16)), ChannelColour(k))) << "channel " << k;
-        // The title's white letters sit in the tile's top-left corner.
-        const QRect corner((k % 4) * 176 + 4, (k / 4) * 144 + 2, 40, 18);
-        int white = 0;
-        for (int y = corner.top(); y <= corner.bottom(); ++y)
-            for (int x = corner.left(); x <= corner.right(); ++x)
-                white += capture.pixelColor(x, y).lightness() > 240;
-        EXPECT_GT(white, 10) << "title of channel " << k;
+        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(k, 16)), SampleColour(k))) << "channel " << k;
+        // The title sits on a dark plate in the tile's top-left corner.
+        const QRect tile = TileRect(k, 16);
+        EXPECT_GT(WhitePixels(capture, QRect(tile.topLeft() + QPoint(4, 3), QSize(40, 14))), 10) << "title " << k;
+        EXPECT_LT(capture.pixelColor(tile.topLeft() + QPoint(2, 8)).lightness(), 100) << "plate " << k;
     }
 }
 
@@ -143,7 +171,7 @@ TEST_P(PagingTest, TilesShowChannelsFromTheRoundedFirst)
     const QImage capture = m_control.Capture();
     ASSERT_FALSE(capture.isNull());
     for (int tile = 0; tile < c.tiles; ++tile) {
-        const QColor want = c.expected[tile] < 0 ? kEmptyTile : ChannelColour(c.expected[tile]);
+        const QColor want = c.expected[tile] < 0 ? kEmptyTile : SampleColour(c.expected[tile]);
         EXPECT_TRUE(Near(capture.pixelColor(TileProbe(tile, c.tiles)), want)) << "tile " << tile;
     }
 }
@@ -161,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, PagingTest,
 
 TEST_F(PlayerControlTest, AChannelThatBecomesVisibleStartsAtItsNextKeyFrame)
 {
-    const auto stream = EncodeStream(PayloadFormat::H264, ChannelColour(1), 4, 2); // key, P, key, P
+    const auto stream = SampleStreams::Make(Options(2, 2, 2)).channels[1]; // key, P, key, P, ...
     m_control.Player().SetLayout(0, 1);
     PushAll(1, stream); // hidden: dropped
     m_control.Player().SetLayout(0, 4);
@@ -173,7 +201,7 @@ TEST_F(PlayerControlTest, AChannelThatBecomesVisibleStartsAtItsNextKeyFrame)
     m_control.WaitIdle();
     const QImage capture = m_control.Capture();
     ASSERT_FALSE(capture.isNull());
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(1, 4)), ChannelColour(1)));
+    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(1, 4)), SampleColour(1)));
 }
 
 TEST_F(PlayerControlTest, ClickSelectsAndDoubleClickSwitchesBetweenSingleViewAndGrid)
@@ -185,19 +213,21 @@ TEST_F(PlayerControlTest, ClickSelectsAndDoubleClickSwitchesBetweenSingleViewAnd
     // The outline marks the current tile on screen but never in a capture.
     const QPoint edge(352 + 1, 288 + 1);
     EXPECT_TRUE(Near(m_control.Widget()->grab().toImage().pixelColor(edge), QColor(255, 200, 0), 10));
-    EXPECT_TRUE(Near(m_control.Capture().pixelColor(edge), ChannelColour(3)));
+    const QImage before = m_control.Capture();
+    EXPECT_EQ(before.pixelColor(edge), before.pixelColor(edge + QPoint(3, 3))); // the picture, unmarked
 
     DoubleClickTile(3, 4);
-    PushAll(3, s_streams[3]);
+    PushAll(3, s_sixteen.channels[3]);
     m_control.WaitIdle();
     QImage capture = m_control.Capture();
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), ChannelColour(3)));
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(3, 4)), ChannelColour(3)));
+    // Channel 3 fills the screen: its background band runs from the left edge to the right.
+    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 1)), SampleColour(3)));
+    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 1).x() - 500, TileProbe(0, 1).y()), SampleColour(3)));
 
     DoubleClickTile(0, 1);
     PushEveryChannel();
     capture = m_control.Capture();
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), ChannelColour(0)));
+    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), SampleColour(0)));
     std::vector<ControlHarness::Event> switches;
     for (const auto& event : m_control.Events()) {
         if (event.id == display::kLayoutToggled)
@@ -222,26 +252,27 @@ TEST_F(PlayerControlTest, MouseIsIgnoredInModeZeroAndOnEmptyTiles)
 
 TEST_F(PlayerControlTest, FlushKeepsThePictureUntilTheNextKeyFrame)
 {
-    const QColor red(230, 40, 40), blue(40, 40, 230);
-    const auto redStream = EncodeStream(PayloadFormat::H264, red, 3, 3);
-    const auto blueStream = EncodeStream(PayloadFormat::H264, blue, 4, 2);
+    // After the flush, channel 0 is fed channel 1's stream: its frames before a key frame
+    // continue nothing the decoder still has and must not show.
+    const auto& before = s_sixteen.channels[0];
+    const auto after = SampleStreams::Make(Options(2, 2, 2)).channels[1];
     m_control.Player().SetLayout(0, 1);
-    PushAll(0, redStream);
+    PushAll(0, before);
     m_control.WaitIdle();
     m_control.Player().Flush();
-    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), red));
-    Push(0, blueStream[1]); // continues nothing the decoder still has: skipped
+    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), SampleColour(0)));
+    Push(0, after[1]);
     m_control.WaitIdle();
-    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), red));
-    Push(0, blueStream[2]);
+    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), SampleColour(0)));
+    Push(0, after[2]);
     m_control.WaitIdle();
-    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), blue));
+    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), SampleColour(1)));
 }
 
 TEST_F(PlayerControlTest, ResetReturnsToTheIdlePicture)
 {
     m_control.Player().SetLayout(0, 1);
-    PushAll(0, s_streams[0]);
+    PushAll(0, s_sixteen.channels[0]);
     m_control.WaitIdle();
     ASSERT_FALSE(m_control.Capture().isNull());
     m_control.Player().PushReset();
@@ -253,9 +284,9 @@ TEST_F(PlayerControlTest, ResetReturnsToTheIdlePicture)
 
 TEST_F(PlayerControlTest, CaptureWritesBottomRowFirstInBgraWithinTheBuffer)
 {
-    const QColor top(240, 30, 30), bottom(30, 30, 240);
+    m_control.Player().SetChannelTitle(0, u"CH-1");
     m_control.Player().SetLayout(0, 1);
-    PushAll(0, EncodeStream(PayloadFormat::H264, top, 1, 1, bottom));
+    Push(0, s_sixteen.channels[0][0]);
     m_control.WaitIdle();
     std::vector<uint8_t> buffer(display::kCaptureBufferSize, 0xAB);
     int32_t width = 0, height = 0, bits = 0;
@@ -264,16 +295,19 @@ TEST_F(PlayerControlTest, CaptureWritesBottomRowFirstInBgraWithinTheBuffer)
     EXPECT_EQ(width, 704);
     EXPECT_EQ(height, 576);
     EXPECT_EQ(bits, 32);
-    auto pixel = [&](int row, int x) {
-        const uint8_t* p = buffer.data() + static_cast<size_t>(row) * 704 * 4 + x * 4;
+    auto pixel = [&](int bufferRow, int x) {
+        const uint8_t* p = buffer.data() + (static_cast<size_t>(bufferRow) * 704 + x) * 4;
         return std::array<int, 4>{p[0], p[1], p[2], p[3]};
     };
-    // Row 0 of the buffer is the bottom of the picture; every pixel is B, G, R, 255.
-    const auto first = pixel(0, 350), last = pixel(575, 350);
-    EXPECT_TRUE(Near(QColor(first[2], first[1], first[0]), bottom)) << first[0] << "," << first[1] << "," << first[2];
-    EXPECT_TRUE(Near(QColor(last[2], last[1], last[0]), top));
-    EXPECT_EQ(first[3], 255);
-    EXPECT_EQ(last[3], 255);
+    // Row 0 of the buffer is the picture's bottom row: plain background colour, as B, G, R, 255.
+    const auto bottom = pixel(0, 600);
+    EXPECT_TRUE(Near(QColor(bottom[2], bottom[1], bottom[0]), SampleColour(0)))
+        << bottom[0] << "," << bottom[1] << "," << bottom[2];
+    EXPECT_EQ(bottom[3], 255);
+    // The last row is the picture's top row, where the title's dark plate starts.
+    const auto top = pixel(575 - 4, 2);
+    EXPECT_LT(top[0] + top[1] + top[2], 3 * 90);
+    EXPECT_EQ(top[3], 255);
     for (size_t i = 704 * 576 * 4; i < buffer.size(); ++i)
         ASSERT_EQ(buffer[i], 0xAB) << "byte " << i << " past the picture was written";
 }
@@ -307,9 +341,9 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
 {
     std::atomic<bool> done{false};
     std::thread play([&] {
-        for (int round = 0; round < 4; ++round) {
+        for (int round = 0; round < 2; ++round) {
             for (int k = 0; k < 16; ++k)
-                PushAll(k, s_streams[k]);
+                PushAll(k, s_sixteen.channels[k]);
         }
         done = true;
     });
@@ -330,7 +364,7 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
     const QImage capture = m_control.Capture();
     ASSERT_FALSE(capture.isNull());
     for (int k = 0; k < 16; ++k)
-        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(k, 16)), ChannelColour(k))) << "channel " << k;
+        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(k, 16)), SampleColour(k))) << "channel " << k;
 }
 
 } // namespace
