@@ -100,11 +100,9 @@ PlayerControl::~PlayerControl()
 int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
 {
     switch (dispid) {
-    case kSetOwnerWindow: {
-        std::lock_guard lock(m_mutex);
-        m_owner = InArg(args, 0);
-        return 0;
-    }
+    case kSetOwnerWindow:
+        // The owner is the widget's parent here: events go to the sink given at creation.
+        return InArg(args, 0) ? 0 : kBadArguments;
     case kSetChannelTitle:
         return SetChannelTitle(args);
     case kSetTitleText:

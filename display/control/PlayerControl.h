@@ -79,7 +79,6 @@ private:
     std::array<QString, kChannels> m_titles;
     QString m_titleText;
     QString m_versionText;
-    const void* m_owner = nullptr;
 
     std::atomic<int32_t> m_current{0};
     std::atomic<int32_t> m_mode{0};
