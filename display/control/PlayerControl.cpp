@@ -76,19 +76,21 @@ PlayerControl::PlayerControl(QWidget* parent, DisplayEventSink* sink)
 {
     setFixedSize(kScreenWidth, kScreenHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // Pictures arrive far more often than the screen changes: draw once per screen refresh.
+    // Pictures arrive far more often than the screen changes: the GUI thread looks for news once
+    // per screen refresh and draws then. Other threads only raise a flag, so no Qt event crosses
+    // threads.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     const std::chrono::milliseconds interval(std::max(1, static_cast<int>(1000.0 / rate)));
-    m_refresh.setSingleShot(true);
     m_refresh.setInterval(interval);
+    connect(&m_refresh, &QTimer::timeout, this, &PlayerControl::OnRefresh);
+    m_refresh.start();
     m_library.Load(DecoderLibrary::SystemDirectory());
     m_pipeline = std::make_unique<DecodePipeline>(m_library, interval, [this] { RequestRepaint(); });
     {
         std::lock_guard lock(m_mutex);
         ApplyGridLocked(m_grid);
     }
-    connect(&m_refresh, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 PlayerControl::~PlayerControl()
@@ -380,18 +382,12 @@ void PlayerControl::mouseDoubleClickEvent(QMouseEvent* event)
     Fire(kLayoutToggled, channel, tiles);
 }
 
-void PlayerControl::RequestRepaint()
+void PlayerControl::RequestRepaint() { m_repaintPending.store(true); }
+
+void PlayerControl::OnRefresh()
 {
-    if (m_repaintPending.exchange(true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_repaintPending.store(false);
-            if (!m_refresh.isActive())
-                m_refresh.start();
-        },
-        Qt::QueuedConnection);
+    if (m_repaintPending.exchange(false))
+        update();
 }
 
 void PlayerControl::Fire(int32_t event, int32_t arg1, int32_t arg2)

@@ -62,7 +62,9 @@ private:
     Scene TakeScene() const;
     void DrawOutline(QPainter& painter, const Scene& scene) const;
     int ChannelAt(QPoint point) const;
+    // From any thread: the screen needs drawing at the next refresh.
     void RequestRepaint();
+    void OnRefresh();
     void Fire(int32_t event, int32_t arg1, int32_t arg2);
 
     DisplayEventSink* m_sink;
