@@ -269,6 +269,22 @@ TEST_F(PlayerControlTest, FlushKeepsThePictureUntilTheNextKeyFrame)
     EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), SampleColour(1)));
 }
 
+TEST_F(PlayerControlTest, StopDropsTheQueuedFramesAndWaitsForTheWorkers)
+{
+    m_control.Player().SetLayout(0, 16);
+    for (int k = 0; k < 16; ++k)
+        PushAll(k, s_sixteen.channels[k]);
+    m_control.Player().Stop();
+    int32_t running = -1;
+    m_control.Player().QueryRunning(&running);
+    EXPECT_EQ(running, 0);
+    // Decoding goes on from each channel's next key frame.
+    Push(5, s_sixteen.channels[5][1]);
+    Push(5, s_sixteen.channels[5][0]);
+    m_control.WaitIdle();
+    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(5, 16)), SampleColour(5)));
+}
+
 TEST_F(PlayerControlTest, ResetReturnsToTheIdlePicture)
 {
     m_control.Player().SetLayout(0, 1);
