@@ -238,6 +238,49 @@ TEST_F(PlayerControlTest, ClickSelectsAndDoubleClickSwitchesBetweenSingleViewAnd
     EXPECT_EQ(m_control.Events().front(), (ControlHarness::Event{3, 3, 0}));
 }
 
+TEST_F(PlayerControlTest, RightClickReportsTheTileWithoutSelectingIt)
+{
+    m_control.Player().SetLayout(0, 4);
+    QTest::mouseClick(m_control.Widget(), Qt::RightButton, {}, TileProbe(2, 4));
+    EXPECT_EQ(m_control.Player().CurrentChannel(), 0);
+    EXPECT_EQ(m_control.Events(), (std::vector<ControlHarness::Event>{{4, 2, 0}}));
+}
+
+TEST_F(PlayerControlTest, DisplayOptionsChangeTheLookAndReturnTheirPreviousValue)
+{
+    auto option = [&](int32_t dispid, int32_t value) {
+        const std::array<display::DispArg, 1> args{value};
+        return m_control.Player().Invoke(dispid, args);
+    };
+    const auto& frames = s_sixteen.channels[0];
+    m_control.Player().SetChannelTitle(0, u"CH-1");
+    m_control.Player().SetLayout(0, 4);
+    const QRect title(4, 3, 30, 14);
+
+    EXPECT_EQ(option(display::kInit44, 1), 0); // titles hidden
+    EXPECT_EQ(option(display::kInit46, 1), 0); // key frames only
+    PushAll(0, frames);
+    m_control.WaitIdle();
+    QImage capture = m_control.Capture();
+    EXPECT_EQ(WhitePixels(capture, title), 0);
+    // Only the key frame was decoded: the bar stands where frame 0 put it.
+    EXPECT_GT(capture.pixelColor(testsupport::BarProbe(0) / 2).lightness(), 230);
+
+    EXPECT_EQ(option(display::kInit44, 0), 1);
+    EXPECT_EQ(option(display::kInit46, 0), 1);
+    PushAll(0, frames);
+    m_control.WaitIdle();
+    capture = m_control.Capture();
+    EXPECT_GT(WhitePixels(capture, title), 10);
+    EXPECT_GT(capture.pixelColor(testsupport::BarProbe(static_cast<int>(frames.size()) - 1) / 2).lightness(), 230);
+
+    // 45 takes the selection outline off the screen.
+    const QPoint edge(1, 1);
+    EXPECT_TRUE(Near(m_control.Widget()->grab().toImage().pixelColor(edge), QColor(255, 200, 0), 10));
+    EXPECT_EQ(option(display::kInit45, 1), 0);
+    EXPECT_FALSE(Near(m_control.Widget()->grab().toImage().pixelColor(edge), QColor(255, 200, 0), 10));
+}
+
 TEST_F(PlayerControlTest, MouseIsIgnoredInModeZeroAndOnEmptyTiles)
 {
     m_control.Player().SetChannelCount(2);
