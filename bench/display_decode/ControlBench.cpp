@@ -1,0 +1,134 @@
+#include "bench/display_decode/ControlBench.h"
+
+#include <sys/resource.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QWidget>
+
+#include "display/ControlRegistry.h"
+
+namespace bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Starts a new peak of the resident size (Linux keeps one per process).
+void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+long PeakRssKb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+constexpr size_t kBlockSize = 52;
+
+} // namespace
+
+ControlBench::ControlBench()
+{
+    if (!m_library.LoadAndRegister())
+        throw std::runtime_error("the control library could not be loaded");
+    const display::ControlInstance control = display::ControlRegistry::Create(display::kPlayerControlClassId, nullptr, nullptr);
+    if (!control.widget)
+        throw std::runtime_error("the control is not registered");
+    m_widget.reset(control.widget);
+    m_player.Attach(control.target);
+    m_widget->show();
+    m_player.SetMode(3, 0);
+    m_player.SetVolume(0);
+}
+
+ControlBench::~ControlBench() { m_widget.reset(); }
+
+void ControlBench::Push(const RecordingFrames& recording, const Frame& frame)
+{
+    // Format 4 loses its block in the player before the control sees it.
+    const size_t skip = recording.videoFormat == 4 && frame.payload.size() > kBlockSize ? kBlockSize : 0;
+    m_player.PushFrame(frame.payload.data() + skip, frame.fTime, static_cast<int32_t>(frame.msec % 1000), 0,
+                       static_cast<int32_t>(frame.payload.size() - skip), static_cast<int32_t>(frame.key), frame.channel);
+}
+
+template <typename PushAll> RunResult ControlBench::Run(const RecordingFrames& recording, int tiles, PushAll pushAll)
+{
+    m_player.PushReset();
+    m_player.SetChannelCount(recording.channels);
+    m_player.SetLayout(0, tiles);
+    QCoreApplication::processEvents();
+    ResetPeakRss();
+    RunResult result;
+    std::atomic<bool> pushed{false};
+    const double cpu0 = CpuSeconds();
+    const auto start = Clock::now();
+    std::thread play([&] {
+        result.frames = pushAll();
+        pushed = true;
+    });
+    // The GUI thread keeps drawing meanwhile, as it would in the player.
+    for (int32_t running = 1; !pushed || running;) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+        running = 0;
+        m_player.QueryRunning(&running);
+    }
+    play.join();
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.cpuSeconds = CpuSeconds() - cpu0;
+    result.peakRssKb = PeakRssKb();
+    return result;
+}
+
+RunResult ControlBench::PushAsFastAsAccepted(const RecordingFrames& recording, int tiles)
+{
+    return Run(recording, tiles, [&] {
+        for (const Frame& frame : recording.frames)
+            Push(recording, frame);
+        return static_cast<int>(recording.frames.size());
+    });
+}
+
+RunResult ControlBench::PushInRealTime(const RecordingFrames& recording, int tiles, double seconds)
+{
+    double late = 0;
+    RunResult result = Run(recording, tiles, [&] {
+        if (recording.frames.empty())
+            return 0;
+        const auto start = Clock::now();
+        const uint32_t first = recording.frames.front().msec;
+        int count = 0;
+        for (const Frame& frame : recording.frames) {
+            const auto due = start + std::chrono::milliseconds(frame.msec - first);
+            if (std::chrono::duration<double>(due - start).count() > seconds)
+                break;
+            std::this_thread::sleep_until(due);
+            Push(recording, frame);
+            late = std::chrono::duration<double>(Clock::now() - due).count();
+            ++count;
+        }
+        return count;
+    });
+    result.lateSeconds = late;
+    return result;
+}
+
+} // namespace bench

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct FfmpegResult {
+    bool ok = false;
+    int frames = 0;
+    double seconds = 0; // ffmpeg's own measure of its decoding (-benchmark rtime), summed
+    long peakRssKb = 0; // largest resident size of one ffmpeg run
+};
+
+// Decodes each stream with `ffmpeg -threads 2 -f h264 -i STREAM -f null -`, one after another.
+FfmpegResult RunFfmpeg(const std::vector<std::string>& streams);
+
+} // namespace bench

@@ -1,0 +1,51 @@
+#include "bench/display_decode/RecordingFrames.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/File.h"
+#include "recording/FrameRecord.h"
+#include "recording/HeaderCheck.h"
+#include "recording/RecordHeaderReader.h"
+
+namespace bench {
+
+RecordingFrames RecordingFrames::Read(const std::string& path)
+{
+    platform::File file;
+    if (!file.Open(path))
+        throw std::runtime_error("cannot open " + path);
+    const recording::HeaderCheck check = recording::HeaderCheck::Run(file);
+    if (check.error)
+        throw std::runtime_error("not a usable recording: " + path);
+    const recording::RecordingHeader& header = check.header;
+    const uint32_t dataOffset = header.version == 0 ? 2037u : 4096u;
+    RecordingFrames result;
+    result.videoFormat = header.videoFormat;
+    recording::RecordHeaderReader reader(file);
+    for (int k = 0; k < recording::RecordingHeader::kChannels; ++k) {
+        const recording::ChannelEntry& entry = header.videoCh[k];
+        if (!(header.videoMask & (1u << k)) || !entry.HasRun())
+            continue;
+        ++result.channels;
+        uint64_t offset = dataOffset + uint64_t{entry.startPos};
+        const uint64_t end = dataOffset + uint64_t{entry.endPos};
+        while (offset < end) {
+            const auto record = reader.ReadAt(offset);
+            if (!record || record->f_size > recording::FrameRecord::kMaxPayload)
+                break;
+            Frame frame{entry.chNumber, record->f_msec, record->f_time, record->f_key,
+                        std::vector<uint8_t>(record->f_size)};
+            if (file.ReadAt(offset + recording::FrameRecord::kHeaderSize, frame.payload.data(), record->f_size) !=
+                record->f_size)
+                break;
+            result.frames.push_back(std::move(frame));
+            offset += recording::FrameRecord::kHeaderSize + record->f_size;
+        }
+    }
+    std::stable_sort(result.frames.begin(), result.frames.end(),
+                     [](const Frame& a, const Frame& b) { return a.msec < b.msec; });
+    return result;
+}
+
+} // namespace bench

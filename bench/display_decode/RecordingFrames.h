@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Frame {
+    int channel = 0;
+    uint32_t msec = 0;
+    int32_t fTime = 0;
+    uint32_t key = 0;
+    std::vector<uint8_t> payload;
+};
+
+// Every video frame of a recording in the order the play loop hands them over (by stamp),
+// and the number of video channels. Throws when the file cannot be read.
+struct RecordingFrames {
+    std::vector<Frame> frames;
+    int channels = 0;
+    uint8_t videoFormat = 0;
+
+    static RecordingFrames Read(const std::string& path);
+};
+
+} // namespace bench

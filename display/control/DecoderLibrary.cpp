@@ -1,0 +1,42 @@
+#include "display/control/DecoderLibrary.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+
+namespace display {
+
+std::string DecoderLibrary::SystemDirectory()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&DecoderLibrary::SystemDirectory), &info) || !info.dli_fname)
+        return {};
+    return std::filesystem::path(info.dli_fname).parent_path().string();
+}
+
+DecoderLibrary::~DecoderLibrary()
+{
+    if (m_handle)
+        dlclose(m_handle);
+}
+
+bool DecoderLibrary::Load(const std::string& directory)
+{
+    if (m_handle)
+        return IsLoaded();
+    const std::string path = (std::filesystem::path(directory) / kFileName).string();
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle)
+        return false;
+    m_createDecoder = reinterpret_cast<CreateVDecoderFn>(dlsym(m_handle, "CreateVDecoder"));
+    m_createConverter = reinterpret_cast<CreateCConverterFn>(dlsym(m_handle, "CreateCConverter"));
+    if (!IsLoaded()) {
+        dlclose(m_handle);
+        m_handle = nullptr;
+        m_createDecoder = nullptr;
+        m_createConverter = nullptr;
+    }
+    return IsLoaded();
+}
+
+} // namespace display

@@ -1,0 +1,94 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+
+#include <QTimer>
+#include <QWidget>
+
+#include "display/DispatchTarget.h"
+#include "display/control/AudioOutput.h"
+#include "display/control/DecoderLibrary.h"
+#include "display/control/Scene.h"
+#include "display/control/TileGrid.h"
+
+namespace display {
+
+class DecodePipeline;
+
+// The display control: a 704x576 widget that decodes the payloads it is handed on worker
+// threads and shows the channels in 1, 4, 9 or 16 tiles, plays the current channel's sound,
+// and lets the user pick and enlarge a tile. It is driven only through Invoke, from the GUI
+// thread and the play thread at once; the widget itself is touched on the GUI thread only.
+//
+// Events: 3 (channel, 0) a click made a channel current; 4 (channel, 0) a right click on a
+// channel's tile; 6 (channel, tiles) a double-click switched between a channel's single view
+// and the previous grid.
+//
+// DISPIDs 44 to 48 are display options, each taking one long (0 is the normal look) and
+// returning the previous value: 44 hides the channel titles, 45 hides the selection outline,
+// 46 decodes key frames only, 47 hides the idle picture's texts, 48 mutes the sound.
+// SetMode: mode 0 ignores the mouse (no recording to pick from); any other mode answers it.
+// CaptureImage's first argument is the alpha byte written into every pixel; a non-zero last
+// argument draws the selection outline into the capture too.
+class PlayerControl : public QWidget, public DispatchTarget {
+    Q_OBJECT
+public:
+    // Longest payload PushFrame accepts.
+    static constexpr int32_t kMaxPayload = 8 * 1024 * 1024;
+
+    PlayerControl(QWidget* parent, DisplayEventSink* sink);
+    ~PlayerControl() override;
+
+    int32_t Invoke(int32_t dispid, std::span<const DispArg> args) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    int32_t PushFrame(std::span<const DispArg> args);
+    int32_t CaptureImage(std::span<const DispArg> args);
+    int32_t SetLayout(int32_t first, int32_t tiles);
+    int32_t SetChannelCount(int32_t count);
+    int32_t SetChannelTitle(std::span<const DispArg> args);
+    int32_t SetText(QString& text, std::span<const DispArg> args);
+    int32_t QueryRunning(std::span<const DispArg> args);
+    int32_t SetOption(std::atomic<int32_t>& option, std::span<const DispArg> args);
+    void ApplyGridLocked(const TileGrid& grid);
+    Scene TakeScene() const;
+    void DrawOutline(QPainter& painter, const Scene& scene) const;
+    int ChannelAt(QPoint point) const;
+    // From any thread: the screen needs drawing at the next refresh.
+    void RequestRepaint();
+    void OnRefresh();
+    void Fire(int32_t event, int32_t arg1, int32_t arg2);
+
+    DisplayEventSink* m_sink;
+    DecoderLibrary m_library;
+    AudioOutput m_audio;
+    std::unique_ptr<DecodePipeline> m_pipeline;
+    QTimer m_refresh;
+    std::atomic<bool> m_repaintPending{false};
+
+    mutable std::mutex m_mutex; // guards the layout and the texts
+    TileGrid m_grid;
+    TileGrid m_previousGrid;
+    int m_channelCount = kChannels;
+    std::array<QString, kChannels> m_titles;
+    QString m_titleText;
+    QString m_versionText;
+
+    std::atomic<int32_t> m_current{0};
+    std::atomic<int32_t> m_mode{0};
+    std::atomic<int32_t> m_hideTitles{0};
+    std::atomic<int32_t> m_hideOutline{0};
+    std::atomic<int32_t> m_keyFramesOnly{0};
+    std::atomic<int32_t> m_hideIdleTexts{0};
+    std::atomic<int32_t> m_mute{0};
+};
+
+} // namespace display

@@ -1,0 +1,29 @@
+#pragma once
+#include <array>
+
+#include <QImage>
+#include <QString>
+
+#include "display/control/TileGrid.h"
+
+namespace display {
+
+// Everything the screen is drawn from, copied out of the control in one step.
+struct Scene {
+    TileGrid grid;
+    int channelCount = kChannels;
+    std::array<QImage, kChannels> pictures;
+    std::array<QString, kChannels> titles;
+    QString titleText;
+    QString versionText;
+    bool idle = true;           // no frame shown since the last reset
+    bool showTitles = true;
+    bool showIdleTexts = true;
+};
+
+// Draws a scene as the 704x576 picture the control shows (without the selection outline):
+// the dark idle picture with the title and version texts, or the tiles with their pictures
+// and channel titles. Usable from any thread.
+QImage ComposeScreen(const Scene& scene);
+
+} // namespace display

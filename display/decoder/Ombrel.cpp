@@ -1,0 +1,144 @@
+// The decoder library: libavcodec and libswscale behind the C interface of Ombrel.h.
+#include "display/decoder/Ombrel.h"
+
+#include <algorithm>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+#define OMBREL_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+struct Decoder {
+    OmbrelVDecoder api; // first, so that the interface pointer is the object's address
+    AVCodecContext* context = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;   // the picture being received
+    AVFrame* last = nullptr;    // the last picture received, kept for Last
+};
+
+void Fill(const AVFrame* frame, OmbrelPicture* out)
+{
+    out->width = frame->width;
+    out->height = frame->height;
+    out->format = frame->format;
+    for (int i = 0; i < 4; ++i) {
+        out->planes[i] = frame->data[i];
+        out->strides[i] = frame->linesize[i];
+    }
+}
+
+int Decode(OmbrelVDecoder* self, const uint8_t* data, int size, OmbrelPicture* out)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    if (!data || size <= 0)
+        return AVERROR(EINVAL);
+    // libavcodec reads a little past the end of its input, so the bytes go into a padded packet.
+    av_packet_unref(d->packet);
+    if (av_new_packet(d->packet, size) < 0)
+        return AVERROR(ENOMEM);
+    std::copy(data, data + size, d->packet->data);
+    int sent = avcodec_send_packet(d->context, d->packet);
+    if (sent < 0 && sent != AVERROR(EAGAIN))
+        return sent;
+    int got = 0;
+    // One frame in gives at most one picture out without frame threading; take whatever is ready.
+    while (avcodec_receive_frame(d->context, d->frame) == 0) {
+        av_frame_unref(d->last);
+        av_frame_move_ref(d->last, d->frame);
+        got = 1;
+    }
+    if (got)
+        Fill(d->last, out);
+    return got;
+}
+
+void Reset(OmbrelVDecoder* self)
+{
+    avcodec_flush_buffers(reinterpret_cast<Decoder*>(self)->context);
+}
+
+int Last(OmbrelVDecoder* self, OmbrelPicture* out)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    if (!d->last->data[0])
+        return 0;
+    Fill(d->last, out);
+    return 1;
+}
+
+void ReleaseDecoder(OmbrelVDecoder* self)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    avcodec_free_context(&d->context);
+    av_packet_free(&d->packet);
+    av_frame_free(&d->frame);
+    av_frame_free(&d->last);
+    delete d;
+}
+
+struct Converter {
+    OmbrelCConverter api;
+    SwsContext* sws = nullptr;
+};
+
+int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
+{
+    auto* c = reinterpret_cast<Converter*>(self);
+    if (!picture || !dst || width <= 0 || height <= 0 || picture->width <= 0 || picture->height <= 0)
+        return AVERROR(EINVAL);
+    c->sws = sws_getCachedContext(c->sws, picture->width, picture->height, AVPixelFormat(picture->format), width,
+                                  height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!c->sws)
+        return AVERROR(EINVAL);
+    uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
+    int rows = sws_scale(c->sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
+    return rows == height ? 0 : AVERROR(EINVAL);
+}
+
+void ReleaseConverter(OmbrelCConverter* self)
+{
+    auto* c = reinterpret_cast<Converter*>(self);
+    sws_freeContext(c->sws);
+    delete c;
+}
+
+} // namespace
+
+OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
+{
+    const AVCodecID id = codec == OMBREL_CODEC_H264    ? AV_CODEC_ID_H264
+                         : codec == OMBREL_CODEC_MPEG4 ? AV_CODEC_ID_MPEG4
+                                                       : AV_CODEC_ID_NONE;
+    const AVCodec* decoder = avcodec_find_decoder(id);
+    if (!decoder)
+        return nullptr;
+    auto* d = new Decoder;
+    d->api = {Decode, Reset, Last, ReleaseDecoder};
+    d->context = avcodec_alloc_context3(decoder);
+    d->packet = av_packet_alloc();
+    d->frame = av_frame_alloc();
+    d->last = av_frame_alloc();
+    if (d->context) {
+        // Every frame handed in must come out at once: the picture on screen is the last one
+        // pushed, even when playback pauses. The caller parallelises across channels instead.
+        d->context->thread_count = 1;
+        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    }
+    if (!d->context || !d->packet || !d->frame || !d->last || avcodec_open2(d->context, decoder, nullptr) < 0) {
+        ReleaseDecoder(&d->api);
+        return nullptr;
+    }
+    return &d->api;
+}
+
+OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
+{
+    auto* c = new Converter;
+    c->api = {Convert, ReleaseConverter};
+    return &c->api;
+}

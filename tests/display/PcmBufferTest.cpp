@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "display/control/MuLaw.h"
+#include "display/control/PcmBuffer.h"
+
+namespace {
+
+using display::MuLawToLinear;
+using display::PcmBuffer;
+
+TEST(MuLaw, DecodesTheG711Segments)
+{
+    const std::pair<uint8_t, int16_t> cases[] = {
+        {0xFF, 0}, {0x7F, 0}, {0x80, 32124}, {0x00, -32124}, {0xFE, 8}, {0x7E, -8}, {0xF0, 120}, {0xEF, 132}, {0xCF, 924},
+    };
+    for (auto [code, linear] : cases)
+        EXPECT_EQ(MuLawToLinear(code), linear) << int(code);
+}
+
+std::vector<int16_t> ReadAll(PcmBuffer& buffer)
+{
+    std::vector<int16_t> samples(buffer.Samples());
+    const qint64 read = buffer.read(reinterpret_cast<char*>(samples.data()), static_cast<qint64>(samples.size() * 2));
+    samples.resize(static_cast<size_t>(read / 2));
+    return samples;
+}
+
+TEST(PcmBuffer, PlaysAtTheVolumeOfTheMoment)
+{
+    PcmBuffer buffer;
+    buffer.open(QIODevice::ReadOnly);
+    const uint8_t loud[] = {0x80, 0x00};
+    const std::pair<int, std::vector<int16_t>> cases[] = {
+        {15, {32124, -32124}}, {0, {0, 0}}, {5, {10708, -10708}}, {40, {32124, -32124}}, {-3, {0, 0}}};
+    for (const auto& [volume, expected] : cases) {
+        buffer.SetVolume(volume);
+        buffer.Append(loud, 2);
+        EXPECT_EQ(ReadAll(buffer), expected) << volume;
+    }
+}
+
+TEST(PcmBuffer, KeepsOnlyTheNewestTwoSeconds)
+{
+    PcmBuffer buffer;
+    buffer.open(QIODevice::ReadOnly);
+    buffer.SetVolume(15);
+    std::vector<uint8_t> old(PcmBuffer::kMaxSamples, 0xFF);
+    const uint8_t newest[] = {0x80};
+    buffer.Append(old.data(), old.size());
+    buffer.Append(newest, 1);
+    const auto samples = ReadAll(buffer);
+    ASSERT_EQ(samples.size(), PcmBuffer::kMaxSamples);
+    EXPECT_EQ(samples.back(), 32124);
+    buffer.Append(newest, 1);
+    buffer.Clear();
+    EXPECT_EQ(buffer.Samples(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,33 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+
+#include "tools/sample/SampleOptions.h"
+
+namespace testsupport {
+
+struct SampleFrame {
+    std::vector<uint8_t> data;
+    bool key = false;
+};
+
+// The video frames of a sample recording, channel by channel, as the play loop would hand them
+// over: the payload whole, except that format 4 loses its 52-byte block first.
+struct SampleStreams {
+    std::array<std::vector<SampleFrame>, 16> channels;
+    static SampleStreams Make(const sample::SampleOptions& options);
+};
+
+// The background colour of a channel's sample pictures.
+QColor SampleColour(int channel);
+// A point of a tile that shows the picture's plain background band.
+QPoint BackgroundProbe(const QRect& tile);
+// Where, in a 704x576 single view, frame i's sweeping bar is.
+QPoint BarProbe(int frameIndex);
+
+} // namespace testsupport

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "display/control/TileGrid.h"
+
+namespace {
+
+using display::TileGrid;
+
+struct GridCase {
+    int first, tiles, channelCount;
+    int wantFirst;
+    std::vector<int> channels; // per tile
+};
+
+class TileGridChannels : public ::testing::TestWithParam<GridCase> {};
+
+TEST_P(TileGridChannels, RoundsFirstDownAndEmptiesTilesPastTheChannels)
+{
+    const GridCase& c = GetParam();
+    const TileGrid grid(c.first, c.tiles);
+    EXPECT_EQ(grid.First(), c.wantFirst);
+    ASSERT_EQ(grid.Tiles(), static_cast<int>(c.channels.size()));
+    for (int tile = 0; tile < grid.Tiles(); ++tile)
+        EXPECT_EQ(grid.ChannelOf(tile, c.channelCount), c.channels[tile]) << "tile " << tile;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TileGridChannels,
+    ::testing::Values(GridCase{0, 1, 16, 0, {0}}, GridCase{7, 1, 16, 7, {7}}, GridCase{7, 4, 16, 4, {4, 5, 6, 7}},
+                      GridCase{8, 9, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+                      GridCase{10, 9, 16, 9, {9, 10, 11, 12, 13, 14, 15, -1, -1}},
+                      GridCase{15, 16, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+                      GridCase{2, 4, 3, 0, {0, 1, 2, -1}}, GridCase{-3, 4, 16, 0, {0, 1, 2, 3}},
+                      GridCase{40, 1, 16, 15, {15}}, GridCase{1, 5, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}}),
+    [](const auto& info) {
+        const GridCase& c = info.param;
+        const std::string first = c.first < 0 ? "Minus" + std::to_string(-c.first) : std::to_string(c.first);
+        return "first" + first + "tiles" + std::to_string(c.tiles) + "of" +
+               std::to_string(c.channelCount);
+    });
+
+TEST(TileGrid, TilesCoverTheScreenWithoutOverlap)
+{
+    for (int tiles : {1, 4, 9, 16}) {
+        const TileGrid grid(0, tiles);
+        int area = 0;
+        for (int tile = 0; tile < tiles; ++tile) {
+            const QRect rect = grid.TileRect(tile);
+            area += rect.width() * rect.height();
+            EXPECT_EQ(grid.TileAt(rect.topLeft()), tile);
+            EXPECT_EQ(grid.TileAt(rect.bottomRight()), tile);
+        }
+        EXPECT_EQ(area, 704 * 576) << tiles;
+    }
+    EXPECT_EQ(TileGrid(0, 4).TileAt({704, 10}), -1);
+    EXPECT_EQ(TileGrid(0, 4).TileAt({-1, 10}), -1);
+}
+
+TEST(TileGrid, FindsTheTileOfAChannel)
+{
+    const TileGrid grid(4, 4);
+    EXPECT_EQ(grid.TileOf(6, 16), 2);
+    EXPECT_EQ(grid.TileOf(3, 16), -1);
+    EXPECT_EQ(grid.TileOf(6, 6), -1);
+}
+
+} // namespace
