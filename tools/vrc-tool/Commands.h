@@ -9,5 +9,6 @@ namespace vrctool {
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
+int RunFrames(const Args& args);
 
 } // namespace vrctool

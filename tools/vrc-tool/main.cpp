@@ -14,6 +14,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", vrctool::RunInfo, "info [--json] FILE"},
+    {"frames", vrctool::RunFrames, "frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]"},
 };
 
 int Usage()
