@@ -13,5 +13,6 @@ int RunMakeSample(const Args& args);
 int RunExtract(const Args& args);
 int RunStorage(const Args& args);
 int RunMakeStorage(const Args& args);
+int RunFrames(const Args& args);
 
 } // namespace vrctool

@@ -20,6 +20,7 @@ constexpr Command kCommands[] = {
     {"extract", vrctool::RunExtract, "extract FILE --channel K [--audio] OUT"},
     {"storage", vrctool::RunStorage, "storage list DIR | storage export DIR ENTRY"},
     {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
+    {"frames", vrctool::RunFrames, "frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]"},
 };
 
 int Usage()

@@ -1,0 +1,394 @@
+#include "playback/PlayLoop.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "playback/PlayerCore.h"
+#include "recording/KeyFrame.h"
+#include "recording/TimeConversion.h"
+#include "recording/TimeText.h"
+
+namespace playback {
+namespace {
+
+using recording::FrameRecord;
+
+constexpr uint32_t kHeader = FrameRecord::kHeaderSize;
+constexpr uint32_t kBufferSize = FrameRecord::kMaxPayload;
+// Video format whose payloads carry a block in front of the stream proper.
+constexpr int kPrefixedFormat = 4;
+
+// Positions move on by record sizes read from the file; a lying size must not wrap a
+// position back into the run, so the sum stops at the largest offset.
+uint32_t Advance(uint32_t position, uint64_t bytes)
+{
+    return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{position} + bytes, UINT32_MAX));
+}
+
+} // namespace
+
+PlayLoop::PlayLoop(PlayerCore& core, WorkerSignals& signals)
+    : m_core(core), m_signals(signals), m_ReadBuf(kBufferSize)
+{
+    for (FrameSlot& slot : m_Slots)
+        slot.buffer.assign(kBufferSize, 0);
+}
+
+void PlayLoop::Run()
+{
+    m_core.m_bPlayExited = 0;
+    std::lock_guard play(m_core.m_csPlay);
+    m_frequency = std::max<int64_t>(m_core.m_clock.Frequency(), 1000);
+    m_seekCount = m_core.m_nSeekCount;
+    while (m_signals.Wait() == 1)
+        Turn();
+    m_core.m_bPlayExited = 1;
+}
+
+void PlayLoop::Turn()
+{
+    if (m_core.m_nPlayState == kPaused || m_core.m_nPlaySpeed == 0 || m_core.m_bSeekDone == 0) {
+        if (m_core.m_bSeekDone == 0)
+            RestartSlots();
+        m_core.m_clock.Sleep(5);
+        return;
+    }
+    std::lock_guard turn(m_core.m_turnLock);
+    if (m_core.m_nSeekCount != m_seekCount)
+        RestartSlots();
+    if (m_core.m_nPlaySpeed > 0)
+        Forward();
+    else
+        Reverse();
+}
+
+void PlayLoop::Forward()
+{
+    if (m_core.m_bAtEnd == 1) {
+        m_core.m_clock.Sleep(5);
+        return;
+    }
+    GatherForward();
+    if (m_count == 0) {
+        EndOfStream();
+        return;
+    }
+    // Ties keep the gathering order: by channel, video before audio.
+    std::stable_sort(m_candidates.begin(), m_candidates.begin() + m_count,
+                     [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+    const Candidate& c = m_candidates[0];
+    std::atomic<uint32_t>& pos = c.audio ? m_core.m_dwAudioPos[c.channel] : m_core.m_dwVideoPos[c.channel];
+    pos = Advance(c.position, kHeader);
+    if (c.record.f_size > kBufferSize) {
+        pos = Advance(pos, c.record.f_size);
+        m_core.m_clock.Sleep(1);
+        return;
+    }
+    std::fill(m_ReadBuf.begin(), m_ReadBuf.end(), 0);
+    if (m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size) == 0)
+        return;
+    pos = Advance(pos, c.record.f_size);
+    FillSlot(c, true);
+    if (!Started())
+        return;
+
+    const FrameSlot& p = m_Slots[1 - m_s];
+    const Step step = StepOf(false);
+    if (SeekRestarted()) {
+        RestartSlots();
+        return;
+    }
+    if (m_core.m_bFirstFrame == 1) {
+        m_core.m_bFirstFrame = 0;
+        m_core.m_ctrlPlayer.PushReset();
+    }
+    HandOver(p, true);
+    if (!Pace(step.delta, true))
+        return;
+    if (step.pSec != step.nSec)
+        SecondEnded(p, true);
+    if (!Pace(step.rest, true))
+        return;
+    m_s = 1 - m_s;
+}
+
+void PlayLoop::Reverse()
+{
+    if (m_core.m_bAtEnd == 1) {
+        m_core.m_clock.Sleep(5);
+        return;
+    }
+    GatherReverse();
+    if (m_count == 0) {
+        EndOfStream();
+        return;
+    }
+    std::stable_sort(m_candidates.begin(), m_candidates.begin() + m_count,
+                     [](const Candidate& a, const Candidate& b) { return a.key > b.key; });
+    const Candidate& c = m_candidates[0];
+    m_core.m_dwVideoPos[c.channel] = Advance(c.position, kHeader);
+    const bool skipped = c.record.f_size > kBufferSize;
+    const size_t got =
+        skipped ? 0 : m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    if (skipped || got > 0)
+        StepBackToKeyFrame(c);
+    if (skipped) {
+        m_core.m_clock.Sleep(1);
+        return;
+    }
+    if (got == 0)
+        return;
+    FillSlot(c, false);
+    if (!Started())
+        return;
+
+    const FrameSlot& p = m_Slots[1 - m_s];
+    const Step step = StepOf(true);
+    if (SeekRestarted()) {
+        RestartSlots();
+        return;
+    }
+    HandOver(p, false);
+    if (!Pace(step.delta, false))
+        return;
+    if (step.pSec != step.nSec)
+        SecondEnded(p, false);
+    if (!Pace(step.rest, false))
+        return;
+    m_s = 1 - m_s;
+}
+
+void PlayLoop::GatherForward()
+{
+    m_count = 0;
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (m_core.m_bVideoCh[k] && m_core.m_dwVideoPos[k] <= m_core.m_dwVideoEnd[k])
+            AddCandidate(m_core.m_dwVideoPos[k], k, 0);
+        const uint64_t audioEnd = uint64_t{m_core.m_dwDataOffset} + m_core.m_Header.audioCh[k].endPos;
+        if (m_core.m_bAudioCh[k] && m_core.m_dwAudioPos[k] < audioEnd)
+            AddCandidate(m_core.m_dwAudioPos[k], k, 1);
+    }
+}
+
+void PlayLoop::GatherReverse()
+{
+    m_count = 0;
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (m_core.m_bVideoCh[k] && m_core.m_dwVideoPos[k] >= m_core.m_dwVideoStart[k])
+            AddCandidate(m_core.m_dwVideoPos[k], k, 0);
+    }
+}
+
+void PlayLoop::AddCandidate(uint32_t position, int channel, int audio)
+{
+    Candidate& c = m_candidates[m_count];
+    if (ReadHeader(position, c.record) == 0)
+        return;
+    c.position = position;
+    c.channel = channel;
+    c.audio = audio;
+    // Audio stamps count within their second; they are merged by their distance from the
+    // recording's first second.
+    c.key = audio ? (static_cast<uint32_t>(c.record.f_time) - static_cast<uint32_t>(m_core.m_StartInfo[0].f_time)) * 1000u +
+                        c.record.f_msec
+                  : c.record.f_msec;
+    ++m_count;
+}
+
+void PlayLoop::EndOfStream()
+{
+    m_core.m_bAtEnd = 1;
+    m_core.m_nPlayState = kPaused;
+    m_core.ResetToIdle();
+    m_core.m_view.SetButtonLook(PlayerView::kPlayButton, {153, 154, 189, 154});
+    m_core.m_clock.Sleep(1);
+}
+
+// Moves the channel to the key frame before the record just read. The first record of a
+// run has nothing before it: a record at (or before) the channel's first position, or one
+// without a back link, takes the channel one byte below its first position, which the
+// reverse gathering no longer reads; once every channel is there the stream has ended.
+void PlayLoop::StepBackToKeyFrame(const Candidate& c)
+{
+    std::atomic<uint32_t>& pos = m_core.m_dwVideoPos[c.channel];
+    const uint32_t start = m_core.m_dwVideoStart[c.channel];
+    if (c.position <= start || c.record.f_prevSize == 0) {
+        pos = start - 1; // wraps for a start of 0, an offset no read reaches
+        return;
+    }
+    int64_t q = int64_t{c.position} - kHeader - c.record.f_prevSize;
+    for (;;) {
+        if (q < 0) {
+            pos = 0;
+            return;
+        }
+        pos = static_cast<uint32_t>(q);
+        FrameRecord r;
+        if (ReadHeader(static_cast<uint32_t>(q), r) < kHeader || r.f_key == 1 || q <= start)
+            return;
+        q -= int64_t{r.f_prevSize} + kHeader;
+    }
+}
+
+void PlayLoop::FillSlot(const Candidate& c, bool clear)
+{
+    FrameSlot& slot = m_Slots[m_s];
+    if (clear)
+        std::fill(slot.buffer.begin(), slot.buffer.end(), 0);
+    std::memcpy(slot.buffer.data(), m_ReadBuf.data(), c.record.f_size);
+    slot.f_time = c.record.f_time;
+    slot.key = c.key;
+    slot.audio = c.audio;
+    slot.length = c.record.f_size;
+    slot.f_key = c.record.f_key;
+    slot.channel = c.channel;
+}
+
+bool PlayLoop::Started()
+{
+    if (m_started)
+        return true;
+    if (m_s == 0) {
+        m_s = 1;
+        return false;
+    }
+    m_started = true;
+    m_baseTime = m_Slots[0].f_time;
+    m_baseStamp = m_Slots[0].key;
+    return true;
+}
+
+PlayLoop::Step PlayLoop::StepOf(bool magnitudes) const
+{
+    const int64_t p = m_Slots[1 - m_s].key;
+    const int64_t n = m_Slots[m_s].key;
+    Step step{static_cast<uint32_t>(p / 1000), static_cast<uint32_t>(n / 1000), 0, 0};
+    if (step.pSec != step.nSec) {
+        step.delta = (int64_t{step.pSec} + 1) * 1000 - p;
+        step.rest = n - int64_t{step.nSec} * 1000;
+    } else {
+        // Stamps are 32-bit counters: the difference of two is taken as a signed 32-bit value.
+        step.delta = static_cast<int32_t>(static_cast<uint32_t>(n - p));
+    }
+    if (magnitudes) {
+        step.delta = std::llabs(step.delta);
+        step.rest = std::llabs(step.rest);
+    }
+    return step;
+}
+
+void PlayLoop::HandOver(const FrameSlot& p, bool forward)
+{
+    if (!p.audio || !forward) {
+        m_core.m_ShownTime = CalendarOf(p);
+        if (forward && m_core.m_bIFrameOnly == 1 && p.f_key != 1)
+            return;
+        Push(p);
+        return;
+    }
+    const bool audible = m_core.m_bAudioCh[p.channel] == 1 && m_core.m_bSoundOn == 1;
+    m_core.m_ctrlPlayer.SetVolume(audible ? m_core.m_nVolume.load() : 0);
+    if (m_core.m_nPlayState != kPlay)
+        return;
+    m_core.m_ShownTime = CalendarOf(p);
+    Push(p);
+}
+
+void PlayLoop::Push(const FrameSlot& p)
+{
+    const uint8_t* payload = p.buffer.data();
+    uint32_t length = p.length;
+    if (m_core.m_Header.videoFormat == kPrefixedFormat) {
+        payload += recording::kPrefixBlockSize;
+        length = length > recording::kPrefixBlockSize ? length - recording::kPrefixBlockSize : 0;
+    }
+    m_core.m_ctrlPlayer.PushFrame(payload, p.f_time, static_cast<int32_t>(p.key % 1000), p.audio,
+                                  static_cast<int32_t>(length), static_cast<int32_t>(p.f_key), p.channel);
+}
+
+void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
+{
+    const recording::SystemTime now = CalendarOf(p);
+    m_core.m_CurTime = now;
+    if (m_core.m_bSeekDone == 1)
+        m_core.m_view.SetText(PlayerView::kOsd, recording::FormatDateTime(now, m_core.m_nTimeFormat));
+    const int32_t posSec = m_core.m_nPosSec;
+    if (forward && posSec <= m_core.m_nSeekMax) {
+        m_core.m_view.SetSeekPos(posSec);
+        m_core.m_nPosSec = posSec + 1;
+    } else if (!forward && posSec > 0) {
+        m_core.m_view.SetSeekPos(posSec);
+        m_core.m_nPosSec = posSec - 1;
+    }
+    const uint32_t elapsed = (p.key - m_core.m_dwStartMsec) / 1000;
+    m_core.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedSeconds(elapsed, m_core.m_TotalTime));
+}
+
+bool PlayLoop::Pace(int64_t milliseconds, bool forward)
+{
+    const int32_t speed = m_core.m_nPlaySpeed;
+    if (speed == 0)
+        return false;
+    if (SeekRestarted()) {
+        RestartSlots();
+        return false;
+    }
+    int64_t w = std::llabs(milliseconds / speed) - 1;
+    if (forward) {
+        if (w > 4)
+            w -= 4;
+        if (w > 2)
+            Wait(w);
+    } else if (w > 0) {
+        Wait(w);
+    }
+    return true;
+}
+
+// Sleeps 1 ms at a time until w ms have passed on the counter. It also ends when the worker
+// is told to quit, a search begins or a command changes the state or the speed, so that none
+// of these waits for the rest of a frame interval.
+void PlayLoop::Wait(int64_t w)
+{
+    platform::Clock& clock = m_core.m_clock;
+    const int64_t start = clock.Now();
+    const int32_t state = m_core.m_nPlayState;
+    const int32_t speed = m_core.m_nPlaySpeed;
+    for (int64_t i = 0; i < w; ++i) {
+        clock.Sleep(1);
+        if ((clock.Now() - start) / (m_frequency / 1000) >= w)
+            return;
+        if (m_signals.QuitRequested() || SeekRestarted() || m_core.m_nPlayState != state ||
+            m_core.m_nPlaySpeed != speed)
+            return;
+    }
+}
+
+bool PlayLoop::SeekRestarted() const { return m_core.m_bSeekDone == 0 || m_core.m_nSeekCount != m_seekCount; }
+
+void PlayLoop::RestartSlots()
+{
+    m_s = 0;
+    m_started = false;
+    m_seekCount = m_core.m_nSeekCount;
+}
+
+recording::SystemTime PlayLoop::CalendarOf(const FrameSlot& p) const
+{
+    const int64_t second = int64_t{p.key / 1000} - m_baseStamp / 1000 + m_baseTime;
+    recording::SystemTime t = recording::FTimeToSystemTime(static_cast<int32_t>(static_cast<uint32_t>(second)));
+    t.wMilliseconds = static_cast<uint16_t>(p.key % 1000);
+    return t;
+}
+
+size_t PlayLoop::ReadHeader(uint32_t position, FrameRecord& record)
+{
+    uint8_t bytes[kHeader] = {};
+    const size_t got = m_core.m_hReadFile.ReadAt(position, bytes, sizeof bytes);
+    record = FrameRecord::Parse(bytes);
+    return got;
+}
+
+} // namespace playback

@@ -1,0 +1,88 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "recording/FrameRecord.h"
+#include "recording/SystemTime.h"
+
+namespace playback {
+
+class PlayerCore;
+struct WorkerSignals;
+
+// The play thread's loop. Each turn merges the channels' runs of records into one stream
+// ordered by stamp, reads the next frame into one of two slots and hands the one before it
+// to the display, pacing the hand-overs by the stamps divided by the speed. Forward it plays
+// video and audio; in reverse it steps from key frame to key frame, video only.
+class PlayLoop {
+public:
+    PlayLoop(PlayerCore& core, WorkerSignals& signals);
+    // The thread's body: turns until the worker wait reports anything but the run event.
+    void Run();
+
+private:
+    struct Candidate {
+        uint32_t position; // of the record header
+        recording::FrameRecord record;
+        uint32_t key; // sort key in milliseconds
+        int channel;
+        int audio;
+    };
+    struct FrameSlot {
+        int32_t f_time = 0;
+        uint32_t key = 0;
+        int audio = 0;
+        uint32_t length = 0;
+        uint32_t f_key = 0;
+        int channel = 0;
+        std::vector<uint8_t> buffer;
+    };
+    // The stamp arithmetic of one hand-over: P is shown now, N follows it.
+    struct Step {
+        uint32_t pSec;
+        uint32_t nSec;
+        int64_t delta;
+        int64_t rest;
+    };
+
+    void Turn();
+    void Forward();
+    void Reverse();
+    void GatherForward();
+    void GatherReverse();
+    void AddCandidate(uint32_t position, int channel, int audio);
+    void EndOfStream();
+    void StepBackToKeyFrame(const Candidate& c);
+    void FillSlot(const Candidate& c, bool clear);
+    // Started handling: false while the first frame after a restart only fills slot 0.
+    bool Started();
+    Step StepOf(bool magnitudes) const;
+    void HandOver(const FrameSlot& p, bool forward);
+    void Push(const FrameSlot& p);
+    void SecondEnded(const FrameSlot& p, bool forward);
+    // Ends the turn (false) when the speed is 0 or a new search began; otherwise waits.
+    bool Pace(int64_t milliseconds, bool forward);
+    void Wait(int64_t milliseconds);
+    bool SeekRestarted() const;
+    void RestartSlots();
+    recording::SystemTime CalendarOf(const FrameSlot& p) const;
+    size_t ReadHeader(uint32_t position, recording::FrameRecord& record);
+
+    PlayerCore& m_core;
+    WorkerSignals& m_signals;
+
+    std::array<FrameSlot, 2> m_Slots;
+    std::vector<uint8_t> m_ReadBuf;
+    std::array<Candidate, 32> m_candidates{};
+    size_t m_count = 0;
+    int m_s = 0;
+    bool m_started = false;
+    int32_t m_baseTime = 0;
+    uint32_t m_baseStamp = 0;
+    int64_t m_frequency = 1000;
+    uint32_t m_seekCount = 0; // the search the slots belong to
+};
+
+} // namespace playback

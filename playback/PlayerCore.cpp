@@ -1,0 +1,149 @@
+#include "playback/PlayerCore.h"
+
+#include <cmath>
+#include <limits>
+
+#include "playback/PlayLoop.h"
+#include "playback/PositionSearch.h"
+#include "recording/TimeConversion.h"
+#include "recording/TimeText.h"
+
+namespace playback {
+namespace {
+
+struct ButtonLookEntry {
+    int button;
+    PlayerView::ButtonLook look;
+};
+
+// Resting bitmaps of every skin button, in the order they are restored.
+constexpr ButtonLookEntry kRestingLooks[] = {
+    {PlayerView::kPlayButton, {153, 154, 189, 154}}, {PlayerView::kR, {160, 161, 193, 161}},
+    {PlayerView::kRew, {162, 155, 194, 155}},        {PlayerView::kF, {156, 157, 190, 157}},
+    {PlayerView::kFf, {158, 159, 191, 159}},         {PlayerView::kFileOpen, {163, 164, 163, 164}},
+    {PlayerView::kPrint, {215, 216, 215, 216}},      {PlayerView::kSpeakerMin, {166, 167, 166, 167}},
+    {PlayerView::kSpeakerMax, {166, 167, 166, 167}}, {PlayerView::kMinimize, {182, 183, 182, 183}},
+    {PlayerView::kMaximize, {180, 181, 180, 181}},   {PlayerView::kExit, {178, 179, 178, 179}},
+};
+
+// A byte count times a fraction, truncated and kept within 32 bits.
+int32_t ScaleRun(int32_t length, double fraction)
+{
+    const double v = std::trunc(static_cast<double>(length) * fraction);
+    if (!std::isfinite(v))
+        return 0;
+    if (v > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+} // namespace
+
+PlayerCore::PlayerCore(display::CVorquil_Ctrl_Player& ctrlPlayer, PlayerView& view, platform::Clock& clock)
+    : m_ctrlPlayer(ctrlPlayer), m_view(view), m_clock(clock), m_open(*this), m_transport(*this)
+{
+}
+
+PlayerCore::~PlayerCore() { Shutdown(); }
+
+void PlayerCore::InitWindowDefaults()
+{
+    m_bFileChosen = 0;
+    m_bAtEnd = 0;
+    m_nTimeFormat = 1;
+    m_nPlayState = kPaused;
+    m_nDisplayMode = 0;
+    for (auto& r : m_dwVideoReq)
+        r = 0;
+    m_TotalTime.wHour = m_TotalTime.wMinute = m_TotalTime.wSecond = m_TotalTime.wMilliseconds = 0;
+    m_CurTime = recording::SystemTime{};
+    m_nVolume = 8;
+    m_bSoundOn = 1;
+    m_nSelChannel = -1;
+    m_nPosSec = 0;
+}
+
+void PlayerCore::StartPlayThread()
+{
+    StopPlayThread();
+    m_hPlayThread.Start([this](WorkerSignals& signals) { PlayLoop(*this, signals).Run(); });
+}
+
+void PlayerCore::StopPlayThread() { m_hPlayThread.Stop(m_bPlayExited, m_clock); }
+
+int PlayerCore::StartSeek(const recording::SystemTime& target)
+{
+    m_SeekTarget = target;
+    StopSeekThread();
+    m_bSeekDone = 0;
+    ++m_nSeekCount;
+    m_hSeekThread.Start([this](WorkerSignals& signals) { PositionSearch(*this, signals).Run(); });
+    return 1;
+}
+
+void PlayerCore::StopSeekThread() { m_hSeekThread.Stop(m_bSeekDone, m_clock); }
+
+bool PlayerCore::SearchRunning() const { return m_hSeekThread.IsStarted() && !m_hSeekThread.HasReturned(); }
+
+void PlayerCore::ResetToIdle()
+{
+    m_nDisplayMode = 3;
+    for (const ButtonLookEntry& e : kRestingLooks)
+        m_view.SetButtonLook(e.button, e.look);
+    m_view.RepaintSeekSlider();
+    m_view.SetText(PlayerView::kOsd, "");
+    m_view.SetText(PlayerView::kSpeed, "");
+    m_view.SetText(PlayerView::kTotalTime,
+                   recording::FormatElapsedTotal(0, 0, 0, m_TotalTime.wHour, m_TotalTime.wMinute, m_TotalTime.wSecond));
+    m_view.SetText(PlayerView::kVer, "Ver 1.1.0.2");
+    m_view.SetText(PlayerView::kName, "Kelvora Player");
+    m_ctrlPlayer.SetVolume(m_nVolume);
+    m_ctrlPlayer.Flush();
+    m_view.RepaintDisplay();
+    m_view.ShowControl(PlayerView::kSearching, false);
+}
+
+void PlayerCore::EstimatePositions()
+{
+    const double fraction = m_nSeekMax != 0 ? static_cast<double>(m_nPosSec) / m_nSeekMax : 0.0;
+    for (int k = 0; k < kChannels; ++k) {
+        if (!m_bVideoCh[k])
+            continue;
+        const recording::ChannelEntry& v = m_Header.videoCh[k];
+        const recording::ChannelEntry& a = m_Header.audioCh[k];
+        const auto videoRun = static_cast<int32_t>(v.endPos - v.startPos);
+        m_dwVideoReq[k] = static_cast<uint32_t>(ScaleRun(videoRun, fraction)) + m_dwVideoStart[k];
+        const auto audioRun = static_cast<int32_t>(a.endPos - a.startPos);
+        if (audioRun > 0)
+            m_dwAudioReq[k] = static_cast<uint32_t>(ScaleRun(audioRun, fraction)) + m_dwAudioStart[k];
+    }
+}
+
+void PlayerCore::RestartPositions()
+{
+    for (int k = 0; k < kChannels; ++k) {
+        m_dwVideoPos[k] = m_dwVideoStart[k];
+        m_dwAudioPos[k] = m_dwAudioStart[k];
+    }
+}
+
+recording::SystemTime PlayerCore::PositionTime() const
+{
+    const auto t = static_cast<int32_t>(static_cast<uint32_t>(m_StartInfo[0].f_time) + static_cast<uint32_t>(m_nPosSec));
+    return recording::FTimeToSystemTime(t);
+}
+
+void PlayerCore::Shutdown()
+{
+    StopSeekThread();
+    StopPlayThread();
+    m_hSeekThread.JoinStopped();
+    m_hPlayThread.JoinStopped();
+    m_hReadFile.Close();
+    m_hReadFile2.Close();
+    m_hReadFile3.Close();
+}
+
+} // namespace playback

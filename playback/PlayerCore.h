@@ -1,0 +1,137 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "display/CVorquil_Ctrl_Player.h"
+#include "platform/Clock.h"
+#include "platform/File.h"
+#include "playback/AtomicSystemTime.h"
+#include "playback/OpenCommand.h"
+#include "playback/PlayState.h"
+#include "playback/PlayerView.h"
+#include "playback/TransportCommands.h"
+#include "playback/WorkerThread.h"
+#include "recording/RecordingHeader.h"
+#include "recording/StreamScan.h"
+#include "recording/SystemTime.h"
+
+namespace playback {
+
+// Everything of the running player that is not a widget: the open recording, the playback
+// state the three threads share, the two worker threads and the commands. The player window
+// owns one and forwards its handlers to it; tests and vrc-tool drive it without a window.
+//
+// Threads: the window thread runs the commands and the open; the play thread runs the play
+// loop; a seek thread runs each search. The recording's header, tables and times are
+// written only by the open, which first stops the searches and holds m_turnLock, the lock
+// the play loop holds through each turn that reads the recording; the fields the threads
+// exchange while playing are atomics.
+class PlayerCore {
+public:
+    static constexpr int kChannels = recording::RecordingHeader::kChannels;
+    using Offsets = std::array<uint32_t, kChannels>;
+    using SharedOffsets = std::array<std::atomic<uint32_t>, kChannels>;
+    using Flags = std::array<int, kChannels>;
+
+    PlayerCore(display::CVorquil_Ctrl_Player& ctrlPlayer, PlayerView& view, platform::Clock& clock);
+    // Stops both workers and closes the recording.
+    ~PlayerCore();
+    PlayerCore(const PlayerCore&) = delete;
+    PlayerCore& operator=(const PlayerCore&) = delete;
+
+    // The defaults the window sets while it initialises (those that are not widgets).
+    void InitWindowDefaults();
+
+    void StartPlayThread();
+    void StopPlayThread();
+    // Searches from m_dwVideoReq/m_dwAudioReq towards target on a new seek thread.
+    int StartSeek(const recording::SystemTime& target);
+    void StopSeekThread();
+    // True while a seek thread exists that has not yet returned.
+    bool SearchRunning() const;
+
+    // Returns the window to its resting look and resets the display.
+    void ResetToIdle();
+    // Byte estimates of where m_nPosSec lies in each channel's run, as search starts.
+    void EstimatePositions();
+    // Every channel's read position back to its first record.
+    void RestartPositions();
+    // The calendar time m_nPosSec seconds after the first key frame.
+    recording::SystemTime PositionTime() const;
+    // Stops the seek thread, then the play thread, then closes the three read handles.
+    void Shutdown();
+
+    OpenCommand& Open() { return m_open; }
+    TransportCommands& Transport() { return m_transport; }
+
+    display::CVorquil_Ctrl_Player& m_ctrlPlayer;
+    PlayerView& m_view;
+    platform::Clock& m_clock;
+
+    // The open recording.
+    std::string m_pszFilePath;
+    platform::File m_hReadFile;  // header and first record at open, then the play loop
+    platform::File m_hReadFile2; // the stream scan and the searches
+    platform::File m_hReadFile3; // opened with the others, never read
+    recording::RecordingHeader m_Header;
+    uint32_t m_dwDataOffset = 0;
+    recording::SystemTime m_FirstFrameTime;
+    int m_nVideoChCount = 0;
+    int m_nAudioChCount = 0;
+    Flags m_bVideoCh{};
+    Flags m_bAudioCh{};
+    Offsets m_dwVideoStart{};
+    Offsets m_dwAudioStart{};
+    Offsets m_dwVideoEnd{};
+    recording::ScanResult::Infos m_StartInfo{};
+    recording::ScanResult::Infos m_EndInfo{};
+    uint32_t m_dwStartMsec = 0;
+    uint32_t m_dwEndMsec = 0;
+    recording::SystemTime m_StartTime, m_EndTime, m_TotalTime;
+    int m_nSeekMax = 0;
+    int m_nSelChannel = -1;
+    int m_bFileChosen = 0;
+    int m_bFileOpened = 0;
+    int m_bPlayThreadStarted = 0;
+
+    // Shared between the window, play and seek threads.
+    std::atomic<int32_t> m_nPlayState{kPaused};
+    std::atomic<int32_t> m_nPlaySpeed{0};
+    std::atomic<int32_t> m_bSeekDone{0};
+    std::atomic<int32_t> m_bPlayExited{0};
+    std::atomic<int32_t> m_bAtEnd{0};
+    std::atomic<int32_t> m_nPosSec{0};
+    std::atomic<int32_t> m_bFirstFrame{0};
+    std::atomic<int32_t> m_bIFrameOnly{0};
+    std::atomic<int32_t> m_nVolume{0};
+    std::atomic<int32_t> m_bSoundOn{0};
+    std::atomic<int32_t> m_nTimeFormat{0};
+    std::atomic<int32_t> m_nDisplayMode{0};
+    AtomicSystemTime m_SeekTarget;
+    AtomicSystemTime m_PosTime;
+    AtomicSystemTime m_ShownTime;
+    AtomicSystemTime m_CurTime;
+    SharedOffsets m_dwVideoPos{};
+    SharedOffsets m_dwAudioPos{};
+    SharedOffsets m_dwVideoReq{};
+    SharedOffsets m_dwAudioReq{};
+    // Counts the searches started, so the play loop restarts its frame slots after every
+    // one even when it never saw m_bSeekDone at 0.
+    std::atomic<uint32_t> m_nSeekCount{0};
+
+    WorkerThread m_hPlayThread; // the play thread's record
+    WorkerThread m_hSeekThread; // the seek thread's record
+    std::mutex m_csPlay;        // held by the play thread while it runs
+    std::mutex m_csSeek;        // held by a seek thread while it searches
+    std::mutex m_turnLock;      // held by a play-loop turn, a search's publishing and the open
+
+private:
+    OpenCommand m_open;
+    TransportCommands m_transport;
+};
+
+} // namespace playback

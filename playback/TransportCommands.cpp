@@ -1,0 +1,216 @@
+#include "playback/TransportCommands.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "playback/PlayerCore.h"
+#include "recording/TimeConversion.h"
+#include "recording/TimeText.h"
+
+namespace playback {
+namespace {
+
+constexpr PlayerView::ButtonLook kPlayLook{153, 154, 189, 154};
+constexpr PlayerView::ButtonLook kPauseLook{185, 185, 185, 185};
+constexpr PlayerView::ButtonLook kMutedLook{168, 165, 168, 165};
+constexpr PlayerView::ButtonLook kSoundLook{166, 167, 166, 167};
+constexpr int kJumpSeconds = 59;
+
+struct CycleStep {
+    int32_t from;
+    int32_t to;
+    const char* toolTip; // the ff tooltip for the new state
+};
+
+constexpr CycleStep kFfCycle[] = {{kFf2, kFf4, "4X"}, {kFf4, kFf8, "8X"}, {kFf8, kFf16, "16X"}, {kFf16, kFf32, "FF"}};
+constexpr CycleStep kRewCycle[] = {
+    {kReverse1, kRew2, nullptr}, {kRew2, kRew4, nullptr}, {kRew4, kRew8, nullptr},
+    {kRew8, kRew16, nullptr},    {kRew16, kRew32, nullptr},
+};
+
+template <size_t N> const CycleStep* NextInCycle(const CycleStep (&cycle)[N], int32_t state)
+{
+    for (const CycleStep& s : cycle) {
+        if (s.from == state)
+            return &s;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TransportCommands::OnPlay()
+{
+    PlayerCore& c = m_core;
+    if (!FileReady())
+        return;
+    c.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedTotal(0, 0, 0, c.m_TotalTime.wHour,
+                                                                           c.m_TotalTime.wMinute, c.m_TotalTime.wSecond));
+    const int32_t old = c.m_nPlayState;
+    if (IsFastForward(old) || old == kPlay || IsReverse(old)) {
+        c.m_nPlayState = kPaused;
+        // Fast forward keeps its speed while paused.
+        if (!IsFastForward(old))
+            c.m_nPlaySpeed = 0;
+        c.m_PosTime = c.m_ShownTime.Load();
+        c.ResetToIdle();
+        c.m_view.SetButtonLook(PlayerView::kPlayButton, kPlayLook);
+    } else if (old == kPaused) {
+        Resume();
+    }
+    c.m_view.SetText(PlayerView::kSpeed, "");
+}
+
+void TransportCommands::Resume()
+{
+    PlayerCore& c = m_core;
+    if (c.m_bAtEnd == 1) {
+        c.RestartPositions();
+        c.m_nPosSec = 0;
+        c.m_PosTime = recording::FTimeToSystemTime(c.m_StartInfo[0].f_time);
+        c.m_bAtEnd = 0;
+    } else if (c.m_nPosSec == 0) {
+        c.RestartPositions();
+    }
+    CopyPositionsToRequests();
+    c.StartSeek(c.m_PosTime);
+    c.m_nPlayState = kPlay;
+    c.m_nPlaySpeed = StateSpeed(kPlay);
+    c.ResetToIdle();
+    c.m_view.SetButtonLook(PlayerView::kPlayButton, kPauseLook);
+}
+
+void TransportCommands::OnFf()
+{
+    PlayerCore& c = m_core;
+    const int32_t old = c.m_nPlayState;
+    if (!FileReady() || c.m_nDisplayMode != 3 || old == kPaused)
+        return;
+    const bool fromReverse = old != kPlay && !IsFastForward(old);
+    if (fromReverse)
+        c.ResetToIdle();
+    const CycleStep* next = NextInCycle(kFfCycle, old);
+    const int32_t state = next ? next->to : kFf2;
+    c.m_nPlayState = state;
+    c.m_view.SetFfToolTip(next ? next->toolTip : "2X");
+    c.m_nPlaySpeed = StateSpeed(state);
+    if (fromReverse) {
+        if (c.m_nPosSec == 0)
+            c.RestartPositions();
+        c.m_PosTime = c.PositionTime();
+        c.EstimatePositions();
+        c.StartSeek(c.m_PosTime);
+        c.m_bAtEnd = 0;
+        c.ResetToIdle();
+        c.m_view.SetButtonLook(PlayerView::kPlayButton, kPauseLook);
+    }
+    SetSpeedText("( FF %dX )", c.m_nPlaySpeed);
+}
+
+void TransportCommands::OnRew()
+{
+    PlayerCore& c = m_core;
+    const int32_t old = c.m_nPlayState;
+    if (!FileReady() || c.m_nDisplayMode != 3 || old == kPaused)
+        return;
+    const bool turning = !IsReverse(old);
+    if (turning)
+        c.ResetToIdle();
+    const CycleStep* next = NextInCycle(kRewCycle, old);
+    const int32_t state = next ? next->to : kReverse1;
+    c.m_nPlayState = state;
+    c.m_nPlaySpeed = StateSpeed(state);
+    if (turning) {
+        CopyPositionsToRequests();
+        c.StartSeek(c.m_ShownTime);
+        c.m_bAtEnd = 0;
+        c.ResetToIdle();
+        c.m_view.SetButtonLook(PlayerView::kPlayButton, kPauseLook);
+    }
+    SetSpeedText("( Rew %dX )", std::abs(c.m_nPlaySpeed.load()));
+}
+
+void TransportCommands::OnR()
+{
+    if (m_core.m_nPosSec >= kJumpSeconds)
+        Jump(-kJumpSeconds);
+}
+
+void TransportCommands::OnF()
+{
+    if (m_core.m_nPosSec <= m_core.m_nSeekMax - kJumpSeconds)
+        Jump(kJumpSeconds);
+}
+
+void TransportCommands::Jump(int seconds)
+{
+    PlayerCore& c = m_core;
+    if (!FileReady() || c.m_nPlayState == kPaused || c.m_bSeekDone != 1)
+        return;
+    c.m_nPosSec += seconds;
+    c.m_PosTime = c.PositionTime();
+    c.EstimatePositions();
+    c.StartSeek(c.m_PosTime);
+}
+
+void TransportCommands::OnSeekSlider(int scrollCode, bool released, int pos)
+{
+    PlayerCore& c = m_core;
+    if (scrollCode != kThumbPosition || !released || c.m_bSeekDone != 1 || c.m_bFileChosen != 1 || !c.m_bFileOpened)
+        return;
+    if (pos == c.m_nPosSec)
+        return;
+    c.m_bSeekDone = 0;
+    c.m_ctrlPlayer.Flush();
+    if (pos < c.m_nPosSec) {
+        c.m_bAtEnd = 0;
+        c.RestartPositions();
+    }
+    c.m_nPosSec = pos;
+    c.EstimatePositions();
+    const recording::SystemTime target = c.PositionTime();
+    c.StartSeek(target);
+    c.m_PosTime = target;
+    c.m_ShownTime = target;
+}
+
+void TransportCommands::OnVolumeSlider(int scrollCode, int pos)
+{
+    if (scrollCode != kEndTrack)
+        return;
+    m_core.m_nVolume = pos;
+    if (m_core.m_bSoundOn == 1)
+        m_core.m_ctrlPlayer.SetVolume(pos);
+}
+
+void TransportCommands::OnSpeaker()
+{
+    PlayerCore& c = m_core;
+    if (c.m_bSoundOn == 1) {
+        c.m_view.SetButtonLook(PlayerView::kSpeakerMin, kMutedLook);
+        c.m_ctrlPlayer.SetVolume(0);
+    } else {
+        c.m_view.SetButtonLook(PlayerView::kSpeakerMin, kSoundLook);
+        c.m_ctrlPlayer.SetVolume(c.m_nVolume);
+    }
+    c.m_bSoundOn = 1 - c.m_bSoundOn;
+}
+
+bool TransportCommands::FileReady() const { return m_core.m_bFileChosen != 0 && m_core.m_bFileOpened != 0; }
+
+void TransportCommands::CopyPositionsToRequests()
+{
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        m_core.m_dwVideoReq[k] = m_core.m_dwVideoPos[k].load();
+        m_core.m_dwAudioReq[k] = m_core.m_dwAudioPos[k].load();
+    }
+}
+
+void TransportCommands::SetSpeedText(const char* format, int speed)
+{
+    char text[260];
+    std::snprintf(text, sizeof text, format, speed);
+    m_core.m_view.SetText(PlayerView::kSpeed, text);
+}
+
+} // namespace playback

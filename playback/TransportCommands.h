@@ -1,0 +1,39 @@
+#pragma once
+
+namespace playback {
+
+class PlayerCore;
+
+// The window thread's handlers of the transport controls. Each handler reads and writes
+// the shared playback fields, starts searches and changes what the window shows; the play
+// loop does the rest.
+class TransportCommands {
+public:
+    // Scroll reports the sliders act on.
+    static constexpr int kThumbPosition = 4;
+    static constexpr int kEndTrack = 8;
+
+    explicit TransportCommands(PlayerCore& core) : m_core(core) {}
+
+    void OnPlay();
+    void OnFf();
+    void OnRew();
+    void OnR(); // 59 seconds back
+    void OnF(); // 59 seconds on
+    // The seek slider's report: its scroll code, whether its mouse button has been
+    // released, and its position.
+    void OnSeekSlider(int scrollCode, bool released, int pos);
+    void OnVolumeSlider(int scrollCode, int pos);
+    void OnSpeaker();
+
+private:
+    bool FileReady() const;
+    void Resume();
+    void Jump(int seconds);
+    void CopyPositionsToRequests();
+    void SetSpeedText(const char* format, int speed);
+
+    PlayerCore& m_core;
+};
+
+} // namespace playback

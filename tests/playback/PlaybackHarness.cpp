@@ -1,0 +1,72 @@
+#include "PlaybackHarness.h"
+
+#include <chrono>
+#include <thread>
+
+#include "display/DispId.h"
+
+namespace playbacktest {
+
+int32_t StampingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
+{
+    if (dispid == display::kPushFrame && std::get<int32_t>(args[6]) != -1) {
+        std::lock_guard lock(m_mutex);
+        m_frames.push_back({std::get<int32_t>(args[6]), std::get<int32_t>(args[3]), std::get<int32_t>(args[1]),
+                            std::get<int32_t>(args[2]), std::get<int32_t>(args[5]), std::get<int32_t>(args[4]),
+                            m_clock.Now()});
+    }
+    return m_inner.Invoke(dispid, args);
+}
+
+std::vector<Pushed> StampingDisplay::Frames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_frames;
+}
+
+PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart) : recording(built)
+{
+    core.InitWindowDefaults();
+    core.m_nDisplayMode = 3;
+    if (deferStart)
+        core.m_bPlayThreadStarted = 1;
+}
+
+PlaybackHarness::~PlaybackHarness()
+{
+    view.ReleaseSearch();
+    core.Shutdown();
+}
+
+playback::FileOpenResult PlaybackHarness::Open(const std::string& name)
+{
+    recording.Write(dir.File(name));
+    playback::FileOpenResult r = core.Open().OnFileChosen(dir.File(name));
+    core.Open().FinishFileOpen(r);
+    return r;
+}
+
+void PlaybackHarness::WaitFor(const std::function<bool()>& pred)
+{
+    while (!pred())
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+void PlaybackHarness::WaitForSearch()
+{
+    WaitFor([this] { return !core.SearchRunning(); });
+}
+
+void PlaybackHarness::WaitForEnd()
+{
+    WaitFor([this] { return core.m_bAtEnd == 1; });
+}
+
+Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio)
+{
+    const recording::FrameRecord r = recording::FrameRecord::Parse(built.data.data() + (offset - built.dataOffset));
+    const uint32_t key = audio ? static_cast<uint32_t>(r.f_time - kT0) * 1000 + r.f_msec : r.f_msec;
+    return {ch, audio, r.f_time, static_cast<int>(key % 1000), static_cast<int>(r.f_key), static_cast<int>(r.f_size), 0};
+}
+
+} // namespace playbacktest

@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "display/CVorquil_Ctrl_Player.h"
+#include "platform/VirtualClock.h"
+#include "playback/PlayerCore.h"
+#include "support/RecordingBuilder.h"
+#include "support/RecordingDisplay.h"
+#include "support/RecordingView.h"
+#include "support/TempDir.h"
+
+namespace playbacktest {
+
+// 2010-03-09 08:05:07
+constexpr int32_t kT0 = 1268121907;
+
+// One frame handed to the display, with the virtual time of the hand-over.
+struct Pushed {
+    int ch, audio, f_time, msec, key, len;
+    int64_t at;
+    bool operator==(const Pushed& o) const
+    {
+        return ch == o.ch && audio == o.audio && f_time == o.f_time && msec == o.msec && key == o.key && len == o.len;
+    }
+};
+
+// Passes every call to the recording display and notes the clock at each frame.
+class StampingDisplay : public display::DispatchTarget {
+public:
+    StampingDisplay(testsupport::RecordingDisplay& inner, platform::Clock& clock) : m_inner(inner), m_clock(clock) {}
+    int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override;
+    std::vector<Pushed> Frames() const;
+
+private:
+    testsupport::RecordingDisplay& m_inner;
+    platform::Clock& m_clock;
+    mutable std::mutex m_mutex;
+    std::vector<Pushed> m_frames;
+};
+
+// A core on a written recording with a virtual clock, the recording display and view.
+// With deferStart the play thread runs only after Start(), so commands can be pressed
+// before any frame is handed over.
+class PlaybackHarness {
+public:
+    explicit PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart = false);
+    ~PlaybackHarness();
+
+    // Opens the written recording as the open command does after its dialog.
+    playback::FileOpenResult Open(const std::string& name = "r.vrc");
+    void Start() { core.StartPlayThread(); }
+    // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
+    void WaitFor(const std::function<bool()>& pred);
+    void WaitForSearch();
+    void WaitForEnd();
+    std::vector<Pushed> Frames() const { return stamper.Frames(); }
+
+    testsupport::TempDir dir;
+    testsupport::BuiltRecording recording;
+    platform::VirtualClock clock;
+    testsupport::RecordingDisplay display;
+    StampingDisplay stamper{display, clock};
+    display::CVorquil_Ctrl_Player ctrl{&stamper};
+    testsupport::RecordingView view;
+    playback::PlayerCore core{ctrl, view, clock};
+};
+
+// The frame a record of the built recording becomes when handed over.
+Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio);
+
+} // namespace playbacktest

@@ -1,0 +1,59 @@
+#pragma once
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "playback/PlayerView.h"
+
+namespace testsupport {
+
+// A PlayerView that logs every call, from any thread. It can also hold a seek thread at
+// its start (when it shows "Searching..."), to stop a worker that is busy.
+class RecordingView : public playback::PlayerView {
+public:
+    enum class Kind { Text, Show, Look, SeekRange, SeekPos, RepaintSeek, ToolTip, RepaintDisplay };
+    struct Call {
+        Kind kind;
+        int control = 0;
+        std::string text;
+        std::vector<int> ints;
+    };
+
+    void SetText(int control, const std::string& text) override;
+    void ShowControl(int control, bool shown) override;
+    void SetButtonLook(int button, const ButtonLook& bitmaps) override;
+    void SetSeekRange(int minimum, int maximum) override;
+    void SetSeekPos(int pos) override;
+    void RepaintSeekSlider() override;
+    void SetFfToolTip(const std::string& text) override;
+    void RepaintDisplay() override;
+
+    std::vector<Call> Calls() const;
+    std::vector<Call> CallsOf(Kind kind, int control = 0) const;
+    // The texts a control was given, in order, and the last one ("" when none).
+    std::vector<std::string> Texts(int control) const;
+    std::string LastText(int control) const;
+    // The last four bitmaps a button was given (empty when none).
+    std::vector<int> LastLook(int button) const;
+    std::vector<int> SeekPositions() const;
+    void Clear();
+
+    // The next thread that shows "Searching..." waits there until ReleaseSearch.
+    void HoldNextSearch();
+    void ReleaseSearch();
+    // Blocks until a thread is held (a test then knows the seek thread is busy).
+    void WaitUntilSearchHeld();
+
+private:
+    void Log(Call call);
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<Call> m_calls;
+    bool m_holdNext = false;
+    bool m_released = false;
+    int m_held = 0;
+};
+
+} // namespace testsupport
