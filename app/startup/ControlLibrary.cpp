@@ -1,6 +1,6 @@
 #include "app/startup/ControlLibrary.h"
 
-#include "app/startup/MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace app {
 
@@ -8,13 +8,13 @@ bool ControlLibrary::LoadAndRegister(const QString& bareName)
 {
     m_library.setFileName(bareName);
     if (!m_library.load()) {
-        MessageBox(QStringLiteral("Load Dll Fail."));
+        ui::MessageBox(QStringLiteral("Load Dll Fail."));
         return false;
     }
     using RegisterServer = long (*)();
     auto registerServer = reinterpret_cast<RegisterServer>(m_library.resolve("DllRegisterServer"));
     if (!registerServer) {
-        MessageBox(QStringLiteral("Loading DLL Failed."));
+        ui::MessageBox(QStringLiteral("Loading DLL Failed."));
         m_library.unload();
         return false;
     }

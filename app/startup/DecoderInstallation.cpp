@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QResource>
 
-#include "app/startup/MessageBox.h"
+#include "ui/MessageBox.h"
 
 // The carried library lives in this static library's resources; referencing them keeps the
 // linker from dropping them (the macro must stand outside any namespace).
@@ -28,12 +28,12 @@ void DecoderInstallation::Install(const QString& systemDirectory, const QString&
     InitCodecResource();
     const QResource resource(resourcePath);
     if (!resource.isValid()) {
-        MessageBox(QStringLiteral("Can't open codec file."));
+        ui::MessageBox(QStringLiteral("Can't open codec file."));
         return;
     }
     const uchar* bytes = resource.data();
     if (!bytes || resource.compressionAlgorithm() != QResource::NoCompression) {
-        MessageBox(QStringLiteral("Memory allocation failed."));
+        ui::MessageBox(QStringLiteral("Memory allocation failed."));
         return;
     }
     const QString path = (systemDirectory + QLatin1Char('/') + QLatin1String(kFileName)).left(kPathBufferSize - 1);

@@ -7,7 +7,7 @@
 
 #include "app/startup/ControlLibrary.h"
 #include "app/startup/DecoderInstallation.h"
-#include "app/startup/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "display/ControlRegistry.h"
 #include "support/TempDir.h"
 
@@ -20,9 +20,9 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        app::SetMessageBoxHandler([this](const QString& text) { m_messages.push_back(text.toStdString()); });
+        ui::SetMessageBoxHandler([this](const QString& text) { m_messages.push_back(text.toStdString()); });
     }
-    void TearDown() override { app::SetMessageBoxHandler({}); }
+    void TearDown() override { ui::SetMessageBoxHandler({}); }
 
     static std::vector<char> Read(const std::filesystem::path& path)
     {

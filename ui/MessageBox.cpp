@@ -1,10 +1,10 @@
-#include "app/startup/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <mutex>
 
 #include <QMessageBox>
 
-namespace app {
+namespace ui {
 namespace {
 
 struct HandlerSlot {
@@ -41,4 +41,4 @@ void SetMessageBoxHandler(MessageBoxHandler handler)
     Slot().handler = std::move(handler);
 }
 
-} // namespace app
+} // namespace ui
