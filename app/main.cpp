@@ -1,11 +1,3 @@
-#include "ui/PlayerDialog.h"
+#include "app/PlayerApp.h"
 
-#include <QApplication>
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ui::PlayerDialog dialog;
-    dialog.exec();
-    return 0;
-}
+int main(int argc, char** argv) { return app::PlayerApp::Run(argc, argv); }

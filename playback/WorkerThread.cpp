@@ -62,7 +62,7 @@ void WorkerThread::JoinStopped()
 void WorkerThread::ReapReturned()
 {
     auto returned = [](Stopped& s) {
-        if (!s.signals->returned.load())
+        if (!s.shared->returned.load())
             return false;
         s.thread.join();
         return true;

@@ -62,7 +62,7 @@ private:
 
     struct Stopped {
         std::thread thread;
-        std::shared_ptr<WorkerSignals> signals;
+        std::shared_ptr<WorkerSignals> shared; // not "signals": the header meets Qt's keywords
     };
     std::vector<Stopped> m_stopped;
 };

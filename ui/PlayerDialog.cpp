@@ -1,5 +1,6 @@
 #include "ui/PlayerDialog.h"
 
+#include "display/ControlRegistry.h"
 #include "recording/TimeText.h"
 #include "res/Resources.h"
 #include "res/StringTable.h"
@@ -7,6 +8,7 @@
 #include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/GdiDraw.h"
+#include "ui/RunningPlayer.h"
 #include "ui/SeekSlider.h"
 #include "ui/SkinButton.h"
 #include "ui/StaticText.h"
@@ -15,6 +17,7 @@
 
 #include <QBitmap>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -72,8 +75,19 @@ PlayerDialog::PlayerDialog(QWidget* parent)
 
     m_VolumeSlider->SetRange(0, 15);
     m_VolumeSlider->SetPos(8);
-    m_SeekSlider->setValue(0);
+    m_player = std::make_unique<RunningPlayer>(*this, m_displayTarget);
 }
+
+// The player stops its threads before the controls they reach go with the window.
+PlayerDialog::~PlayerDialog() { m_player.reset(); }
+
+void PlayerDialog::OnDisplayEvent(int32_t eventId, int32_t, int32_t)
+{
+    if (m_player)
+        m_player->OnDisplayEvent(eventId);
+}
+
+void PlayerDialog::contextMenuEvent(QContextMenuEvent* event) { m_player->ShowContextMenu(event->globalPos()); }
 
 template <class T> T* PlayerDialog::Add(int id, T* widget)
 {
@@ -91,7 +105,12 @@ SkinButton* PlayerDialog::AddButton(int id, void (PlayerDialog::*clicked)())
 
 QWidget* PlayerDialog::CreateDisplayArea()
 {
-    // Stands in for the hosted display control until it is built into the window.
+    const display::ControlInstance control =
+        display::ControlRegistry::Create(display::kPlayerControlClassId, this, this);
+    if (control.widget) {
+        m_displayTarget = control.target;
+        return control.widget;
+    }
     auto* area = new QWidget(this);
     area->setAutoFillBackground(true);
     QPalette pal = area->palette();
@@ -204,6 +223,8 @@ void PlayerDialog::LayoutControls()
 
     Place(id::kOsd, 270, 606, 180, 14);
     SetOsdText({});
+    // SPEED reaches 5 pixels into OSD; the date and time must stay whole.
+    GetDlgItem(id::kOsd)->raise();
     Place(id::kSpeed, 195, 606, 80, 14);
     SetSpeedText({});
     Place(id::kTotalTime, 24, 662, 129, 15);

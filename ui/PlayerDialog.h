@@ -2,11 +2,13 @@
 // The player window: a frameless, fixed-size dialog that paints its own skin (rounded outline,
 // title band, video frame, transport bar, lower panel) with every control at a fixed position.
 // The transport and file controls are forwarded as signals; what they do is decided elsewhere.
+#include "display/DispatchTarget.h"
 #include "ui/WindowDragger.h"
 
 #include <QDialog>
 #include <QMenu>
 #include <map>
+#include <memory>
 
 class QLineEdit;
 
@@ -14,10 +16,11 @@ namespace ui {
 
 class SeekSlider;
 class SkinButton;
+class RunningPlayer;
 class StaticText;
 class VolumeSlider;
 
-class PlayerDialog : public QDialog {
+class PlayerDialog : public QDialog, public display::DisplayEventSink {
     Q_OBJECT
 public:
     static constexpr int kDisplayWidth = 704;
@@ -31,7 +34,14 @@ public:
     static constexpr QColor kLight{238, 238, 238};
     static constexpr QColor kOsdText{0, 192, 255};
 
+    // The display control comes from the registered control class; without one (the control
+    // library not loaded) a dark placeholder stands in and the control's calls go nowhere.
     explicit PlayerDialog(QWidget* parent = nullptr);
+    ~PlayerDialog() override;
+
+    // The running player: playback, the display control's wrapper and the handlers.
+    RunningPlayer& Player() { return *m_player; }
+    void OnDisplayEvent(int32_t eventId, int32_t arg1, int32_t arg2) override;
 
     // The control with a dialog id, or null.
     QWidget* GetDlgItem(int id) const;
@@ -79,6 +89,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateControls();
@@ -105,6 +116,8 @@ private:
     QMenu m_windowMenu;
     WindowDragger m_dragger;
     int m_nBarTop = kBarTopAtLayout;
+    display::DispatchTarget* m_displayTarget = nullptr;
+    std::unique_ptr<RunningPlayer> m_player;
 };
 
 } // namespace ui

@@ -1,0 +1,78 @@
+#include "ui/QtPlayerView.h"
+
+#include <QThread>
+
+#include "ui/ControlIds.h"
+#include "ui/PlayerDialog.h"
+#include "ui/SeekSlider.h"
+#include "ui/SkinButton.h"
+#include "ui/StaticText.h"
+
+namespace ui {
+
+template <typename F> void QtPlayerView::OnGuiThread(F&& f)
+{
+    if (QThread::currentThread() == m_dialog.thread())
+        f();
+    else
+        // The dialog is the call's context: calls still queued when it goes are dropped.
+        QMetaObject::invokeMethod(&m_dialog, std::forward<F>(f), Qt::QueuedConnection);
+}
+
+void QtPlayerView::SetText(int control, const std::string& text)
+{
+    OnGuiThread([this, control, text = QString::fromStdString(text)] {
+        if (control == id::kPathBox)
+            m_dialog.SetPathText(text);
+        else if (auto* label = qobject_cast<StaticText*>(m_dialog.GetDlgItem(control)))
+            label->SetText(text);
+    });
+}
+
+void QtPlayerView::ShowControl(int control, bool shown)
+{
+    OnGuiThread([this, control, shown] {
+        if (QWidget* w = m_dialog.GetDlgItem(control))
+            w->setVisible(shown);
+    });
+}
+
+void QtPlayerView::SetButtonLook(int button, const ButtonLook& b)
+{
+    OnGuiThread([this, button, b] {
+        if (SkinButton* skin = m_dialog.Button(button)) {
+            skin->SetBitmaps(b[0], b[1], b[2], b[3]);
+            skin->update();
+        }
+    });
+}
+
+void QtPlayerView::SetSeekRange(int minimum, int maximum)
+{
+    OnGuiThread([this, minimum, maximum] {
+        // A recording shorter than two seconds has no position to move to: the range collapses.
+        m_dialog.GetSeekSlider()->setRange(minimum, std::max(minimum, maximum));
+    });
+}
+
+void QtPlayerView::SetSeekPos(int pos)
+{
+    OnGuiThread([this, pos] { m_dialog.GetSeekSlider()->setValue(pos); });
+}
+
+void QtPlayerView::RepaintSeekSlider()
+{
+    OnGuiThread([this] { m_dialog.GetSeekSlider()->update(); });
+}
+
+void QtPlayerView::SetFfToolTip(const std::string& text)
+{
+    OnGuiThread([this, text = QString::fromStdString(text)] { m_dialog.GetDlgItem(id::kFf)->setToolTip(text); });
+}
+
+void QtPlayerView::RepaintDisplay()
+{
+    OnGuiThread([this] { m_dialog.GetDlgItem(id::kDisplay)->update(); });
+}
+
+} // namespace ui

@@ -1,0 +1,171 @@
+#include "ui/RunningPlayer.h"
+
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
+
+#include "display/DispId.h"
+#include "recording/Messages.h"
+#include "ui/MessageBox.h"
+#include "ui/PlayerDialog.h"
+#include "ui/SeekSlider.h"
+#include "ui/VolumeSlider.h"
+#include "ui/capture/PrintDialog.h"
+#include "ui/capture/QtPrinting.h"
+
+namespace ui {
+namespace {
+
+// The display control's channel titles are built in 20-character buffers.
+std::u16string ChannelTitle(int channel) { return u"CH-" + QString::number(channel + 1).toStdU16String(); }
+
+} // namespace
+
+RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
+    : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
+      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_snapshot.Take(); })
+{
+    m_core.InitWindowDefaults();
+    IntroduceToDisplay();
+    // The window has laid itself out: from here on the transport commands act.
+    m_core.m_nDisplayMode = 3;
+    m_ctrlPlayer.SetVolume(m_core.m_nVolume);
+    m_dialog.GetSeekSlider()->setValue(0);
+    ConnectControls();
+}
+
+// The threads read through the recording's handles and call the display control: both go
+// only after the threads have stopped.
+RunningPlayer::~RunningPlayer() { m_core.Shutdown(); }
+
+void RunningPlayer::IntroduceToDisplay()
+{
+    m_ctrlPlayer.SetOwnerWindow(&m_dialog);
+    for (int k = 0; k < playback::PlayerCore::kChannels; ++k)
+        m_ctrlPlayer.SetChannelTitle(k, ChannelTitle(k));
+    m_ctrlPlayer.SetTitleText(u"Kelvora Player");
+    m_ctrlPlayer.SetVersionText(u"                  Ver 1.2.0.1");
+    m_ctrlPlayer.SetVolume(0);
+    for (int dispid : {display::kInit47, display::kInit46, display::kInit45, display::kInit44, display::kInit48})
+        m_ctrlPlayer.InitCall(dispid);
+}
+
+void RunningPlayer::ConnectControls()
+{
+    playback::TransportCommands& t = m_core.Transport();
+    connect(&m_dialog, &PlayerDialog::PlayClicked, this, [&t] { t.OnPlay(); });
+    connect(&m_dialog, &PlayerDialog::FfClicked, this, [&t] { t.OnFf(); });
+    connect(&m_dialog, &PlayerDialog::RewClicked, this, [&t] { t.OnRew(); });
+    connect(&m_dialog, &PlayerDialog::RClicked, this, [&t] { t.OnR(); });
+    connect(&m_dialog, &PlayerDialog::FClicked, this, [&t] { t.OnF(); });
+    connect(&m_dialog, &PlayerDialog::SpeakerClicked, this, [&t] { t.OnSpeaker(); });
+    connect(&m_dialog, &PlayerDialog::SeekScrolled, this, [this, &t](int code, int) {
+        const SeekSlider* slider = m_dialog.GetSeekSlider();
+        t.OnSeekSlider(code, slider->IsReleased() != 0, slider->value());
+    });
+    connect(&m_dialog, &PlayerDialog::VolumeTrackEnded, this, [this, &t] {
+        t.OnVolumeSlider(playback::TransportCommands::kEndTrack, m_dialog.GetVolumeSlider()->GetPos());
+    });
+    connect(&m_dialog, &PlayerDialog::FileOpenClicked, this, &RunningPlayer::OnFileOpen);
+    connect(&m_dialog, &PlayerDialog::PrintClicked, this, &RunningPlayer::OnPrint);
+    connect(&m_dialog, &PlayerDialog::Ch1Clicked, this, [this] { OnChannelLayout(1); });
+    connect(&m_dialog, &PlayerDialog::Ch4Clicked, this, [this] { OnChannelLayout(4); });
+    connect(&m_dialog, &PlayerDialog::Ch9Clicked, this, [this] { OnChannelLayout(9); });
+    connect(&m_dialog, &PlayerDialog::Ch16Clicked, this, [this] { OnChannelLayout(16); });
+}
+
+capture::CaptureTimeSource RunningPlayer::TimeSource()
+{
+    return {[this] { return m_core.m_CurTime.Load(); }, [this] { return static_cast<int>(m_core.m_nTimeFormat); }};
+}
+
+void RunningPlayer::OnFileOpen()
+{
+    // Qt's own dialog rather than the desktop's, so that keyboard tools and tests can drive it.
+    QFileDialog dialog(&m_dialog);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("Vrc Files (*.vrc)"));
+    dialog.setDefaultSuffix(QStringLiteral("vrc"));
+    dialog.selectFile(QStringLiteral("Vrc File"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        OpenFile(dialog.selectedFiles().first());
+}
+
+void RunningPlayer::OpenFile(const QString& path)
+{
+    playback::OpenCommand& open = m_core.Open();
+    const playback::FileOpenResult result = open.OnFileChosen(path.toStdString());
+    // The messages come before a failed open clears the window.
+    for (recording::RecordingError error : result.messages)
+        MessageBox(QString::fromLatin1(recording::MessageText(error)));
+    open.FinishFileOpen(result);
+    m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
+}
+
+void RunningPlayer::OnChannelLayout(int tiles)
+{
+    // Compared as the header's unsigned byte; 0 before any recording was opened.
+    const unsigned count = m_core.m_Header.chCount;
+    const bool singleChannelRecording = count == 1 && m_core.m_nVideoChCount == 1 && m_core.m_nAudioChCount == 0;
+    const bool acts = tiles == 1 ? !singleChannelRecording : tiles == 4 ? count > 1 : tiles == 9 ? count >= 8 : count >= 16;
+    if (acts)
+        m_ctrlPlayer.SetLayout(m_ctrlPlayer.CurrentChannel(), tiles);
+}
+
+void RunningPlayer::OnDisplayEvent(int32_t eventId)
+{
+    // A double-click left the single view: a recording of one channel goes back to it.
+    if (eventId == display::kLayoutToggled && m_core.m_nDisplayMode != 0 && m_core.m_nSelChannel > -1)
+        m_ctrlPlayer.SetLayout(m_core.m_nSelChannel, 1);
+}
+
+std::unique_ptr<QMenu> RunningPlayer::BuildContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(&m_dialog);
+    QAction* iframe = menu->addAction(QStringLiteral("I-Frame Only"));
+    iframe->setData(kCmdIFrameOnly);
+    iframe->setCheckable(true);
+    iframe->setChecked(m_core.m_bIFrameOnly != 0);
+    QMenu* formats = menu->addMenu(QStringLiteral("Time format"));
+    static constexpr const char* kFormatTexts[6] = {"YYYY-MM-DD", "MM-DD-YYYY", "DD-MM-YYYY",
+                                                    "YYYY/MM/DD", "MM/dd/YYYY", "DD/MM/YYYY"};
+    for (int f = 0; f < 6; ++f) {
+        QAction* a = formats->addAction(QString::fromLatin1(kFormatTexts[f]));
+        a->setData(kCmdTimeFormats[f]);
+        a->setCheckable(true);
+        a->setChecked(m_core.m_nTimeFormat == f + 1);
+    }
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("About..."))->setData(kCmdAbout);
+    return menu;
+}
+
+void RunningPlayer::OnMenuCommand(int command)
+{
+    if (command == kCmdIFrameOnly)
+        m_core.m_bIFrameOnly = m_core.m_bIFrameOnly == 0 ? 1 : 0;
+    for (int f = 0; f < 6; ++f) {
+        if (command == kCmdTimeFormats[f])
+            m_core.m_nTimeFormat = f + 1;
+    }
+    if (command == kCmdAbout)
+        m_dialog.OnAbout();
+}
+
+void RunningPlayer::ShowContextMenu(const QPoint& globalPos)
+{
+    const std::unique_ptr<QMenu> menu = BuildContextMenu();
+    if (QAction* chosen = menu->exec(globalPos))
+        OnMenuCommand(chosen->data().toInt());
+}
+
+void RunningPlayer::OnPrint()
+{
+    capture::QtPrinting printing;
+    capture::PrintDialog dialog(m_ctrlPlayer, m_printSettings, TimeSource(), printing, &MessageBox, &m_dialog);
+    dialog.exec();
+}
+
+} // namespace ui

@@ -1,0 +1,71 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "display/CVorquil_Ctrl_Player.h"
+#include "display/DispatchTarget.h"
+#include "platform/SteadyClock.h"
+#include "playback/PlayerCore.h"
+#include "ui/QtPlayerView.h"
+#include "ui/capture/CaptureTimeSource.h"
+#include "ui/capture/PrintSettings.h"
+#include "ui/capture/Snapshot.h"
+#include "ui/capture/SnapshotKeyFilter.h"
+
+class QMenu;
+class QPoint;
+
+namespace ui {
+
+class PlayerDialog;
+
+// The running player behind the window: the display control's wrapper, the playback core
+// with its threads, and the handlers that connect the window's controls to them. The player
+// window owns one for its whole life; it stops the threads before the window's controls go.
+class RunningPlayer : public QObject {
+    Q_OBJECT
+public:
+    // Context-menu commands.
+    static constexpr int kCmdAbout = 32772;
+    static constexpr int kCmdIFrameOnly = 32773;
+    // The time-format commands in the order of the formats 1..6.
+    static constexpr int kCmdTimeFormats[6] = {32775, 32776, 32777, 32778, 32781, 32779};
+
+    RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control);
+    ~RunningPlayer() override;
+
+    playback::PlayerCore& Core() { return m_core; }
+    display::CVorquil_Ctrl_Player& Control() { return m_ctrlPlayer; }
+    capture::PrintSettings& PrintChoices() { return m_printSettings; }
+
+    // The file dialog, then OpenFile with its answer.
+    void OnFileOpen();
+    // Opens a chosen recording: what the file dialog's answer goes to.
+    void OpenFile(const QString& path);
+    // A layout button: 1, 4, 9 or 16 tiles.
+    void OnChannelLayout(int tiles);
+    // The display control's events.
+    void OnDisplayEvent(int32_t eventId);
+    // The context menu as it is now (the caller owns it), and what its commands do.
+    std::unique_ptr<QMenu> BuildContextMenu();
+    void OnMenuCommand(int command);
+    void ShowContextMenu(const QPoint& globalPos);
+    void OnPrint();
+
+private:
+    void IntroduceToDisplay();
+    void ConnectControls();
+    capture::CaptureTimeSource TimeSource();
+
+    PlayerDialog& m_dialog;
+    display::CVorquil_Ctrl_Player m_ctrlPlayer;
+    QtPlayerView m_view;
+    platform::SteadyClock m_clock;
+    playback::PlayerCore m_core;
+    capture::PrintSettings m_printSettings;
+    capture::Snapshot m_snapshot;
+    capture::SnapshotKeyFilter m_snapshotKeys;
+};
+
+} // namespace ui
