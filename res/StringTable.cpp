@@ -9,6 +9,7 @@ const std::map<int, const char*>& Table()
 {
     static const std::map<int, const char*> table = {
         {kStrAboutMenu, "VorqPlayer 정보(&A)..."},
+        {kStrSelectFolder, "Select Folder"},
         {kStrPlayTip, "PLAY"},
         {kStrOleFailed, "OleInitialize failed."},
         {kStrVersionLine, "Kelvora Player Version 1.3.0.0 (Build 100226)"},

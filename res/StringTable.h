@@ -5,6 +5,7 @@
 namespace res {
 
 inline constexpr int kStrAboutMenu = 101;
+inline constexpr int kStrSelectFolder = 102;
 inline constexpr int kStrPlayTip = 103;
 inline constexpr int kStrOleFailed = 107;
 inline constexpr int kStrVersionLine = 109;

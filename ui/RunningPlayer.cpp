@@ -1,11 +1,17 @@
 #include "ui/RunningPlayer.h"
 
-#include <QContextMenuEvent>
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QMenu>
+#include <QPushButton>
 
 #include "display/DispId.h"
+#include "recording/ChannelExport.h"
 #include "recording/Messages.h"
+#include "recording/StorageListing.h"
+#include "res/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
 #include "ui/SeekSlider.h"
@@ -72,6 +78,9 @@ void RunningPlayer::ConnectControls()
     connect(&m_dialog, &PlayerDialog::Ch4Clicked, this, [this] { OnChannelLayout(4); });
     connect(&m_dialog, &PlayerDialog::Ch9Clicked, this, [this] { OnChannelLayout(9); });
     connect(&m_dialog, &PlayerDialog::Ch16Clicked, this, [this] { OnChannelLayout(16); });
+    const auto button = [this](int id) { return qobject_cast<QPushButton*>(m_dialog.GetDlgItem(id)); };
+    connect(button(id::kOpenVdxFile), &QPushButton::clicked, this, &RunningPlayer::OnOpenStorage);
+    connect(button(id::kMakeChdFile), &QPushButton::clicked, this, &RunningPlayer::OnMakeChannelFiles);
 }
 
 capture::CaptureTimeSource RunningPlayer::TimeSource()
@@ -166,6 +175,34 @@ void RunningPlayer::OnPrint()
     capture::QtPrinting printing;
     capture::PrintDialog dialog(m_ctrlPlayer, m_printSettings, TimeSource(), printing, &MessageBox, &m_dialog);
     dialog.exec();
+}
+
+void RunningPlayer::OnOpenStorage()
+{
+    QFileDialog dialog(&m_dialog, res::LoadString(res::kStrSelectFolder), QDir::homePath() + QStringLiteral("/Storage"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    StorageChosen(chosen ? dialog.selectedFiles().first() : QString());
+}
+
+void RunningPlayer::StorageChosen(const QString& path)
+{
+    m_szStoragePath = path;
+    if (!path.isEmpty())
+        m_dialog.SetPathText(path + QLatin1Char('/'));
+    // After a cancel the search still runs, on the empty path: the file system's root.
+    const std::string root = path.isEmpty() ? std::string("/") : path.toStdString();
+    auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
+    for (const recording::StorageInsert& entry : recording::FindStorageEntries(root))
+        folders->insertItem(entry.index, QString::fromStdString(entry.text));
+}
+
+void RunningPlayer::OnMakeChannelFiles()
+{
+    const auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
+    recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
 }
 
 } // namespace ui

@@ -52,6 +52,12 @@ public:
     void OnMenuCommand(int command);
     void ShowContextMenu(const QPoint& globalPos);
     void OnPrint();
+    // The storage commands behind the window's hidden buttons: the folder chooser, then the
+    // listing of what it chose (an empty path after a cancel); the export of the folder
+    // list's selected entry; and "Combine Files", which does nothing.
+    void OnOpenStorage();
+    void StorageChosen(const QString& path);
+    void OnMakeChannelFiles();
 
 private:
     void IntroduceToDisplay();
@@ -66,6 +72,7 @@ private:
     capture::PrintSettings m_printSettings;
     capture::Snapshot m_snapshot;
     capture::SnapshotKeyFilter m_snapshotKeys;
+    QString m_szStoragePath;
 };
 
 } // namespace ui

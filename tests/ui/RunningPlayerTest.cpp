@@ -1,6 +1,9 @@
 #include "ui/RunningPlayer.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <filesystem>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -9,6 +12,8 @@
 #include "support/RecordingBuilder.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
+#include "tools/sample/StorageWriter.h"
+#include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
 
@@ -172,6 +177,31 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
     m_messages.clear();
     Player().OpenFile(QString::fromStdString(m_dir.File("other.bin")));
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
+}
+
+TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
+{
+    for (int id : {ui::id::kOpenVdxFile, ui::id::kMakeChdFile, ui::id::kCombineFiles, ui::id::kFolderList}) {
+        EXPECT_FALSE(m_dialog->GetDlgItem(id)->isVisibleTo(m_dialog.get())) << id;
+        EXPECT_FALSE(m_dialog->GetDlgItem(id)->isEnabled()) << id;
+    }
+    ASSERT_EQ(sample::StorageWriter::Write(m_dir.Path().string(), 2, 1), "");
+    auto* folders = qobject_cast<QComboBox*>(m_dialog->GetDlgItem(ui::id::kFolderList));
+    auto* path = qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox));
+
+    Player().StorageChosen(QString::fromStdString(m_dir.Path().string()));
+    EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
+    ASSERT_EQ(folders->count(), 3);
+    EXPECT_EQ(folders->itemText(0), "VX02/DISK0005");
+    EXPECT_EQ(folders->itemText(1), "VX01/DISK0001");
+
+    folders->setCurrentIndex(1);
+    Player().OnMakeChannelFiles();
+    for (const char* file : {"DISK0001_00.chv", "DISK0001_01.chv"})
+        EXPECT_TRUE(std::filesystem::exists(m_dir / "VX01/DISK0001/Ch" / file)) << file;
+
+    Player().StorageChosen({}); // a cancelled chooser leaves the path box alone
+    EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
 }
 
 } // namespace
