@@ -57,6 +57,9 @@ public:
     void WaitFor(const std::function<bool()>& pred);
     void WaitForSearch();
     void WaitForEnd();
+    // Presses Play, moves the slider to from, presses ff or rew until the speed is reached,
+    // then lets the play thread run until the stream ends (or no search found a key frame).
+    std::vector<Pushed> PlayAtSpeed(int speed, int from = 0);
     std::vector<Pushed> Frames() const { return stamper.Frames(); }
 
     testsupport::TempDir dir;
