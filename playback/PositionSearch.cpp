@@ -53,12 +53,16 @@ void PositionSearch::Search()
     }
     // A target that is no calendar time counts as the earliest second.
     const int32_t target = recording::SystemTimeToFTime(m_core.m_SeekTarget).value_or(0);
+    // The play loop may go on once the video positions are out, but its first turn waits
+    // for the audio search: otherwise it would play audio from the old positions and play
+    // it again once the new ones arrive.
+    std::unique_lock turn(m_core.m_turnLock, std::defer_lock);
     if (anyKeyFrame) {
         for (int k = 0; k < PlayerCore::kChannels; ++k) {
             if (m_core.m_bVideoCh[k] && !WalkVideo(k, r[k], target, r[k]))
                 return;
         }
-        std::lock_guard turn(m_core.m_turnLock);
+        turn.lock();
         for (int k = 0; k < PlayerCore::kChannels; ++k)
             m_core.m_dwVideoPos[k] = m_core.m_bVideoCh[k] ? r[k] : 0;
         m_core.m_bSeekDone = 1;
@@ -69,7 +73,8 @@ void PositionSearch::Search()
         if (m_core.m_bAudioCh[k] && !SearchAudio(k, target, a[k]))
             return;
     }
-    std::lock_guard turn(m_core.m_turnLock);
+    if (!turn.owns_lock())
+        turn.lock();
     for (int k = 0; k < PlayerCore::kChannels; ++k)
         m_core.m_dwAudioPos[k] = a[k];
 }

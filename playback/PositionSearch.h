@@ -15,7 +15,8 @@ struct WorkerSignals;
 // it finds where each channel continues for the target m_SeekTarget. Video: a byte scan for
 // a key frame's signature, then a walk by the records' links to the key frame at the target.
 // Audio: the first plausible record header near the start, then a walk to the target second.
-// The video positions are published (and m_bSeekDone raised) before the audio search.
+// The video positions are published (and m_bSeekDone raised) before the audio search; the
+// play loop's next turn waits for the audio positions.
 //
 // A search told to quit ends at its next chunk or record without publishing anything more:
 // the search that replaces it rewrites every position, and the open and the shutdown must
