@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int32_t kT0 = 1268121907;
 constexpr int kChannels = 16;
-constexpr int kSeconds = 22;
+constexpr int kSeconds = 30;
 
 double ThreadCpuMs()
 {
