@@ -90,8 +90,9 @@ TEST(PositionSearch, IFrameOnlyAcceptsOnlyKeyFramesAsScanResults)
         const uint32_t before = h.core.m_dwVideoPos[0];
         Search(h, 4, h.recording.videoRecords[0][105], kZero);
         EXPECT_EQ(h.core.m_bSeekDone, iframeOnly ? 0 : 1);
-        if (iframeOnly)
+        if (iframeOnly) {
             EXPECT_EQ(h.core.m_dwVideoPos[0], before);
+        }
     }
 }
 

@@ -161,8 +161,9 @@ TEST(Transport, JumpsOf59SecondsStopAtTheEnds)
         p.h.WaitForSearch();
         EXPECT_EQ(p.h.core.m_nPosSec, c.expected < 0 ? c.posSec : c.expected) << c.posSec;
         EXPECT_EQ(p.Searches() != before, c.expected >= 0) << c.posSec;
-        if (c.expected >= 0)
+        if (c.expected >= 0) {
             EXPECT_EQ(p.h.core.m_SeekTarget.Load(), recording::FTimeToSystemTime(kT0 + c.expected));
+        }
     }
 }
 
