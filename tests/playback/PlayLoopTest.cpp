@@ -132,6 +132,7 @@ TEST(PlayLoop, RefreshesTimeTextsAndSliderOncePerSecond)
     h.view.Clear();
     h.core.Transport().OnPlay();
     h.WaitForEnd();
+    h.StopPlaying();
     const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
     std::vector<std::string> shown;
     std::copy_if(osd.begin(), osd.end(), std::back_inserter(shown), [](auto& t) { return !t.empty(); });

@@ -60,7 +60,7 @@ void PlaybackHarness::WaitForSearch()
 
 void PlaybackHarness::WaitForEnd()
 {
-    WaitFor([this] { return core.m_bAtEnd == 1; });
+    WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; });
 }
 
 std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
@@ -78,8 +78,18 @@ std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
         t.OnRew();
     WaitForSearch();
     Start();
-    WaitFor([this] { return core.m_bAtEnd == 1 || (core.m_bSeekDone == 0 && !core.SearchRunning()); });
+    WaitFor([this] {
+        return (core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused) ||
+               (core.m_bSeekDone == 0 && !core.SearchRunning());
+    });
+    StopPlaying();
     return Frames();
+}
+
+void PlaybackHarness::StopPlaying()
+{
+    core.StopPlayThread();
+    core.m_hPlayThread.JoinStopped();
 }
 
 Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio)
