@@ -27,6 +27,7 @@ TEST(OpenCommand, OnlyPathsNamingARecordingAreOpened)
         const FileOpenResult r = h.Open(c.name);
         EXPECT_EQ(h.core.m_bFileOpened, c.opened ? 1 : 0) << c.name;
         EXPECT_EQ(r.after == FileOpenResult::After::Nothing, !c.opened) << c.name;
+        EXPECT_TRUE(r.messages.empty()) << c.name;
     }
 }
 
@@ -37,7 +38,7 @@ TEST(OpenCommand, AShortFileIsRefusedBeforeAnyHandleIsOpened)
     std::ofstream(path, std::ios::binary) << std::string(2037, 'x');
     const FileOpenResult r = h.core.Open().OnFileChosen(path);
     EXPECT_EQ(r.messages, (std::vector<RecordingError>{RecordingError::C1001}));
-    EXPECT_EQ(r.after, FileOpenResult::After::ClearOsd);
+    EXPECT_EQ(r.after, FileOpenResult::After::Nothing);
     EXPECT_FALSE(h.core.m_hReadFile.IsSet());
     EXPECT_EQ(h.core.m_bFileChosen, 0);
     EXPECT_EQ(h.view.LastText(PlayerView::kPathBox), "");
