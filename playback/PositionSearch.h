@@ -43,7 +43,10 @@ private:
     bool AcceptAudio(const recording::FrameRecord& r) const;
     Bounds VideoRun(int k) const;
     Bounds AudioRun(int k) const;
+    // False when the file does not hold the whole header (the record is then all zeros
+    // past the file's end).
     bool ReadHeader(uint64_t position, recording::FrameRecord& record);
+    bool PastTheFile(uint64_t position) const;
     bool Quit() const;
 
     PlayerCore& m_core;
