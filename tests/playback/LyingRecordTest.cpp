@@ -60,6 +60,8 @@ TEST(LyingRecords, PlaybackEndsTheStream)
                  Patch(b, 0, i, [&](auto& r) { r.f_msec = random(); r.f_time += static_cast<int32_t>(random() % 5) - 2; });
          }},
         {"truncated last record", [](BuiltRecording&) {}, 100},
+        {"run ends far past the file",
+         [](BuiltRecording& b) { b.header.videoCh[0].endPos = b.header.audioCh[0].endPos = 0x7FFF0000; }},
     };
     for (const Lie& lie : lies) {
         for (int speed : {1, 32, -1, -32}) {
