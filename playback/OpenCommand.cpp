@@ -38,7 +38,7 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     c.m_view.RepaintSeekSlider();
     if (length < recording::kMinimumFileSize) {
         ClearRecordingView();
-        return {{RecordingError::C1001}, FileOpenResult::After::ClearOsd};
+        return {{RecordingError::C1001}, FileOpenResult::After::Nothing};
     }
     c.m_bFileChosen = 1;
     c.m_nPlaySpeed = 0;

@@ -14,7 +14,7 @@ class PlayerCore;
 // in order, and what to finish once they have been shown.
 struct FileOpenResult {
     enum class After {
-        Nothing,          // the command ended silently
+        Nothing,          // the command has ended (silently, or with a refused short file)
         ClearOsd,         // the last step only
         ClearViewAndOsd,  // a failed open: clear the window, then the last step
     };

@@ -49,8 +49,10 @@ void PlayLoop::Run()
 
 void PlayLoop::Turn()
 {
-    if (m_core.m_nPlayState == kPaused || m_core.m_nPlaySpeed == 0 || m_core.m_bSeekDone == 0) {
-        if (m_core.m_bSeekDone == 0)
+    const int32_t speed = m_core.m_nPlaySpeed;
+    const bool seekDone = m_core.m_bSeekDone == 1;
+    if (m_core.m_nPlayState == kPaused || speed == 0 || !seekDone) {
+        if (!seekDone)
             RestartSlots();
         m_core.m_clock.Sleep(5);
         return;
@@ -58,7 +60,7 @@ void PlayLoop::Turn()
     std::lock_guard turn(m_core.m_turnLock);
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
-    if (m_core.m_nPlaySpeed > 0)
+    if (speed > 0)
         Forward();
     else
         Reverse();

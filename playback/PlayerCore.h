@@ -2,7 +2,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <string>
 
@@ -24,6 +23,12 @@ namespace playback {
 // Everything of the running player that is not a widget: the open recording, the playback
 // state the three threads share, the two worker threads and the commands. The player window
 // owns one and forwards its handlers to it; tests and vrc-tool drive it without a window.
+//
+// The window plugs in by constructing it with the display wrapper, a PlayerView that queues
+// each call to the GUI thread and the real clock; calling InitWindowDefaults while it
+// initialises; forwarding the transport handlers to Transport(); showing the file dialog,
+// then Open().OnFileChosen, the returned messages and Open().FinishFileOpen; writing
+// m_bIFrameOnly and m_nTimeFormat from its menu; and calling Shutdown when it is destroyed.
 //
 // Threads: the window thread runs the commands and the open; the play thread runs the play
 // loop; a seek thread runs each search. The recording's header, tables and times are

@@ -53,12 +53,16 @@ void PositionSearch::Search()
     }
     // A target that is no calendar time counts as the earliest second.
     const int32_t target = recording::SystemTimeToFTime(m_core.m_SeekTarget).value_or(0);
+    // The play loop may go on once the video positions are out, but its first turn waits
+    // for the audio search: otherwise it would play audio from the old positions and play
+    // it again once the new ones arrive.
+    std::unique_lock turn(m_core.m_turnLock, std::defer_lock);
     if (anyKeyFrame) {
         for (int k = 0; k < PlayerCore::kChannels; ++k) {
             if (m_core.m_bVideoCh[k] && !WalkVideo(k, r[k], target, r[k]))
                 return;
         }
-        std::lock_guard turn(m_core.m_turnLock);
+        turn.lock();
         for (int k = 0; k < PlayerCore::kChannels; ++k)
             m_core.m_dwVideoPos[k] = m_core.m_bVideoCh[k] ? r[k] : 0;
         m_core.m_bSeekDone = 1;
@@ -69,7 +73,8 @@ void PositionSearch::Search()
         if (m_core.m_bAudioCh[k] && !SearchAudio(k, target, a[k]))
             return;
     }
-    std::lock_guard turn(m_core.m_turnLock);
+    if (!turn.owns_lock())
+        turn.lock();
     for (int k = 0; k < PlayerCore::kChannels; ++k)
         m_core.m_dwAudioPos[k] = a[k];
 }
@@ -98,15 +103,19 @@ PositionSearch::Scan PositionSearch::ScanVideo(int k, uint64_t p, uint32_t& resu
             }
         }
         std::fill(m_chunk.begin(), m_chunk.end(), 0);
-        if (m_core.m_hReadFile2.ReadAt(p, m_chunk.data(), n) > 0) {
-            for (uint64_t i = 0; i < n; ++i) {
-                if (p + i < kHeader || !recording::IsKeyFrameStart(m_chunk.data() + i, n - i, format))
-                    continue;
-                FrameRecord h;
-                if (ReadHeader(p + i - kHeader, h) && AcceptVideo(h)) {
-                    result = static_cast<uint32_t>(p + i - kHeader);
-                    return Scan::Found;
-                }
+        const size_t got = m_core.m_hReadFile2.ReadAt(p, m_chunk.data(), n);
+        if (got == 0 && PastTheFile(p)) {
+            // Every chunk from here on reads nothing: the scan would run out at the run's end.
+            result = m_core.m_dwVideoEnd[k];
+            return Scan::Done;
+        }
+        for (uint64_t i = 0; got > 0 && i < n; ++i) {
+            if (p + i < kHeader || !recording::IsKeyFrameStart(m_chunk.data() + i, n - i, format))
+                continue;
+            FrameRecord h;
+            if (ReadHeader(p + i - kHeader, h) && AcceptVideo(h)) {
+                result = static_cast<uint32_t>(p + i - kHeader);
+                return Scan::Found;
             }
         }
         p += n;
@@ -126,8 +135,8 @@ bool PositionSearch::WalkVideo(int k, uint32_t from, int32_t target, uint32_t& r
     for (;;) {
         if (Quit())
             return false;
-        ReadHeader(static_cast<uint64_t>(std::max<int64_t>(q, 0)), h);
-        if (q >= hi) {
+        // A header the file does not hold whole ends the walk as the run's end does.
+        if (!ReadHeader(static_cast<uint64_t>(std::max<int64_t>(q, 0)), h) || q >= hi) {
             q = m_core.m_dwVideoEnd[k];
             break;
         }
@@ -145,8 +154,7 @@ bool PositionSearch::WalkVideo(int k, uint32_t from, int32_t target, uint32_t& r
             return false;
         if (q >= hi || q < lo)
             break;
-        ReadHeader(static_cast<uint64_t>(q), h);
-        if (h.f_time >= target && h.f_key == 1)
+        if (!ReadHeader(static_cast<uint64_t>(q), h) || (h.f_time >= target && h.f_key == 1))
             break;
         last = q;
         q += int64_t{h.f_size} + static_cast<int64_t>(kHeader);
@@ -180,6 +188,10 @@ bool PositionSearch::SearchAudio(int k, int32_t target, uint32_t& result)
         }
         std::fill(m_chunk.begin(), m_chunk.end(), 0);
         if (m_core.m_hReadFile2.ReadAt(p, m_chunk.data(), n) == 0) {
+            if (PastTheFile(p)) {
+                result = LastAudioRecord(k);
+                return true;
+            }
             p += n;
             m_core.m_clock.Sleep(1);
             continue;
@@ -205,7 +217,8 @@ bool PositionSearch::WalkAudio(int k, uint64_t from, int32_t target, uint32_t& r
     for (;;) {
         if (Quit())
             return false;
-        if (a >= hi) {
+        FrameRecord h;
+        if (a >= hi || (a >= lo && !ReadHeader(static_cast<uint64_t>(a), h))) {
             result = LastAudioRecord(k);
             return true;
         }
@@ -214,8 +227,6 @@ bool PositionSearch::WalkAudio(int k, uint64_t from, int32_t target, uint32_t& r
             return true;
         }
         result = static_cast<uint32_t>(a);
-        FrameRecord h;
-        ReadHeader(static_cast<uint64_t>(a), h);
         const int64_t d = int64_t{h.f_time} - target;
         if (d == 0)
             return true;
@@ -279,6 +290,12 @@ bool PositionSearch::ReadHeader(uint64_t position, FrameRecord& record)
     const size_t got = m_core.m_hReadFile2.ReadAt(position, bytes, sizeof bytes);
     record = FrameRecord::Parse(bytes);
     return got == kHeader;
+}
+
+bool PositionSearch::PastTheFile(uint64_t position) const
+{
+    const int64_t size = m_core.m_hReadFile2.Size();
+    return size >= 0 && position >= static_cast<uint64_t>(size);
 }
 
 bool PositionSearch::Quit() const { return m_signals.QuitRequested(); }

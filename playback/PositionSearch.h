@@ -15,7 +15,8 @@ struct WorkerSignals;
 // it finds where each channel continues for the target m_SeekTarget. Video: a byte scan for
 // a key frame's signature, then a walk by the records' links to the key frame at the target.
 // Audio: the first plausible record header near the start, then a walk to the target second.
-// The video positions are published (and m_bSeekDone raised) before the audio search.
+// The video positions are published (and m_bSeekDone raised) before the audio search; the
+// play loop's next turn waits for the audio positions.
 //
 // A search told to quit ends at its next chunk or record without publishing anything more:
 // the search that replaces it rewrites every position, and the open and the shutdown must
@@ -42,7 +43,10 @@ private:
     bool AcceptAudio(const recording::FrameRecord& r) const;
     Bounds VideoRun(int k) const;
     Bounds AudioRun(int k) const;
+    // False when the file does not hold the whole header (the record is then all zeros
+    // past the file's end).
     bool ReadHeader(uint64_t position, recording::FrameRecord& record);
+    bool PastTheFile(uint64_t position) const;
     bool Quit() const;
 
     PlayerCore& m_core;

@@ -67,8 +67,14 @@ Walk FindLastKey(platform::File& file, const RecordingHeader& h, int64_t lower, 
         std::fill(chunk.begin(), chunk.end(), 0);
         const size_t got = file.ReadAt(static_cast<uint64_t>(chunkStart), chunk.data(), chunk.size());
         cursor = chunkStart;
-        if (got == 0)
+        if (got == 0) {
+            // Chunks wholly past the end of the file read nothing either: step over them at
+            // once, or a lying end position costs one empty read per 64 KiB down to the file.
+            const int64_t size = file.Size();
+            if (size >= 0 && cursor - int64_t{StreamScan::kChunk} >= size)
+                cursor -= ((cursor - StreamScan::kChunk - size) / StreamScan::kChunk + 1) * StreamScan::kChunk;
             continue;
+        }
         for (int64_t i = StreamScan::kChunk - 4; i >= 0; --i) {
             if (!IsKeyFrameStart(chunk.data() + i, StreamScan::kChunk - i, h.videoFormat))
                 continue;

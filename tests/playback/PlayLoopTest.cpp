@@ -29,26 +29,6 @@ std::vector<int64_t> Gaps(const std::vector<Pushed>& frames)
     return gaps;
 }
 
-// Presses Play, moves the slider to from, presses ff or rew to reach the speed, then lets
-// the play thread run to the end.
-std::vector<Pushed> PlayAtSpeed(PlaybackHarness& h, int speed, int from = 0)
-{
-    h.core.Transport().OnPlay();
-    h.WaitForSearch();
-    if (from > 0) {
-        h.core.Transport().OnSeekSlider(4, true, from);
-        h.WaitForSearch();
-    }
-    for (int s = std::abs(speed); s > 1; s /= 2)
-        speed > 0 ? h.core.Transport().OnFf() : h.core.Transport().OnRew();
-    if (speed < 0)
-        h.core.Transport().OnRew();
-    h.WaitForSearch();
-    h.Start();
-    h.WaitForEnd();
-    return h.Frames();
-}
-
 TEST(PlayLoop, MergesChannelsAndAudioByStamp)
 {
     RecordingBuilder b;
@@ -99,7 +79,7 @@ TEST(PlayLoop, PacesByStampsDividedBySpeed)
     for (const Case c : {Case{1, 35}, Case{2, 15}, Case{4, 5}, Case{8, 4}, Case{16, 0}, Case{32, 0}}) {
         PlaybackHarness h(OneChannel(), true);
         h.Open();
-        const std::vector<Pushed> frames = PlayAtSpeed(h, c.speed);
+        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed);
         ASSERT_EQ(frames.size(), 100u) << "speed " << c.speed;
         for (int64_t gap : Gaps(frames))
             ASSERT_EQ(gap, c.wait) << "speed " << c.speed;
@@ -120,7 +100,7 @@ TEST(PlayLoop, PacingSplitsAWaitAtTheSecondsBoundary)
     }
     PlaybackHarness h(built, true);
     h.Open();
-    const std::vector<Pushed> frames = PlayAtSpeed(h, 1);
+    const std::vector<Pushed> frames = h.PlayAtSpeed(1);
     const std::vector<int64_t> gaps = Gaps(frames);
     ASSERT_GT(gaps.size(), 30u);
     EXPECT_EQ(gaps[0], 35);  // 20 -> 60
@@ -138,7 +118,7 @@ TEST(PlayLoop, ReverseWaitsAreNotReduced)
     for (const Case c : {Case{-1, 39}, Case{-4, 9}, Case{-8, 4}, Case{-16, 1}, Case{-32, 0}}) {
         PlaybackHarness h(OneChannel(1), true);
         h.Open();
-        const std::vector<Pushed> frames = PlayAtSpeed(h, c.speed, 2);
+        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed, 2);
         ASSERT_GT(frames.size(), 30u);
         EXPECT_GT(frames[0].msec, frames[1].msec);
         EXPECT_EQ(Gaps(frames)[1], c.wait) << "speed " << c.speed;
@@ -152,6 +132,7 @@ TEST(PlayLoop, RefreshesTimeTextsAndSliderOncePerSecond)
     h.view.Clear();
     h.core.Transport().OnPlay();
     h.WaitForEnd();
+    h.StopPlaying();
     const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
     std::vector<std::string> shown;
     std::copy_if(osd.begin(), osd.end(), std::back_inserter(shown), [](auto& t) { return !t.empty(); });
@@ -204,7 +185,7 @@ TEST(PlayLoop, IFrameOnlyShowsKeyFramesAtTheRecordedPace)
     PlaybackHarness h(OneChannel(), true);
     h.Open();
     h.core.m_bIFrameOnly = 1;
-    const std::vector<Pushed> frames = PlayAtSpeed(h, 1);
+    const std::vector<Pushed> frames = h.PlayAtSpeed(1);
     ASSERT_EQ(frames.size(), 4u);
     for (const Pushed& f : frames)
         EXPECT_EQ(f.key, 1);
@@ -219,7 +200,7 @@ TEST(PlayLoop, AudioReachesTheDisplayOnlyAtNormalSpeed)
     for (int speed : {1, 2}) {
         PlaybackHarness h(b.Build(), true);
         h.Open();
-        const std::vector<Pushed> frames = PlayAtSpeed(h, speed);
+        const std::vector<Pushed> frames = h.PlayAtSpeed(speed);
         const auto audio = std::count_if(frames.begin(), frames.end(), [](const Pushed& f) { return f.audio == 1; });
         // The volume is set before every audio frame, shown or not.
         const auto volumes = h.display.CallsOf(display::kSetVolume);
@@ -241,7 +222,7 @@ TEST(PlayLoop, MutedAudioFramesGetVolumeZero)
     h.Open();
     h.core.Transport().OnSpeaker();
     h.display.Clear();
-    PlayAtSpeed(h, 1);
+    h.PlayAtSpeed(1);
     const auto volumes = h.display.CallsOf(display::kSetVolume);
     EXPECT_GT(std::count_if(volumes.begin(), volumes.end(), [](auto& c) { return c.ints[0] == 0; }), 150);
 }
@@ -250,7 +231,7 @@ TEST(PlayLoop, PrefixedFormatHandsOverWithoutTheBlock)
 {
     PlaybackHarness h(OneChannel(25, 4), true);
     h.Open();
-    const std::vector<Pushed> frames = PlayAtSpeed(h, 32);
+    const std::vector<Pushed> frames = h.PlayAtSpeed(32);
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames[0].len, 3000 - 52);
     const auto pushes = h.display.CallsOf(display::kPushFrame);
@@ -263,7 +244,7 @@ TEST(PlayLoop, ReverseStepsKeyFramesAndStopsAtTheFirstRecord)
 {
     PlaybackHarness h(OneChannel(), true);
     h.Open();
-    const std::vector<Pushed> frames = PlayAtSpeed(h, -1, 2);
+    const std::vector<Pushed> frames = h.PlayAtSpeed(-1, 2);
     // From the key frame at 2 s: it, then the one at 1 s. The key frame at 0 s is the first
     // record of the run: it ends the stream instead of being handed over again and again.
     ASSERT_EQ(frames.size(), 2u);

@@ -1,6 +1,7 @@
 #include "PlaybackHarness.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "display/DispId.h"
@@ -59,7 +60,36 @@ void PlaybackHarness::WaitForSearch()
 
 void PlaybackHarness::WaitForEnd()
 {
-    WaitFor([this] { return core.m_bAtEnd == 1; });
+    WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; });
+}
+
+std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
+{
+    playback::TransportCommands& t = core.Transport();
+    t.OnPlay();
+    WaitForSearch();
+    if (from > 0) {
+        t.OnSeekSlider(playback::TransportCommands::kThumbPosition, true, from);
+        WaitForSearch();
+    }
+    for (int s = std::abs(speed); s > 1; s /= 2)
+        speed > 0 ? t.OnFf() : t.OnRew();
+    if (speed < 0)
+        t.OnRew();
+    WaitForSearch();
+    Start();
+    WaitFor([this] {
+        return (core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused) ||
+               (core.m_bSeekDone == 0 && !core.SearchRunning());
+    });
+    StopPlaying();
+    return Frames();
+}
+
+void PlaybackHarness::StopPlaying()
+{
+    core.StopPlayThread();
+    core.m_hPlayThread.JoinStopped();
 }
 
 Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio)

@@ -56,7 +56,15 @@ public:
     // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
     void WaitFor(const std::function<bool()>& pred);
     void WaitForSearch();
+    // Until the play loop has found the end of the stream and paused.
     void WaitForEnd();
+    // Stops the play thread and waits until it has returned, so that everything it did at
+    // the end of the stream is visible.
+    void StopPlaying();
+    // Presses Play, moves the slider to from, presses ff or rew until the speed is reached,
+    // then lets the play thread run until the stream ends (or no search found a key frame)
+    // and stops it.
+    std::vector<Pushed> PlayAtSpeed(int speed, int from = 0);
     std::vector<Pushed> Frames() const { return stamper.Frames(); }
 
     testsupport::TempDir dir;

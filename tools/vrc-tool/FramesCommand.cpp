@@ -162,7 +162,7 @@ int RunFrames(const Args& args)
     for (recording::RecordingError e : opened.messages)
         std::fprintf(stderr, "%s\n", recording::MessageText(e));
     core.Open().FinishFileOpen(opened);
-    if (opened.after == playback::FileOpenResult::After::Nothing) {
+    if (opened.after == playback::FileOpenResult::After::Nothing && opened.messages.empty()) {
         std::fprintf(stderr, "vrc-tool frames: cannot open '%s' (a .vrc or .crv file)\n", o->path.c_str());
         return 2;
     }
