@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 
 namespace {
 
@@ -54,12 +54,12 @@ std::string Ensure(const fs::path& bin, const fs::path& file, const std::string&
 
 void Measure(const std::string& path)
 {
-    const recording::RecordingInspection first = recording::RecordingInspection::Run(path);
+    const recording::RecordingReport first = recording::RecordingReport::Run(path);
     if (!first.ok) {
         std::printf("%s: rejected, not measured\n", path.c_str());
         return;
     }
-    const double scan = MedianMillis([&] { recording::RecordingInspection::Run(path); });
+    const double scan = MedianMillis([&] { recording::RecordingReport::Run(path); });
     const std::string cat = "head -c 1048576 " + Quoted(path) + " > /dev/null";
     const double catMs = MedianMillis([&] { (void)std::system(cat.c_str()); });
     const double readMs = MedianMillis([&] {

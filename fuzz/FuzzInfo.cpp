@@ -5,7 +5,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     std::fwrite(data, 1, size, f);
     std::fclose(f);
-    const recording::RecordingInspection r = recording::RecordingInspection::Run(ScratchPath());
+    const recording::RecordingReport r = recording::RecordingReport::Run(ScratchPath());
     // An accepted file always has its length; a rejected one always says why.
     if (r.ok == r.messages.empty())
         return 0;

@@ -5,7 +5,7 @@
 #include "playback/PlayerCore.h"
 #include "recording/ChannelTables.h"
 #include "recording/HeaderCheck.h"
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 #include "recording/TimeText.h"
 
 namespace playback {
@@ -131,7 +131,7 @@ recording::ChannelTables OpenCommand::TakeChannelTables()
     if (t.videoChCount == 0)
         return t;
     c.m_dwDataOffset = t.dataOffset;
-    c.m_FirstFrameTime = recording::RecordingInspection::ReadFirstFrameTime(c.m_hReadFile, t.dataOffset);
+    c.m_FirstFrameTime = recording::RecordingReport::ReadFirstFrameTime(c.m_hReadFile, t.dataOffset);
     c.m_dwVideoStart = t.videoStart;
     c.m_dwAudioStart = t.audioStart;
     c.m_dwVideoEnd = {};

@@ -3,13 +3,13 @@
 #include <functional>
 #include <optional>
 
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
 using recording::RecordingError;
 using recording::RecordingHeader;
-using recording::RecordingInspection;
+using recording::RecordingReport;
 using testsupport::RecordingBuilder;
 
 namespace {
@@ -27,7 +27,7 @@ std::vector<RecordingError> MessagesForSize(uint8_t version, size_t size)
     file.resize(size, 0);
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir.File("s.vrc"), file);
-    return RecordingInspection::Run(dir.File("s.vrc")).messages;
+    return RecordingReport::Run(dir.File("s.vrc")).messages;
 }
 
 TEST(HeaderCheck, SizeRulesByVersion)
@@ -68,7 +68,7 @@ std::vector<RecordingError> MessagesWith(const Tweak& tweak)
     tweak(built.header);
     testsupport::TempDir dir;
     built.Write(dir.File("t.vrc"));
-    return RecordingInspection::Run(dir.File("t.vrc")).messages;
+    return RecordingReport::Run(dir.File("t.vrc")).messages;
 }
 
 TEST(HeaderCheck, ChannelRulesInTheirOrder)
@@ -99,7 +99,7 @@ TEST(HeaderCheck, VersionTwoTakesTheTrailingHeader)
     b.Version(2).VideoRun(0, kT0, 0, 50, 40, 25, 2000);
     testsupport::TempDir dir;
     b.Build().Write(dir.File("v2.vrc"));
-    const RecordingInspection r = RecordingInspection::Run(dir.File("v2.vrc"));
+    const RecordingReport r = RecordingReport::Run(dir.File("v2.vrc"));
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.tables.dataOffset, 4096u);
     EXPECT_EQ(r.header.header.chCount, 1);
@@ -112,7 +112,7 @@ TEST(HeaderCheck, VersionTwoWithABrokenTrailingHeaderIsIncorrect)
     bytes[bytes.size() - 4096 + 2] = 9;
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir.File("v2.vrc"), bytes);
-    EXPECT_EQ(RecordingInspection::Run(dir.File("v2.vrc")).messages, std::vector{RecordingError::C1003});
+    EXPECT_EQ(RecordingReport::Run(dir.File("v2.vrc")).messages, std::vector{RecordingError::C1003});
 }
 
 TEST(HeaderCheck, ChannelNamesAreTakenByteForByte)

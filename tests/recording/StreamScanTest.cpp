@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"
 
 using recording::FrameRecord;
 using recording::RecordingError;
-using recording::RecordingInspection;
+using recording::RecordingReport;
 using testsupport::BuiltRecording;
 using testsupport::RecordingBuilder;
 using Frame = RecordingBuilder::Frame;
@@ -17,11 +17,11 @@ namespace {
 constexpr int32_t kT0 = 1268121907; // 2010-03-09 08:05:07
 constexpr int32_t kTwoYears = 2 * 366 * 86'400;
 
-RecordingInspection Inspect(const BuiltRecording& built)
+RecordingReport Inspect(const BuiltRecording& built)
 {
     testsupport::TempDir dir;
     built.Write(dir.File("r.vrc"));
-    return RecordingInspection::Run(dir.File("r.vrc"));
+    return RecordingReport::Run(dir.File("r.vrc"));
 }
 
 TEST(StreamScan, FindsFirstAndLastKeyFramesOfEachChannel)
@@ -29,7 +29,7 @@ TEST(StreamScan, FindsFirstAndLastKeyFramesOfEachChannel)
     RecordingBuilder b;
     b.VideoRun(0, kT0, 0, 100, 40, 25, 3000).VideoRun(1, kT0, 20, 100, 40, 25, 3000).AudioRun(0, kT0, 0, 200, 20, 160);
     const BuiltRecording built = b.Build();
-    const RecordingInspection r = Inspect(built);
+    const RecordingReport r = Inspect(built);
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(r.scan.firstKeyOffset[0], built.videoRecords[0][0]);
@@ -56,7 +56,7 @@ TEST(StreamScan, FirstKeyFrameMayFollowOtherFrames)
                                      .Video(0, {kT0, 40, 60000, 1})
                                      .Video(0, {kT0, 80, 4000, 0})
                                      .Build();
-    const RecordingInspection r = Inspect(built);
+    const RecordingReport r = Inspect(built);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.scan.firstKeyOffset[0], built.videoRecords[0][1]);
     EXPECT_EQ(r.scan.startMsec, 40u);
@@ -99,7 +99,7 @@ TEST(StreamScan, PassesOverAnImplausibleLastKeyFrame)
                                      .Video(0, {kT0 + 1, 1000, 30000, 1})
                                      .Video(0, {kT0 + kTwoYears, 2000, 30000, 1})
                                      .Build();
-    const RecordingInspection r = Inspect(built);
+    const RecordingReport r = Inspect(built);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.scan.videoEnd[0], built.videoRecords[0][1]);
     EXPECT_EQ(r.scan.endMsec, 1000u);
@@ -109,7 +109,7 @@ TEST(StreamScan, ChannelWithARunButNoMaskBitIsScanned)
 {
     BuiltRecording built = RecordingBuilder().VideoRun(0, kT0, 0, 30, 40, 10, 3000).VideoRun(1, kT0, 0, 30, 40, 10, 3000).Build();
     built.header.videoMask = 1;
-    const RecordingInspection r = Inspect(built);
+    const RecordingReport r = Inspect(built);
     ASSERT_TRUE(r.ok);
     EXPECT_FALSE(r.tables.bVideoCh[1]);
     EXPECT_EQ(r.scan.firstKeyOffset[1], built.videoRecords[1][0]);
@@ -131,7 +131,7 @@ TEST(StreamScan, OrdersChannelsByFrameOrder)
         {"an hour apart", {kT0 + 3600, 100, 65516, 1}, {kT0, 200, 65516, 1}, 1},
     };
     for (const auto& c : cases) {
-        const RecordingInspection r = Inspect(RecordingBuilder().Video(0, c.ch0).Video(1, c.ch1).Build());
+        const RecordingReport r = Inspect(RecordingBuilder().Video(0, c.ch0).Video(1, c.ch1).Build());
         ASSERT_TRUE(r.ok) << c.name;
         EXPECT_EQ(r.scan.startInfo[0].channel, c.earliest) << c.name;
         EXPECT_EQ(r.scan.endInfo[0].channel, 1 - c.earliest) << c.name;
@@ -158,7 +158,7 @@ TEST(StreamScan, LengthFromTheFirstAndLastStamps)
     };
     for (const auto& c : cases) {
         const uint32_t endMsec = c.startMsec + static_cast<uint32_t>(c.d);
-        const RecordingInspection r = Inspect(RecordingBuilder()
+        const RecordingReport r = Inspect(RecordingBuilder()
                                                   .Video(0, {kT0, c.startMsec, 70000, 1})
                                                   .Video(0, {kT0 + c.d / 1000, endMsec, 30000, 1})
                                                   .Build());

@@ -8,7 +8,7 @@ extern "C" {
 }
 
 #include "recording/KeyFrame.h"
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 #include "recording/TimeConversion.h"
 #include "support/TempDir.h"
 #include "tools/SampleFile.h"
@@ -155,7 +155,7 @@ TEST_P(SampleWriterFormats, WritesARecordingThePlayerAcceptsAndEveryFrameDecodes
     EXPECT_EQ(f.dataOffset + h.audioCh[1].endPos + (c.version == 2 ? 4096 : 0), f.bytes.size());
 
     const int32_t start = FTime(c.start);
-    const recording::RecordingInspection inspection = recording::RecordingInspection::Run(path);
+    const recording::RecordingReport inspection = recording::RecordingReport::Run(path);
     ASSERT_TRUE(inspection.ok);
     for (int k = 0; k < 2; ++k) {
         SCOPED_TRACE(k);
@@ -305,7 +305,7 @@ TEST_P(ReusedGop, RepeatsTheFirstGopWithFreshStamps)
     o.gop = 20;
     o.reuseGop = true;
     ASSERT_EQ(SampleWriter::Write(folder / "r.vrc", o), "");
-    ASSERT_TRUE(recording::RecordingInspection::Run(folder / "r.vrc").ok);
+    ASSERT_TRUE(recording::RecordingReport::Run(folder / "r.vrc").ok);
     const SampleFile f = SampleFile::Load(folder / "r.vrc");
     const auto run = f.Run(f.header.videoCh[0]);
     ASSERT_EQ(run.size(), 100u);

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 #include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
 #include "tools/vrc-tool/Commands.h"
@@ -10,7 +10,7 @@
 namespace vrctool {
 namespace {
 
-using recording::RecordingInspection;
+using recording::RecordingReport;
 
 std::string KeyJson(const std::optional<recording::FrameInfo>& info, const std::optional<uint32_t>& offset)
 {
@@ -20,14 +20,14 @@ std::string KeyJson(const std::optional<recording::FrameInfo>& info, const std::
            ", \"f_msec\": " + std::to_string(info->f_msec) + ", \"f_size\": " + std::to_string(info->f_size) + "}";
 }
 
-std::optional<uint32_t> LastKeyOffset(const RecordingInspection& r, int k)
+std::optional<uint32_t> LastKeyOffset(const RecordingReport& r, int k)
 {
     if (!r.scan.lastKey[k] || r.scan.videoEnd[k] == 0)
         return std::nullopt;
     return r.scan.videoEnd[k];
 }
 
-void PrintJson(const RecordingInspection& r)
+void PrintJson(const RecordingReport& r)
 {
     std::string out = "{\"ok\": ";
     out += r.ok ? "true" : "false";
@@ -68,7 +68,7 @@ void PrintKey(const char* label, const std::optional<recording::FrameInfo>& info
                 info->f_size);
 }
 
-void PrintText(const std::string& path, const RecordingInspection& r)
+void PrintText(const std::string& path, const RecordingReport& r)
 {
     std::printf("%s: %s\n", path.c_str(), r.ok ? "accepted" : "rejected");
     for (recording::RecordingError e : r.messages)
@@ -111,7 +111,7 @@ int RunInfo(const Args& args)
         std::fprintf(stderr, "usage: vrc-tool info [--json] FILE\n");
         return 2;
     }
-    const RecordingInspection r = RecordingInspection::Run(path);
+    const RecordingReport r = RecordingReport::Run(path);
     if (!r.readable) {
         std::fprintf(stderr, "vrc-tool info: cannot read '%s'\n", path.c_str());
         return 2;

@@ -1,19 +1,19 @@
-#include "recording/RecordingInspection.h"
+#include "recording/RecordingReport.h"
 
 #include "recording/TimeConversion.h"
 
 namespace recording {
 
-SystemTime RecordingInspection::ReadFirstFrameTime(platform::File& file, uint32_t dataOffset)
+SystemTime RecordingReport::ReadFirstFrameTime(platform::File& file, uint32_t dataOffset)
 {
     uint8_t bytes[FrameRecord::kHeaderSize] = {};
     file.ReadAt(dataOffset, bytes, sizeof bytes);
     return FTimeToSystemTime(FrameRecord::Parse(bytes).f_time);
 }
 
-RecordingInspection RecordingInspection::Run(const std::string& path)
+RecordingReport RecordingReport::Run(const std::string& path)
 {
-    RecordingInspection r;
+    RecordingReport r;
     platform::File headerFile;
     platform::File scanFile;
     r.readable = headerFile.Open(path) && scanFile.Open(path);
