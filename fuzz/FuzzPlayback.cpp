@@ -12,21 +12,10 @@
 #include "display/CVorquil_Ctrl_Player.h"
 #include "display/DispId.h"
 #include "platform/VirtualClock.h"
+#include "playback/NullPlayerView.h"
 #include "playback/PlayerCore.h"
 
 namespace {
-
-class QuietView : public playback::PlayerView {
-public:
-    void SetText(int, const std::string&) override {}
-    void ShowControl(int, bool) override {}
-    void SetButtonLook(int, const ButtonLook&) override {}
-    void SetSeekRange(int, int) override {}
-    void SetSeekPos(int) override {}
-    void RepaintSeekSlider() override {}
-    void SetFfToolTip(const std::string&) override {}
-    void RepaintDisplay() override {}
-};
 
 // Reads every payload byte handed over, so a frame pointing past its buffer is caught.
 class TouchingDisplay : public display::DispatchTarget {
@@ -51,12 +40,6 @@ public:
 constexpr long kMaxFrames = 3000;
 constexpr int64_t kMaxVirtualMs = 10 * 60 * 1000;
 
-void WaitForSearch(const playback::PlayerCore& core)
-{
-    while (core.SearchRunning())
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -73,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     platform::VirtualClock clock;
     TouchingDisplay target;
     display::CVorquil_Ctrl_Player ctrl(&target);
-    QuietView view;
+    playback::NullPlayerView view;
     playback::PlayerCore core(ctrl, view, clock);
     core.InitWindowDefaults();
     core.m_nDisplayMode = 3;
@@ -87,15 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     playback::TransportCommands& t = core.Transport();
     t.OnPlay();
-    WaitForSearch(core);
+    core.WaitForSearch();
     if (script & 2) {
         t.OnSeekSlider(playback::TransportCommands::kThumbPosition, true, core.m_nSeekMax / 2);
-        WaitForSearch(core);
+        core.WaitForSearch();
     }
     const int presses = script >> 4 & 7;
     for (int i = 0; i < presses; ++i)
         (script & 4) ? t.OnRew() : t.OnFf();
-    WaitForSearch(core);
+    core.WaitForSearch();
     core.StartPlayThread();
     while (core.m_bAtEnd == 0 && target.m_frames < kMaxFrames && clock.Now() < kMaxVirtualMs &&
            !(core.m_bSeekDone == 0 && !core.SearchRunning()))
@@ -103,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A jump while playing, then the end.
     t.OnR();
     t.OnF();
-    WaitForSearch(core);
+    core.WaitForSearch();
     core.Shutdown();
     return 0;
 }

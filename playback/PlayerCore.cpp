@@ -1,7 +1,9 @@
 #include "playback/PlayerCore.h"
 
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "playback/PlayLoop.h"
 #include "playback/PositionSearch.h"
@@ -86,6 +88,12 @@ int PlayerCore::StartSeek(const recording::SystemTime& target)
 void PlayerCore::StopSeekThread() { m_hSeekThread.Stop(m_bSeekDone, m_clock); }
 
 bool PlayerCore::SearchRunning() const { return m_hSeekThread.IsStarted() && !m_hSeekThread.HasReturned(); }
+
+void PlayerCore::WaitForSearch() const
+{
+    while (SearchRunning())
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+}
 
 void PlayerCore::ResetToIdle()
 {

@@ -58,6 +58,8 @@ public:
     void StopSeekThread();
     // True while a seek thread exists that has not yet returned.
     bool SearchRunning() const;
+    // Returns once no search is running (for tools that press buttons one after another).
+    void WaitForSearch() const;
 
     // Returns the window to its resting look and resets the display.
     void ResetToIdle();

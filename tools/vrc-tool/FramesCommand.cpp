@@ -9,6 +9,7 @@
 #include "display/CVorquil_Ctrl_Player.h"
 #include "display/DispId.h"
 #include "platform/VirtualClock.h"
+#include "playback/NullPlayerView.h"
 #include "playback/PlayerCore.h"
 #include "recording/TimeText.h"
 #include "tools/vrc-tool/Commands.h"
@@ -28,19 +29,6 @@ struct Options {
     int from = 0;
     bool iframeOnly = false;
     long limit = -1;
-};
-
-// The window a replay has no use for.
-class QuietView : public playback::PlayerView {
-public:
-    void SetText(int, const std::string&) override {}
-    void ShowControl(int, bool) override {}
-    void SetButtonLook(int, const ButtonLook&) override {}
-    void SetSeekRange(int, int) override {}
-    void SetSeekPos(int) override {}
-    void RepaintSeekSlider() override {}
-    void SetFfToolTip(const std::string&) override {}
-    void RepaintDisplay() override {}
 };
 
 // Stands in for the display control and prints each frame handed over to it, with the
@@ -109,22 +97,16 @@ std::optional<Options> Parse(const Args& args)
     return std::nullopt;
 }
 
-void WaitForSearch(const playback::PlayerCore& core)
-{
-    while (core.SearchRunning())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
 // Presses the buttons a user would, each search finished before the next press, and only
 // then lets the play thread run, so the listing is the same on every run.
 void PressButtons(playback::PlayerCore& core, const Options& o)
 {
     playback::TransportCommands& t = core.Transport();
     t.OnPlay();
-    WaitForSearch(core);
+    core.WaitForSearch();
     if (o.from > 0) {
         t.OnSeekSlider(playback::TransportCommands::kThumbPosition, true, o.from);
-        WaitForSearch(core);
+        core.WaitForSearch();
     }
     int presses = 0;
     for (int s = std::abs(o.speed); s > 1; s /= 2)
@@ -134,7 +116,7 @@ void PressButtons(playback::PlayerCore& core, const Options& o)
             t.OnRew();
         else
             t.OnFf();
-        WaitForSearch(core);
+        core.WaitForSearch();
     }
 }
 
@@ -150,7 +132,7 @@ int RunFrames(const Args& args)
     platform::VirtualClock clock;
     FramePrinter printer(o->json, o->limit);
     display::CVorquil_Ctrl_Player ctrl(&printer);
-    QuietView view;
+    playback::NullPlayerView view;
     playback::PlayerCore core(ctrl, view, clock);
     printer.Attach(&core);
     core.InitWindowDefaults();
