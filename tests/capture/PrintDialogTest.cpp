@@ -20,15 +20,7 @@ const QRect kPreview(12, 13, 352, 288);
 
 class PrintDialogTest : public testing::Test {
 protected:
-    PrintDialogTest() : m_player(&m_control)
-    {
-        m_time.wYear = 2010;
-        m_time.wMonth = 3;
-        m_time.wDay = 9;
-        m_time.wHour = 8;
-        m_time.wMinute = 5;
-        m_time.wSecond = 7;
-    }
+    PrintDialogTest() : m_player(&m_control) {}
 
     std::unique_ptr<capture::PrintDialog> Open()
     {
@@ -52,7 +44,7 @@ protected:
     capture::PrintSettings m_settings;
     testsupport::RecordingPrinting m_printing;
     std::vector<QString> m_messages;
-    recording::SystemTime m_time;
+    recording::SystemTime m_time{2010, 3, 0, 9, 8, 5, 7, 0};
     int m_format = 1;
 };
 

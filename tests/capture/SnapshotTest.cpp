@@ -31,15 +31,7 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
 
 class SnapshotTest : public testing::Test {
 protected:
-    SnapshotTest() : m_player(&m_control)
-    {
-        m_time.wYear = 2009;
-        m_time.wMonth = 9;
-        m_time.wDay = 3;
-        m_time.wHour = 14;
-        m_time.wMinute = 5;
-        m_time.wSecond = 9;
-    }
+    SnapshotTest() : m_player(&m_control) {}
 
     capture::Snapshot MakeSnapshot(const fs::path& folder)
     {
@@ -49,7 +41,7 @@ protected:
     testsupport::TempDir m_dir;
     testsupport::FakeCaptureControl m_control;
     display::CVorquil_Ctrl_Player m_player;
-    recording::SystemTime m_time;
+    recording::SystemTime m_time{2009, 9, 0, 3, 14, 5, 9, 0};
     int m_format = 1;
 };
 

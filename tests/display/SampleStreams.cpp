@@ -2,7 +2,7 @@
 
 #include "recording/KeyFrame.h"
 #include "support/TempDir.h"
-#include "tools/SampleFile.h"
+#include "support/SampleFile.h"
 #include "tools/sample/ChannelColour.h"
 #include "tools/sample/SamplePicture.h"
 #include "tools/sample/SampleWriter.h"

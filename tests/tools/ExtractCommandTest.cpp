@@ -3,7 +3,7 @@
 
 #include "recording/LittleEndian.h"
 #include "support/TempDir.h"
-#include "tools/SampleFile.h"
+#include "support/SampleFile.h"
 #include "tools/sample/SampleWriter.h"
 #include "tools/vrc-tool/Commands.h"
 

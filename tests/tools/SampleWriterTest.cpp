@@ -11,7 +11,7 @@ extern "C" {
 #include "recording/RecordingReport.h"
 #include "recording/TimeConversion.h"
 #include "support/TempDir.h"
-#include "tools/SampleFile.h"
+#include "support/SampleFile.h"
 #include "tools/sample/ChannelColour.h"
 #include "tools/sample/SamplePicture.h"
 #include "tools/sample/ToneEncoder.h"

@@ -1,4 +1,4 @@
-#include "tools/SampleFile.h"
+#include "support/SampleFile.h"
 
 #include <fstream>
 
