@@ -14,14 +14,14 @@ ClipSpan ClipSpan::Find(platform::File& file, uint64_t runBegin, uint64_t runEnd
     while (const std::optional<WalkedRecord> record = walk.Next()) {
         const FrameRecord& r = record->header;
         if (to && r.f_time > *to)
-            return span;
-        const bool beforeFrom = from && r.f_time <= *from;
-        if (!startFixed && r.f_key == 1 && (beforeFrom || !started)) {
+            break;
+        // The clip starts at the last key frame at or before the first record of --from's second.
+        if (!startFixed && r.f_key == 1) {
             span.begin = record->offset;
             span.frames = 0;
             started = true;
         }
-        startFixed = startFixed || (started && !beforeFrom);
+        startFixed = startFixed || (started && (!from || r.f_time >= *from));
         if (started) {
             ++span.frames;
             span.end = record->End();
@@ -29,6 +29,9 @@ ClipSpan ClipSpan::Find(platform::File& file, uint64_t runBegin, uint64_t runEnd
     }
     span.damage = walk.Damage();
     span.damageOffset = walk.DamageOffset();
+    // A run that ends before --from has nothing to give.
+    if (!startFixed)
+        span.frames = 0;
     return span;
 }
 

@@ -8,8 +8,9 @@
 namespace recording {
 
 // The records of a video run that a clip between two recorded times holds: from the last
-// key frame at or before `from` (or the run's first key frame when there is none), so that
-// the clip decodes from its first frame, up to the last record whose f_time is not past `to`.
+// key frame at or before the first record of the second `from` (or the run's first key frame
+// when there is none), so that the clip decodes from its first frame, up to the last record
+// whose f_time is not past `to`.
 struct ClipSpan {
     uint64_t begin = 0;  // the first record's header, a key frame
     uint64_t end = 0;    // just past the last record
