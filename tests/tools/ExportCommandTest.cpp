@@ -147,6 +147,12 @@ TEST_F(ExportCommand, CopiesTheRecordsFromTheKeyFrameBeforeFromUnchangedInBothCo
         }
         EXPECT_TRUE(clip->video.front().key);
         EXPECT_EQ(FfmpegErrors(out), "");
+
+        // A clean recording has nothing to report on any of its runs.
+        const Outcome timeline = Tool(vrctool::RunTimeline, {"--json", m_source});
+        ASSERT_EQ(timeline.status, 0);
+        EXPECT_EQ(timeline.out.find("\"anomalies\": [{"), std::string::npos) << timeline.out;
+        EXPECT_NE(timeline.out.find("\"kind\": \"audio\""), std::string::npos) << timeline.out;
     }
 }
 
