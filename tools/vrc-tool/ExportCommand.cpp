@@ -237,8 +237,17 @@ private:
                ",\n  \"adjustedStamps\": " + std::to_string(r.adjustedStamps) +
                ",\n  \"gapSeconds\": " + std::to_string(kGapMs / 1000) +
                ",\n  \"anomalyCount\": " + std::to_string(m_timeline.anomalyCount) +
-               ",\n  \"anomalies\": " + AnomaliesJson(m_timeline) + ",\n  \"clip\": " + FileJson(m_out, clipSize, clipSha) +
-               "\n}\n";
+               ",\n  \"anomalies\": " + AnomaliesJson(m_timeline) + DamageJson() +
+               ",\n  \"clip\": " + FileJson(m_out, clipSize, clipSha) + "\n}\n";
+    }
+
+    // Where the channel's run broke off before --to, if it did: the clip ends there.
+    std::string DamageJson() const
+    {
+        if (m_span.damage.empty())
+            return {};
+        return ",\n  \"runEndsEarly\": {\"offset\": " + std::to_string(m_span.damageOffset) +
+               ", \"damage\": " + JsonString(m_span.damage) + "}";
     }
 
     const Job& m_job;
