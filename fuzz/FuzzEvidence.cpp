@@ -2,25 +2,18 @@
 // every run and muxing every video channel must end without a crash, a hang or a read past
 // a buffer, whatever the records claim.
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 
 extern "C" {
 #include <libavutil/log.h>
 }
 
+#include "fuzz/ScratchFile.h"
 #include "recording/ChannelTimeline.h"
 #include "recording/RecordingReport.h"
 #include "tools/vrc-tool/ClipExport.h"
 
 namespace {
-
-const std::string& ScratchPath()
-{
-    static const std::string path = "/tmp/kelvora-fuzz-evidence-" + std::to_string(::getpid()) + ".vrc";
-    return path;
-}
 
 void ExportEveryChannel(const recording::RecordingReport& r, platform::File& file)
 {
@@ -47,14 +40,12 @@ void ExportEveryChannel(const recording::RecordingReport& r, platform::File& fil
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     av_log_set_level(AV_LOG_QUIET);
-    std::FILE* f = std::fopen(ScratchPath().c_str(), "wb");
-    if (!f)
+    const std::string path = fuzz::WriteScratchFile("fuzz-evidence", data, size);
+    if (path.empty())
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-    const recording::RecordingReport r = recording::RecordingReport::Run(ScratchPath());
+    const recording::RecordingReport r = recording::RecordingReport::Run(path);
     platform::File file;
-    if (!r.header.error && file.Open(ScratchPath())) {
+    if (!r.header.error && file.Open(path)) {
         recording::ChannelTimeline::OfRecording(file, r.header.header, 2000);
         if (r.ok)
             ExportEveryChannel(r, file);

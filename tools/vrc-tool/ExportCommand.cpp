@@ -9,6 +9,7 @@
 #include "recording/ClipSpan.h"
 #include "recording/RecordingReport.h"
 #include "recording/TimeText.h"
+#include "tools/vrc-tool/ChannelArgument.h"
 #include "tools/vrc-tool/ClipExport.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
@@ -60,9 +61,10 @@ std::string Parse(const Args& args, ExportArgs& e)
             error = ParseTime(args, i, e.to, e.toText);
         } else if (a == "--channel") {
             const std::string v = i + 1 < args.size() ? args[++i] : "";
-            if (v.empty() || v.size() > 2 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) > 15)
+            const std::optional<int> channel = ParseChannelNumber(v);
+            if (!channel)
                 return "--channel takes a channel number 0..15, not '" + v + "'";
-            e.channels.push_back(std::stoi(v));
+            e.channels.push_back(*channel);
         } else if (a.starts_with("--")) {
             return "unknown option " + a;
         } else if (e.file.empty()) {
