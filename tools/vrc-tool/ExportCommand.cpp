@@ -122,7 +122,8 @@ public:
     {
     }
 
-    int Run()
+    // Every refusal comes before any channel is written or the source is hashed.
+    int Check()
     {
         const recording::RecordingHeader& h = m_job.report.header.header;
         if (!m_job.report.tables.bVideoCh[m_channel])
@@ -142,6 +143,11 @@ public:
                          m_job.args.file.c_str(), m_channel, static_cast<unsigned long long>(m_span.damageOffset),
                          m_span.damage.c_str());
         m_timeline = ChannelTimeline::Walk(m_job.in, m_span.begin, m_span.end, m_channel, false, kGapMs);
+        return 0;
+    }
+
+    int Export()
+    {
         const int status = Write();
         if (status != 0) {
             fs::remove(Part(m_out));
@@ -213,6 +219,7 @@ private:
             fs::rename(Part(m_manifest), m_manifest, ec);
         if (ec)
             return Fail(m_out, "cannot be put in place: " + ec.message());
+        progress.Finish();
         std::printf("%s: %llu frames (%llu key) of channel %d, %s .. %s%s\n", m_out.c_str(),
                     static_cast<unsigned long long>(r.frames), static_cast<unsigned long long>(r.keyFrames), m_channel,
                     RecordedTime(m_timeline.first->header.f_time).c_str(),
@@ -289,17 +296,21 @@ int RunExport(const Args& args)
     if (!in.Open(e.file))
         return Fail(e.file, "cannot read the file");
     std::atomic<uint64_t> hashed{0};
-    // The source's hash reads the whole file; it runs beside the copy of the channel.
-    const std::shared_future<std::optional<std::string>> sourceSha =
-        std::async(std::launch::async, [&] { return Sha256::OfFile(e.file, &hashed); }).share();
-    const Job job{e, args, report, in, sourceSha, hashed};
-    int status = 0;
+    Job job{e, args, report, in, {}, hashed};
+    std::vector<ChannelClip> clips;
     for (const int channel : e.channels) {
-        status = ChannelClip(job, channel).Run();
+        if (const int status = clips.emplace_back(job, channel).Check(); status != 0)
+            return status;
+    }
+    // The source's hash reads the whole file; it runs beside the copy of the channels.
+    job.sourceSha = std::async(std::launch::async, [&] { return Sha256::OfFile(e.file, &hashed); }).share();
+    int status = 0;
+    for (ChannelClip& clip : clips) {
+        status = clip.Export();
         if (status != 0)
             break;
     }
-    sourceSha.wait();
+    job.sourceSha.wait();
     return status;
 }
 

@@ -14,10 +14,15 @@ Progress::Progress(std::string label, uint64_t total)
 {
 }
 
-Progress::~Progress()
+Progress::~Progress() { Finish(); }
+
+void Progress::Finish()
 {
-    if (m_shown && m_percent >= 0)
-        std::fprintf(stderr, "\n");
+    if (!m_shown || m_percent < 0 || m_finished)
+        return;
+    Update(m_total);
+    m_finished = true;
+    std::fprintf(stderr, "\n");
 }
 
 void Progress::Update(uint64_t done)

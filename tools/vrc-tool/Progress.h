@@ -13,12 +13,15 @@ public:
     Progress& operator=(const Progress&) = delete;
 
     void Update(uint64_t done);
+    // Draws the full bar and ends its line, so that what follows starts on a line of its own.
+    void Finish();
 
 private:
     std::string m_label;
     uint64_t m_total;
     bool m_shown;
     int m_percent = -1;
+    bool m_finished = false;
 };
 
 } // namespace vrctool
