@@ -95,6 +95,7 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
     }
     const uint64_t dataOffset = recording::ChannelTables::DataOffset(s.header.version);
     const recording::ChannelEntry& audioRun = s.header.audioCh[s.channel];
+    // Without sound the feed's run ends before it begins.
     AudioFeed audio(s, first->header.f_msec, dataOffset + audioRun.startPos,
                     s.audio ? dataOffset + audioRun.endPos : 0);
     int64_t ms = 0;

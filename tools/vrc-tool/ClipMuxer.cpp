@@ -1,5 +1,6 @@
 #include "tools/vrc-tool/ClipMuxer.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
@@ -79,8 +80,8 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
         return "libavformat cannot write " + container;
     if (std::string error = AddVideo(video); !error.empty())
         return error;
-    if (audio)
-        AddAudio();
+    if (audio && !AddAudio())
+        return "cannot add the sound stream";
     for (const auto& [key, value] : metadata)
         av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
     if (path.empty()) {
@@ -145,11 +146,11 @@ std::string ClipMuxer::AddVideo(const Video& video)
     return {};
 }
 
-void ClipMuxer::AddAudio()
+bool ClipMuxer::AddAudio()
 {
     AVStream* stream = avformat_new_stream(m_context, nullptr);
     if (!stream)
-        return;
+        return false;
     stream->time_base = kMilliseconds;
     AVCodecParameters* par = stream->codecpar;
     par->codec_type = AVMEDIA_TYPE_AUDIO;
@@ -159,6 +160,7 @@ void ClipMuxer::AddAudio()
     par->bits_per_coded_sample = 8;
     par->block_align = 1;
     m_audioStream = stream->index;
+    return true;
 }
 
 bool ClipMuxer::WriteVideo(const uint8_t* data, size_t size, int64_t ms, bool key)

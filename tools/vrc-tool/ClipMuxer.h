@@ -40,7 +40,7 @@ public:
 
 private:
     std::string AddVideo(const Video& video);
-    void AddAudio();
+    bool AddAudio();
     bool Write(int stream, const uint8_t* data, size_t size, int64_t ms, int64_t durationMs, bool key);
     bool FlushHeld(int64_t durationMs);
     static int Discard(void* opaque, uint8_t* buffer, int size);
