@@ -184,7 +184,6 @@ private:
 
     int Write()
     {
-        const std::string container = ClipMuxer::ContainerOf(m_out);
         Progress progress("channel " + std::to_string(m_channel), m_span.end - m_span.begin + m_job.in.Size());
         const ClipExport::Source source{m_job.in,
                                         m_job.report.header.header,
@@ -192,9 +191,10 @@ private:
                                         m_span,
                                         m_job.args.audio && m_job.report.tables.bAudioCh[m_channel],
                                         m_job.report.scan.startInfo[0].f_time};
-        const ClipExport::Result r = ClipExport::Run(source, Part(m_out), container, Metadata(), [&](uint64_t done) {
-            progress.Update(done + m_job.hashed.load(std::memory_order_relaxed));
-        });
+        const ClipExport::Result r =
+            ClipExport::Run(source, Part(m_out), ClipMuxer::ContainerOf(m_out), Metadata(), [&](uint64_t done) {
+                progress.Update(done + m_job.hashed.load(std::memory_order_relaxed));
+            });
         if (!r.error.empty())
             return Fail(r.error.starts_with("cannot create") ? m_out : m_job.args.file, r.error);
         if (!r.audioDamage.empty())
@@ -202,6 +202,20 @@ private:
                          m_job.args.file.c_str(), m_channel, r.audioDamage.c_str());
         while (m_job.sourceSha.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
             progress.Update(m_span.end - m_span.begin + m_job.hashed.load(std::memory_order_relaxed));
+        if (const int status = Seal(r); status != 0)
+            return status;
+        progress.Finish();
+        std::printf("%s: %llu frames (%llu key) of channel %d, %s .. %s%s\n", m_out.c_str(),
+                    static_cast<unsigned long long>(r.frames), static_cast<unsigned long long>(r.keyFrames), m_channel,
+                    RecordedTime(m_timeline.first->header.f_time).c_str(),
+                    RecordedTime(m_timeline.last->header.f_time).c_str(),
+                    m_timeline.anomalyCount ? (", " + std::to_string(m_timeline.anomalyCount) + " anomalies").c_str() : "");
+        return 0;
+    }
+
+    // Hashes the written clip, writes the manifest and puts both in place together.
+    int Seal(const ClipExport::Result& r)
+    {
         const std::optional<std::string> sourceSha = m_job.sourceSha.get();
         const std::optional<std::string> clipSha = Sha256::OfFile(Part(m_out));
         if (!sourceSha)
@@ -215,16 +229,14 @@ private:
         if (!f || std::fclose(f) != 0 || !written)
             return Fail(m_manifest, "cannot be written");
         fs::rename(Part(m_out), m_out, ec);
-        if (!ec)
-            fs::rename(Part(m_manifest), m_manifest, ec);
         if (ec)
             return Fail(m_out, "cannot be put in place: " + ec.message());
-        progress.Finish();
-        std::printf("%s: %llu frames (%llu key) of channel %d, %s .. %s%s\n", m_out.c_str(),
-                    static_cast<unsigned long long>(r.frames), static_cast<unsigned long long>(r.keyFrames), m_channel,
-                    RecordedTime(m_timeline.first->header.f_time).c_str(),
-                    RecordedTime(m_timeline.last->header.f_time).c_str(),
-                    m_timeline.anomalyCount ? (", " + std::to_string(m_timeline.anomalyCount) + " anomalies").c_str() : "");
+        fs::rename(Part(m_manifest), m_manifest, ec);
+        if (ec) {
+            // A clip without its manifest proves nothing: neither stays.
+            fs::remove(m_out);
+            return Fail(m_manifest, "cannot be put in place: " + ec.message());
+        }
         return 0;
     }
 
