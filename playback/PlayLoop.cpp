@@ -19,6 +19,8 @@ constexpr uint32_t kHeader = FrameRecord::kHeaderSize;
 constexpr uint32_t kBufferSize = FrameRecord::kMaxPayload;
 // Video format whose payloads carry a block in front of the stream proper.
 constexpr int kPrefixedFormat = 4;
+// How far the hand-overs may fall behind their due times before the run is anchored anew.
+constexpr int64_t kMaxLateMs = 1000;
 
 // Positions move on by record sizes read from the file; a lying size must not wrap a
 // position back into the run, so the sum stops at the largest offset.
@@ -49,21 +51,37 @@ void PlayLoop::Run()
 
 void PlayLoop::Turn()
 {
-    const int32_t speed = m_core.m_nPlaySpeed;
-    const bool seekDone = m_core.m_bSeekDone == 1;
-    if (m_core.m_nPlayState == kPaused || speed == 0 || !seekDone) {
-        if (!seekDone)
-            RestartSlots();
-        m_core.m_clock.Sleep(5);
+    if (!Playable()) {
+        Idle();
         return;
     }
-    std::lock_guard turn(m_core.m_turnLock);
+    std::unique_lock turn(m_core.m_turnLock);
+    // The open and a pause leave playing before they take the lock: a turn that passed the
+    // check above meanwhile must not run on what they reset.
+    if (!Playable()) {
+        turn.unlock();
+        Idle();
+        return;
+    }
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
-    if (speed > 0)
+    m_speed = m_core.m_nPlaySpeed;
+    if (m_speed > 0)
         Forward();
     else
         Reverse();
+}
+
+bool PlayLoop::Playable() const
+{
+    return m_core.m_nPlayState != kPaused && m_core.m_nPlaySpeed != 0 && m_core.m_bSeekDone == 1;
+}
+
+void PlayLoop::Idle()
+{
+    if (m_core.m_bSeekDone != 1)
+        RestartSlots();
+    m_core.m_clock.Sleep(5);
 }
 
 void PlayLoop::Forward()
@@ -106,12 +124,13 @@ void PlayLoop::Forward()
         m_core.m_bFirstFrame = 0;
         m_core.m_ctrlPlayer.PushReset();
     }
+    Anchor();
     HandOver(p, true);
-    if (!Pace(step.delta, true))
+    if (!Pace(step.delta))
         return;
     if (step.pSec != step.nSec)
         SecondEnded(p, true);
-    if (!Pace(step.rest, true))
+    if (!Pace(step.rest))
         return;
     m_s = 1 - m_s;
 }
@@ -152,12 +171,13 @@ void PlayLoop::Reverse()
         RestartSlots();
         return;
     }
+    Anchor();
     HandOver(p, false);
-    if (!Pace(step.delta, false))
+    if (!Pace(step.delta))
         return;
     if (step.pSec != step.nSec)
         SecondEnded(p, false);
-    if (!Pace(step.rest, false))
+    if (!Pace(step.rest))
         return;
     m_s = 1 - m_s;
 }
@@ -328,44 +348,51 @@ void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
     m_core.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedSeconds(elapsed, m_core.m_TotalTime));
 }
 
-bool PlayLoop::Pace(int64_t milliseconds, bool forward)
+void PlayLoop::Anchor()
 {
-    const int32_t speed = m_core.m_nPlaySpeed;
-    if (speed == 0)
+    if (m_anchorSpeed == m_speed)
+        return;
+    m_anchorSpeed = m_speed;
+    m_anchor = m_core.m_clock.Now();
+    m_recorded = 0;
+}
+
+bool PlayLoop::Pace(int64_t milliseconds)
+{
+    if (!StillPlaying())
         return false;
-    if (SeekRestarted()) {
-        RestartSlots();
-        return false;
+    m_recorded += milliseconds;
+    int64_t due = m_anchor + m_recorded * m_frequency / (1000 * std::abs(int64_t{m_speed}));
+    // Behind by more than a stall's worth (a read that hung, a machine that slept): start
+    // anew from here instead of rushing through everything missed.
+    const int64_t late = m_core.m_clock.Now() - due;
+    if (late > kMaxLateMs * m_frequency / 1000) {
+        m_anchor += late;
+        due += late;
     }
-    int64_t w = std::llabs(milliseconds / speed) - 1;
-    if (forward) {
-        if (w > 4)
-            w -= 4;
-        if (w > 2)
-            Wait(w);
-    } else if (w > 0) {
-        Wait(w);
+    return Wait(due) && StillPlaying();
+}
+
+// Sleeps 1 ms at a time until the counter reaches due, so that a new search, a command or
+// the worker's stop is noticed within a millisecond or two. A change of speed only cuts the
+// wait short: the next hand-over anchors a new run.
+bool PlayLoop::Wait(int64_t due)
+{
+    platform::Clock& clock = m_core.m_clock;
+    const int32_t state = m_core.m_nPlayState;
+    while (clock.Now() < due) {
+        if (m_signals.QuitRequested() || !StillPlaying())
+            return false;
+        if (m_core.m_nPlayState != state || m_core.m_nPlaySpeed != m_speed)
+            return true;
+        clock.Sleep(1);
     }
     return true;
 }
 
-// Sleeps 1 ms at a time until w ms have passed on the counter. It also ends when the worker
-// is told to quit, a search begins or a command changes the state or the speed, so that none
-// of these waits for the rest of a frame interval.
-void PlayLoop::Wait(int64_t w)
+bool PlayLoop::StillPlaying() const
 {
-    platform::Clock& clock = m_core.m_clock;
-    const int64_t start = clock.Now();
-    const int32_t state = m_core.m_nPlayState;
-    const int32_t speed = m_core.m_nPlaySpeed;
-    for (int64_t i = 0; i < w; ++i) {
-        clock.Sleep(1);
-        if ((clock.Now() - start) / (m_frequency / 1000) >= w)
-            return;
-        if (m_signals.QuitRequested() || SeekRestarted() || m_core.m_nPlayState != state ||
-            m_core.m_nPlaySpeed != speed)
-            return;
-    }
+    return m_core.m_nPlayState != kPaused && m_core.m_nPlaySpeed != 0 && !SeekRestarted();
 }
 
 bool PlayLoop::SeekRestarted() const { return m_core.m_bSeekDone == 0 || m_core.m_nSeekCount != m_seekCount; }
@@ -374,6 +401,7 @@ void PlayLoop::RestartSlots()
 {
     m_s = 0;
     m_started = false;
+    m_anchorSpeed = 0;
     m_seekCount = m_core.m_nSeekCount;
 }
 
