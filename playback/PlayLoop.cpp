@@ -282,21 +282,23 @@ bool PlayLoop::Started()
     return true;
 }
 
-PlayLoop::Step PlayLoop::StepOf(bool magnitudes) const
+// A step that crosses a second counts the time from P to its second's end and from the
+// start of N's second to N (in reverse: to the start of P's second and from the end of
+// N's), which is the stamp difference between neighbouring seconds and at most two seconds
+// across a hole.
+PlayLoop::Step PlayLoop::StepOf(bool reverse) const
 {
     const int64_t p = m_Slots[1 - m_s].key;
     const int64_t n = m_Slots[m_s].key;
     Step step{static_cast<uint32_t>(p / 1000), static_cast<uint32_t>(n / 1000), 0, 0};
     if (step.pSec != step.nSec) {
-        step.delta = (int64_t{step.pSec} + 1) * 1000 - p;
-        step.rest = n - int64_t{step.nSec} * 1000;
+        step.delta = reverse ? p - int64_t{step.pSec} * 1000 : (int64_t{step.pSec} + 1) * 1000 - p;
+        step.rest = reverse ? (int64_t{step.nSec} + 1) * 1000 - n : n - int64_t{step.nSec} * 1000;
     } else {
         // Stamps are 32-bit counters: the difference of two is taken as a signed 32-bit value.
         step.delta = static_cast<int32_t>(static_cast<uint32_t>(n - p));
-    }
-    if (magnitudes) {
-        step.delta = std::llabs(step.delta);
-        step.rest = std::llabs(step.rest);
+        if (reverse)
+            step.delta = std::llabs(step.delta);
     }
     return step;
 }

@@ -69,7 +69,7 @@ private:
     void FillSlot(const Candidate& c, bool clear);
     // Started handling: false while the first frame after a restart only fills slot 0.
     bool Started();
-    Step StepOf(bool magnitudes) const;
+    Step StepOf(bool reverse) const;
     void HandOver(const FrameSlot& p, bool forward);
     void Push(const FrameSlot& p);
     void SecondEnded(const FrameSlot& p, bool forward);
