@@ -29,6 +29,15 @@ uint32_t Advance(uint32_t position, uint64_t bytes)
     return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{position} + bytes, UINT32_MAX));
 }
 
+// Zeroes a buffer from an offset on. Only the bytes up to dirty can be other than zero, so a
+// frame costs the size of the payloads before it, not the whole buffer's.
+void ClearFrom(std::vector<uint8_t>& buffer, size_t& dirty, size_t from)
+{
+    if (dirty > from)
+        std::memset(buffer.data() + from, 0, dirty - from);
+    dirty = std::min(dirty, from);
+}
+
 } // namespace
 
 PlayLoop::PlayLoop(PlayerCore& core, WorkerSignals& signals)
@@ -106,8 +115,9 @@ void PlayLoop::Forward()
         m_core.m_clock.Sleep(1);
         return;
     }
-    std::fill(m_ReadBuf.begin(), m_ReadBuf.end(), 0);
-    if (m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size) == 0)
+    ClearFrom(m_ReadBuf, m_readDirty, 0);
+    m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    if (m_readDirty == 0)
         return;
     pos = Advance(pos, c.record.f_size);
     FillSlot(c, true);
@@ -153,6 +163,7 @@ void PlayLoop::Reverse()
     const bool skipped = c.record.f_size > kBufferSize;
     const size_t got =
         skipped ? 0 : m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    m_readDirty = std::max(m_readDirty, got);
     if (skipped || got > 0)
         StepBackToKeyFrame(c);
     if (skipped) {
@@ -258,8 +269,9 @@ void PlayLoop::FillSlot(const Candidate& c, bool clear)
 {
     FrameSlot& slot = m_Slots[m_s];
     if (clear)
-        std::fill(slot.buffer.begin(), slot.buffer.end(), 0);
+        ClearFrom(slot.buffer, slot.dirty, c.record.f_size);
     std::memcpy(slot.buffer.data(), m_ReadBuf.data(), c.record.f_size);
+    slot.dirty = std::max<size_t>(slot.dirty, c.record.f_size);
     slot.f_time = c.record.f_time;
     slot.key = c.key;
     slot.audio = c.audio;

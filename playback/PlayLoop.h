@@ -45,7 +45,8 @@ private:
         uint32_t length = 0;
         uint32_t f_key = 0;
         int channel = 0;
-        std::vector<uint8_t> buffer;
+        std::vector<uint8_t> buffer; // zero past the payload
+        size_t dirty = 0;            // bytes of buffer that may be other than zero
     };
     // The stamp arithmetic of one hand-over: P is shown now, N follows it.
     struct Step {
@@ -90,6 +91,7 @@ private:
 
     std::array<FrameSlot, 2> m_Slots;
     std::vector<uint8_t> m_ReadBuf;
+    size_t m_readDirty = 0; // bytes of m_ReadBuf that may be other than zero
     std::array<Candidate, 32> m_candidates{};
     size_t m_count = 0;
     int m_s = 0;
