@@ -88,6 +88,8 @@ bool PlayLoop::Playable() const
 
 void PlayLoop::Idle()
 {
+    // Whatever happens meanwhile (an open above all) must be read afresh.
+    ForgetHeaders();
     if (m_core.m_bSeekDone != 1)
         RestartSlots();
     m_core.m_clock.Sleep(5);
@@ -217,7 +219,7 @@ void PlayLoop::GatherReverse()
 void PlayLoop::AddCandidate(uint32_t position, int channel, int audio)
 {
     Candidate& c = m_candidates[m_count];
-    if (ReadHeader(position, c.record) == 0)
+    if (CandidateHeader(position, channel, audio, c.record) == 0)
         return;
     c.position = position;
     c.channel = channel;
@@ -417,6 +419,7 @@ void PlayLoop::RestartSlots()
     m_started = false;
     m_anchorSpeed = 0;
     m_seekCount = m_core.m_nSeekCount;
+    ForgetHeaders();
 }
 
 recording::SystemTime PlayLoop::CalendarOf(const FrameSlot& p) const
@@ -425,6 +428,24 @@ recording::SystemTime PlayLoop::CalendarOf(const FrameSlot& p) const
     recording::SystemTime t = recording::FTimeToSystemTime(static_cast<int32_t>(static_cast<uint32_t>(second)));
     t.wMilliseconds = static_cast<uint16_t>(p.key % 1000);
     return t;
+}
+
+size_t PlayLoop::CandidateHeader(uint32_t position, int channel, int audio, FrameRecord& record)
+{
+    KnownHeader& known = m_headers[channel * 2 + audio];
+    if (known.whole && known.position == position) {
+        record = known.record;
+        return kHeader;
+    }
+    const size_t got = ReadHeader(position, record);
+    known = {position, got == kHeader, record};
+    return got;
+}
+
+void PlayLoop::ForgetHeaders()
+{
+    for (KnownHeader& known : m_headers)
+        known.whole = false;
 }
 
 size_t PlayLoop::ReadHeader(uint32_t position, FrameRecord& record)

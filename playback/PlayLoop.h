@@ -84,6 +84,11 @@ private:
     bool SeekRestarted() const;
     void RestartSlots();
     recording::SystemTime CalendarOf(const FrameSlot& p) const;
+    // The header at a channel's position: each turn reads every channel's next header but
+    // moves only one channel on, so the others' are kept from the turn before, until the
+    // slots restart or the loop idles.
+    size_t CandidateHeader(uint32_t position, int channel, int audio, recording::FrameRecord& record);
+    void ForgetHeaders();
     size_t ReadHeader(uint32_t position, recording::FrameRecord& record);
 
     PlayerCore& m_core;
@@ -93,6 +98,12 @@ private:
     std::vector<uint8_t> m_ReadBuf;
     size_t m_readDirty = 0; // bytes of m_ReadBuf that may be other than zero
     std::array<Candidate, 32> m_candidates{};
+    struct KnownHeader {
+        uint32_t position = 0;
+        bool whole = false; // a whole header was read there
+        recording::FrameRecord record;
+    };
+    std::array<KnownHeader, 32> m_headers{}; // by channel * 2 + audio
     size_t m_count = 0;
     int m_s = 0;
     bool m_started = false;
