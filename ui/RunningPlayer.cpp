@@ -65,9 +65,9 @@ void RunningPlayer::ConnectControls()
     connect(&m_dialog, &PlayerDialog::RClicked, this, [&t] { t.OnR(); });
     connect(&m_dialog, &PlayerDialog::FClicked, this, [&t] { t.OnF(); });
     connect(&m_dialog, &PlayerDialog::SpeakerClicked, this, [&t] { t.OnSpeaker(); });
-    connect(&m_dialog, &PlayerDialog::SeekScrolled, this, [this, &t](int code, int) {
-        const SeekSlider* slider = m_dialog.GetSeekSlider();
-        t.OnSeekSlider(code, slider->IsReleased() != 0, slider->value());
+    // The position the release reported: the play thread may move the slider before this runs.
+    connect(&m_dialog, &PlayerDialog::SeekScrolled, this, [this, &t](int code, int position) {
+        t.OnSeekSlider(code, m_dialog.GetSeekSlider()->IsReleased() != 0, position);
     });
     connect(&m_dialog, &PlayerDialog::VolumeTrackEnded, this, [this, &t] {
         t.OnVolumeSlider(playback::TransportCommands::kEndTrack, m_dialog.GetVolumeSlider()->GetPos());
