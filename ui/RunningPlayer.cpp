@@ -177,7 +177,7 @@ void RunningPlayer::ShowContextMenu(const QPoint& globalPos)
 
 void RunningPlayer::OnPrint()
 {
-    capture::QtPrinting printing;
+    capture::QtPrinting printing(TimeSource());
     capture::PrintDialog dialog(m_ctrlPlayer, m_printSettings, TimeSource(), printing, &MessageBox, &m_dialog);
     dialog.exec();
 }
