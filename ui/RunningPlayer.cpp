@@ -14,6 +14,7 @@
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
+#include "ui/RecentFolder.h"
 #include "ui/SeekSlider.h"
 #include "ui/VolumeSlider.h"
 #include "ui/capture/PrintDialog.h"
@@ -73,6 +74,7 @@ void RunningPlayer::ConnectControls()
         t.OnVolumeSlider(playback::TransportCommands::kEndTrack, m_dialog.GetVolumeSlider()->GetPos());
     });
     connect(&m_dialog, &PlayerDialog::FileOpenClicked, this, &RunningPlayer::OnFileOpen);
+    connect(&m_dialog, &PlayerDialog::FileDropped, this, &RunningPlayer::OpenFile);
     connect(&m_dialog, &PlayerDialog::PrintClicked, this, &RunningPlayer::OnPrint);
     connect(&m_dialog, &PlayerDialog::Ch1Clicked, this, [this] { OnChannelLayout(1); });
     connect(&m_dialog, &PlayerDialog::Ch4Clicked, this, [this] { OnChannelLayout(4); });
@@ -97,6 +99,7 @@ void RunningPlayer::OnFileOpen()
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QStringLiteral("Vrc Files (*.vrc)"));
     dialog.setDefaultSuffix(QStringLiteral("vrc"));
+    dialog.setDirectory(RecentFolder::StartFolder());
     dialog.selectFile(QStringLiteral("Vrc File"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         OpenFile(dialog.selectedFiles().first());
@@ -111,6 +114,8 @@ void RunningPlayer::OpenFile(const QString& path)
         MessageBox(QString::fromLatin1(recording::MessageText(error)));
     open.FinishFileOpen(result);
     m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
+    if (m_core.m_bFileOpened)
+        RecentFolder::Remember(path);
 }
 
 void RunningPlayer::OnChannelLayout(int tiles)
@@ -172,7 +177,7 @@ void RunningPlayer::ShowContextMenu(const QPoint& globalPos)
 
 void RunningPlayer::OnPrint()
 {
-    capture::QtPrinting printing;
+    capture::QtPrinting printing(TimeSource());
     capture::PrintDialog dialog(m_ctrlPlayer, m_printSettings, TimeSource(), printing, &MessageBox, &m_dialog);
     dialog.exec();
 }
