@@ -13,6 +13,7 @@
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
+#include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/SeekSlider.h"
 #include "ui/VolumeSlider.h"
@@ -29,7 +30,7 @@ std::u16string ChannelTitle(int channel) { return u"CH-" + QString::number(chann
 
 RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
     : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
-      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_snapshot.Take(); })
+      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_tools->ShowSnapshotNote(m_snapshot.Take()); })
 {
     m_core.InitWindowDefaults();
     IntroduceToDisplay();
@@ -38,6 +39,7 @@ RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* cont
     m_ctrlPlayer.SetVolume(m_core.m_nVolume);
     m_dialog.GetSeekSlider()->setValue(0);
     ConnectControls();
+    m_tools = std::make_unique<OperatorTools>(m_dialog, *this);
 }
 
 // The threads read through the recording's handles and call the display control: both go
@@ -148,6 +150,7 @@ std::unique_ptr<QMenu> RunningPlayer::BuildContextMenu()
     }
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."))->setData(kCmdAbout);
+    m_tools->AddMenuItems(*menu);
     return menu;
 }
 
@@ -161,6 +164,7 @@ void RunningPlayer::OnMenuCommand(int command)
     }
     if (command == kCmdAbout)
         m_dialog.OnAbout();
+    m_tools->OnMenuCommand(command);
 }
 
 void RunningPlayer::ShowContextMenu(const QPoint& globalPos)

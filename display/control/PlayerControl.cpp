@@ -139,6 +139,8 @@ int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
         return 0;
     case kCurrentChannel:
         return m_current.load();
+    case kSetCurrentChannel:
+        return IntArg(args, 0) ? SetCurrentChannel(*IntArg(args, 0)) : kBadArguments;
     case kSetChannelCount:
         return IntArg(args, 0) ? SetChannelCount(*IntArg(args, 0)) : kBadArguments;
     case kSetLayout:
@@ -227,6 +229,26 @@ int32_t PlayerControl::SetLayout(int32_t first, int32_t tiles)
             m_previousGrid = grid;
         ApplyGridLocked(grid);
     }
+    RequestRepaint();
+    return 0;
+}
+
+int32_t PlayerControl::SetCurrentChannel(int32_t channel)
+{
+    if (channel < 0 || channel >= kChannels)
+        return kBadArguments;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_grid.TileOf(channel, m_channelCount) < 0) {
+            const TileGrid page(channel, m_grid.Tiles());
+            if (page.Tiles() > 1)
+                m_previousGrid = page;
+            ApplyGridLocked(page);
+        }
+    }
+    m_current.store(channel);
+    // The sound follows the current channel from its next packet on.
+    m_audio.Clear();
     RequestRepaint();
     return 0;
 }
