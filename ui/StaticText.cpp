@@ -35,10 +35,11 @@ void StaticText::paintEvent(QPaintEvent*)
     if (m_text.isEmpty())
         return;
     const int flags = Qt::AlignLeft | Qt::AlignTop | (m_wrap ? Qt::TextWordWrap : 0);
-    const QRect band = p.fontMetrics().boundingRect(rect(), flags, m_text) & rect();
+    const QRect area = contentsRect();
+    const QRect band = p.fontMetrics().boundingRect(area, flags, m_text) & rect();
     p.fillRect(band, m_textBack);
     p.setPen(m_textColor);
-    p.drawText(rect(), flags, m_text);
+    p.drawText(area, flags, m_text);
 }
 
 } // namespace ui

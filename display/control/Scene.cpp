@@ -37,7 +37,8 @@ void DrawIdle(QPainter& painter, const Scene& scene)
     version.setPixelSize(16);
     painter.setFont(version);
     painter.setPen(QColor(150, 154, 160));
-    painter.drawText(screen.adjusted(0, 40, 0, 0), Qt::AlignCenter, scene.versionText);
+    // Leading spaces (the window pads its version text with them) would be centred with it.
+    painter.drawText(screen.adjusted(0, 40, 0, 0), Qt::AlignCenter, scene.versionText.trimmed());
 }
 
 void DrawTile(QPainter& painter, const Scene& scene, int tile)
