@@ -9,6 +9,7 @@
 #include "playback/PlayerCore.h"
 #include "recording/TimeText.h"
 #include "ui/ControlIds.h"
+#include "ui/FullScreenView.h"
 #include "ui/KeyListWindow.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
@@ -46,21 +47,24 @@ recording::SystemTime ToSystemTime(const QDateTime& d)
 } // namespace
 
 OperatorTools::OperatorTools(PlayerDialog& dialog, RunningPlayer& player)
-    : QObject(&dialog),
+    : QObject(nullptr),
       m_dialog(dialog),
       m_player(player),
       m_keys([this](PlayerCommand c) { Run(c); }),
       m_note(new SnapshotNote(dialog.GetDlgItem(id::kDisplay))),
-      m_preview(std::make_unique<TimePreview>(*dialog.GetSeekSlider(), player.Core()))
+      m_preview(std::make_unique<TimePreview>(*dialog.GetSeekSlider(), player.Core())),
+      m_fullScreen(new FullScreenView(&dialog))
 {
     m_keys.Watch(&m_dialog);
+    m_keys.Watch(m_fullScreen);
     // The window opens with the focus on Play rather than on the seek slider, which would keep
     // the arrow and page keys for itself.
     m_dialog.GetDlgItem(id::kPlay)->setFocus();
     connect(&m_dialog, &PlayerDialog::SeekScrolled, m_preview.get(), &TimePreview::OnScrolled);
 }
 
-OperatorTools::~OperatorTools() = default;
+// The control goes back to the window that owns it before anything of the view goes.
+OperatorTools::~OperatorTools() { m_fullScreen->Leave(); }
 
 void OperatorTools::Click(int buttonId)
 {
@@ -87,6 +91,7 @@ void OperatorTools::Run(PlayerCommand command)
     case PlayerCommand::PreviousChannel: return StepChannel(-1);
     case PlayerCommand::Open: return Click(id::kFileOpen);
     case PlayerCommand::Print: return Click(id::kPrint);
+    case PlayerCommand::FullScreen: return ToggleFullScreen();
     case PlayerCommand::KeyList: return ShowKeyList();
     }
 }
@@ -123,6 +128,7 @@ void OperatorTools::ShowKeyList()
 void OperatorTools::AddMenuItems(QMenu& menu)
 {
     menu.addSeparator();
+    menu.addAction(QStringLiteral("Full Screen"))->setData(kCmdFullScreen);
     QAction* go = menu.addAction(QStringLiteral("Go to Time..."));
     go->setData(kCmdGoToTime);
     go->setEnabled(CanGoToTime());
@@ -130,10 +136,21 @@ void OperatorTools::AddMenuItems(QMenu& menu)
 
 bool OperatorTools::OnMenuCommand(int command)
 {
-    if (command != kCmdGoToTime)
+    if (command == kCmdFullScreen)
+        ToggleFullScreen();
+    else if (command == kCmdGoToTime)
+        AskGoToTime();
+    else
         return false;
-    AskGoToTime();
     return true;
+}
+
+void OperatorTools::ToggleFullScreen()
+{
+    if (m_fullScreen->IsActive())
+        m_fullScreen->Leave();
+    else
+        m_fullScreen->Enter(m_dialog.GetDlgItem(id::kDisplay));
 }
 
 void OperatorTools::ShowSnapshotNote(const capture::SnapshotOutcome& outcome) { m_note->Show(outcome); }

@@ -1,7 +1,7 @@
 #pragma once
 // What the player window offers an operator beyond its fixed controls: the keys, the key list,
-// the note after a snapshot, the time preview over the seek slider, and "Go to Time...".
-// Each key drives the same button or slider the mouse would, so it acts
+// the note after a snapshot, the time preview over the seek slider, "Go to Time..." and the
+// full-screen view. Each key drives the same button or slider the mouse would, so it acts
 // exactly when that control would.
 #include <QObject>
 #include <QPointer>
@@ -16,6 +16,7 @@ class QMenu;
 
 namespace ui {
 
+class FullScreenView;
 class PlayerDialog;
 class RunningPlayer;
 class SnapshotNote;
@@ -25,6 +26,7 @@ class OperatorTools : public QObject {
     Q_OBJECT
 public:
     // Context-menu commands, after the window's own.
+    static constexpr int kCmdFullScreen = 32790;
     static constexpr int kCmdGoToTime = 32791;
 
     OperatorTools(PlayerDialog& dialog, RunningPlayer& player);
@@ -43,6 +45,10 @@ public:
     // recording gets a message and changes nothing. False when nothing moved.
     bool GoToTime(const recording::SystemTime& time);
 
+    // F and "Full Screen": the display control alone on the screen, or back in the window.
+    void ToggleFullScreen();
+    FullScreenView* FullScreen() const { return m_fullScreen; }
+
     KeyListWindow* KeyList() const { return m_keyList; }
     const SnapshotNote& Note() const { return *m_note; }
     const TimePreview& Preview() const { return *m_preview; }
@@ -59,6 +65,7 @@ private:
     PlayerKeys m_keys;
     SnapshotNote* m_note;
     std::unique_ptr<TimePreview> m_preview;
+    FullScreenView* m_fullScreen; // owned by the window
     QPointer<KeyListWindow> m_keyList;
 };
 

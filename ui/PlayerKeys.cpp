@@ -30,6 +30,7 @@ const PlayerKey kKeys[] = {
     {Qt::Key_PageUp, C::PreviousChannel, "Page Up", "Previous channel"},
     {Qt::ControlModifier | Qt::Key_O, C::Open, "Ctrl+O", "Open a recording"},
     {Qt::ControlModifier | Qt::Key_P, C::Print, "Ctrl+P", "Print"},
+    {Qt::Key_F, C::FullScreen, "F", "Full screen / back to the window"},
     {Qt::Key_Question, C::KeyList, "?", "This list of keys"},
     {Qt::Key_F1, C::KeyList, "F1", "This list of keys"},
 };

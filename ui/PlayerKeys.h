@@ -1,5 +1,5 @@
 #pragma once
-// The operator's keys of the player window. The table names each key
+// The operator's keys of the player window and its full-screen view. The table names each key
 // and what it does; the filter turns a key press into its command before the focused control
 // sees it, so Space plays whichever button has the focus. Keys with a meaning of their own are
 // not in the table (S snapshot, Esc close, Tab focus, Alt+Space window menu), and a focused
@@ -35,6 +35,7 @@ enum class PlayerCommand {
     PreviousChannel,
     Open,
     Print,
+    FullScreen,
     KeyList,
 };
 
@@ -55,7 +56,7 @@ public:
 
     // Installs itself on the application for as long as it lives.
     explicit PlayerKeys(std::function<void(PlayerCommand)> run, QObject* parent = nullptr);
-    // A window whose keys are taken (the player window).
+    // A window whose keys are taken (the player window, the full-screen view).
     void Watch(QWidget* window);
 
 protected:

@@ -18,7 +18,7 @@ namespace display {
 
 class DecodePipeline;
 
-// The display control: a 704x576 widget that decodes the payloads it is handed on worker
+// The display control: a 704x576 widget (larger in full screen, with larger tiles) that decodes the payloads it is handed on worker
 // threads and shows the channels in 1, 4, 9 or 16 tiles, plays the current channel's sound,
 // and lets the user pick and enlarge a tile. It is driven only through Invoke, from the GUI
 // thread and the play thread at once; the widget itself is touched on the GUI thread only.
@@ -49,6 +49,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 

@@ -158,14 +158,15 @@ TEST_F(RunningPlayerTest, ContextMenuShowsAndChangesTheChoices)
         return out;
     };
     auto menu = Player().BuildContextMenu();
-    ASSERT_EQ(menu->actions().size(), 6);
+    ASSERT_EQ(menu->actions().size(), 7);
     EXPECT_EQ(menu->actions()[1]->text(), "Time format");
     EXPECT_TRUE(menu->actions()[2]->isSeparator());
     EXPECT_EQ(menu->actions()[3]->text(), "About...");
     // The operator's items follow the window's own, in a group of their own.
     EXPECT_TRUE(menu->actions()[4]->isSeparator());
-    EXPECT_EQ(menu->actions()[5]->text(), "Go to Time...");
-    EXPECT_FALSE(menu->actions()[5]->isEnabled()); // nothing open to go in
+    EXPECT_EQ(menu->actions()[5]->text(), "Full Screen");
+    EXPECT_EQ(menu->actions()[6]->text(), "Go to Time...");
+    EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
     EXPECT_EQ(checked(*menu), std::vector<std::string>{"YYYY-MM-DD"});
 
     Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
