@@ -36,7 +36,10 @@ void StaticText::paintEvent(QPaintEvent*)
         return;
     const int flags = Qt::AlignLeft | Qt::AlignTop | (m_wrap ? Qt::TextWordWrap : 0);
     const QRect area = contentsRect();
-    const QRect band = p.fontMetrics().boundingRect(area, flags, m_text) & rect();
+    // The text's band starts at the label's left edge, over any margin before the text.
+    QRect band = p.fontMetrics().boundingRect(area, flags, m_text);
+    band.setLeft(0);
+    band &= rect();
     p.fillRect(band, m_textBack);
     p.setPen(m_textColor);
     p.drawText(area, flags, m_text);
