@@ -41,6 +41,8 @@ void CVorquil_Ctrl_Player::SetMode(int32_t mode, int32_t arg) { Invoke(kSetMode,
 
 int32_t CVorquil_Ctrl_Player::CurrentChannel() { return Invoke(kCurrentChannel, {}); }
 
+void CVorquil_Ctrl_Player::SetCurrentChannel(int32_t channel) { Invoke(kSetCurrentChannel, Args(channel)); }
+
 void CVorquil_Ctrl_Player::SetChannelCount(int32_t count) { Invoke(kSetChannelCount, Args(count)); }
 
 void CVorquil_Ctrl_Player::SetLayout(int32_t first, int32_t tiles) { Invoke(kSetLayout, Args(first, tiles)); }

@@ -27,6 +27,8 @@ public:
     void Stop();
     void SetMode(int32_t mode, int32_t arg);
     int32_t CurrentChannel();
+    // Makes a channel current, bringing its page of tiles on screen when it is not.
+    void SetCurrentChannel(int32_t channel);
     void SetChannelCount(int32_t count);
     void SetLayout(int32_t first, int32_t tiles);
     void Flush();

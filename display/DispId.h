@@ -10,6 +10,7 @@ enum DispId : int32_t {
     kSetLayout = 6,
     kSetMode = 10,
     kCurrentChannel = 15,
+    kSetCurrentChannel = 16,
     kSetVolume = 24,
     kPushFrame = 36,
     kFlush = 40,

@@ -136,9 +136,11 @@ void PlayerCore::RestartPositions()
     }
 }
 
-recording::SystemTime PlayerCore::PositionTime() const
+recording::SystemTime PlayerCore::PositionTime() const { return TimeAtSecond(m_nPosSec); }
+
+recording::SystemTime PlayerCore::TimeAtSecond(int32_t seconds) const
 {
-    const auto t = static_cast<int32_t>(static_cast<uint32_t>(m_StartInfo[0].f_time) + static_cast<uint32_t>(m_nPosSec));
+    const auto t = static_cast<int32_t>(static_cast<uint32_t>(m_StartInfo[0].f_time) + static_cast<uint32_t>(seconds));
     return recording::FTimeToSystemTime(t);
 }
 

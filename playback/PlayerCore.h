@@ -69,6 +69,8 @@ public:
     void RestartPositions();
     // The calendar time m_nPosSec seconds after the first key frame.
     recording::SystemTime PositionTime() const;
+    // The calendar time a number of seconds after the first key frame.
+    recording::SystemTime TimeAtSecond(int32_t seconds) const;
     // Stops the seek thread, then the play thread, then closes the three read handles.
     void Shutdown();
 

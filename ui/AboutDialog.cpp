@@ -39,13 +39,16 @@ AboutDialog::AboutDialog(QWidget* parent)
     m_TitleFont.setPixelSize(16);
     m_TitleFont.setBold(true);
 
-    // The version line is wider than its place at the dialog font, so it breaks after the version
-    // number onto a second line instead of being cut off.
+    // The version line is wider than its place at the dialog font: one pixel smaller and reaching
+    // to the box's right margin, it stays on one whole line.
     m_version = new StaticText(this, res::LoadString(res::kStrVersionLine));
-    m_version->setGeometry(dlu::Rect(58, 25, 139, 14));
-    m_version->SetWordWrap(true);
+    const QRect versionPlace = dlu::Rect(58, 25, 139, 8);
+    m_version->setGeometry(versionPlace.x(), versionPlace.y(), right - 8 - versionPlace.x(), versionPlace.height());
+    QFont versionFont = font();
+    versionFont.setPixelSize(11);
+    m_version->setFont(versionFont);
     m_second = new StaticText(this, "Multi-channel DVR player");
-    m_second->setGeometry(dlu::Rect(58, 42, 104, 8));
+    m_second->setGeometry(dlu::Rect(58, 39, 104, 8));
     for (StaticText* line : {m_version, m_second})
         line->SetColors(Qt::black, Qt::white, QColor(Qt::white));
 
@@ -72,6 +75,16 @@ void AboutDialog::paintEvent(QPaintEvent*)
     p.setFont(m_TitleFont);
     p.setPen(Qt::white);
     p.drawText(QRect(QPoint(9, 4), QPoint(99, 21)), Qt::AlignLeft | Qt::AlignTop, res::LoadString(res::kStrAboutTitle));
+}
+
+// The skin buttons are not push buttons, so the dialog's own default-button handling passes OK by.
+void AboutDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_btnOk->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AboutDialog::mousePressEvent(QMouseEvent* event)

@@ -202,7 +202,8 @@ void PlayerDialog::LayoutControls()
     };
     for (const auto& bp : transport)
         placeButton(bp);
-    m_btnFf->setToolTip(res::LoadString(res::kStrPlayTip));
+    // Until the first press names a speed, the tooltip says what the button is for.
+    m_btnFf->setToolTip(QStringLiteral("Fast forward"));
 
     Place(id::kVolume, kW - 100, b + 20, 115, 14);
     placeButton({id::kSpeakerMin, kW - 114, b + 20, 14, 15, 166, 167, 166, 167});
@@ -231,6 +232,12 @@ void PlayerDialog::LayoutControls()
     Place(id::kSpeed, 195, 606, 80, 14);
     SetSpeedText({});
     Place(id::kTotalTime, 24, 662, 129, 15);
+    // Six two-digit fields and their separators fill 130 pixels at the dialog font: one pixel
+    // smaller, with a pixel of room at the left, the first and the last digit stay whole.
+    QFont timeFont = font();
+    timeFont.setPixelSize(11);
+    GetDlgItem(id::kTotalTime)->setFont(timeFont);
+    GetDlgItem(id::kTotalTime)->setContentsMargins(2, 0, 0, 0);
     SetTotalTimeText(QString::fromStdString(recording::FormatElapsedTotal(0, 0, 0, 0, 0, 0)));
     Place(id::kName, 35, 6, 62, 15);
     static_cast<StaticText*>(GetDlgItem(id::kName))->SetText("Kelvora Player");

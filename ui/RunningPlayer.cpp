@@ -13,6 +13,7 @@
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
+#include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
 #include "ui/SeekSlider.h"
@@ -30,7 +31,7 @@ std::u16string ChannelTitle(int channel) { return u"CH-" + QString::number(chann
 
 RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
     : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
-      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_snapshot.Take(); })
+      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_tools->ShowSnapshotNote(m_snapshot.Take()); })
 {
     m_core.InitWindowDefaults();
     IntroduceToDisplay();
@@ -39,6 +40,7 @@ RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* cont
     m_ctrlPlayer.SetVolume(m_core.m_nVolume);
     m_dialog.GetSeekSlider()->setValue(0);
     ConnectControls();
+    m_tools = std::make_unique<OperatorTools>(m_dialog, *this);
 }
 
 // The threads read through the recording's handles and call the display control: both go
@@ -153,6 +155,7 @@ std::unique_ptr<QMenu> RunningPlayer::BuildContextMenu()
     }
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."))->setData(kCmdAbout);
+    m_tools->AddMenuItems(*menu);
     return menu;
 }
 
@@ -166,6 +169,7 @@ void RunningPlayer::OnMenuCommand(int command)
     }
     if (command == kCmdAbout)
         m_dialog.OnAbout();
+    m_tools->OnMenuCommand(command);
 }
 
 void RunningPlayer::ShowContextMenu(const QPoint& globalPos)

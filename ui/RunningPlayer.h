@@ -18,6 +18,7 @@ class QPoint;
 
 namespace ui {
 
+class OperatorTools;
 class PlayerDialog;
 
 // The running player behind the window: the display control's wrapper, the playback core
@@ -38,6 +39,7 @@ public:
     playback::PlayerCore& Core() { return m_core; }
     display::CVorquil_Ctrl_Player& Control() { return m_ctrlPlayer; }
     capture::PrintSettings& PrintChoices() { return m_printSettings; }
+    OperatorTools& Tools() { return *m_tools; }
 
     // The file dialog, then OpenFile with its answer.
     void OnFileOpen();
@@ -74,6 +76,7 @@ private:
     capture::Snapshot m_snapshot;
     capture::SnapshotKeyFilter m_snapshotKeys;
     QString m_szStoragePath;
+    std::unique_ptr<OperatorTools> m_tools;
 };
 
 } // namespace ui

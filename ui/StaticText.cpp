@@ -35,10 +35,14 @@ void StaticText::paintEvent(QPaintEvent*)
     if (m_text.isEmpty())
         return;
     const int flags = Qt::AlignLeft | Qt::AlignTop | (m_wrap ? Qt::TextWordWrap : 0);
-    const QRect band = p.fontMetrics().boundingRect(rect(), flags, m_text) & rect();
+    const QRect area = contentsRect();
+    // The text's band starts at the label's left edge, over any margin before the text.
+    QRect band = p.fontMetrics().boundingRect(area, flags, m_text);
+    band.setLeft(0);
+    band &= rect();
     p.fillRect(band, m_textBack);
     p.setPen(m_textColor);
-    p.drawText(rect(), flags, m_text);
+    p.drawText(area, flags, m_text);
 }
 
 } // namespace ui

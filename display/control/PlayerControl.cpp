@@ -74,7 +74,8 @@ PlayerControl::PlayerControl(QWidget* parent, DisplayEventSink* sink)
     , m_sink(sink)
     , m_audio(this)
 {
-    setFixedSize(kScreenWidth, kScreenHeight);
+    // The player window places it at 704x576; full screen makes it larger and the tiles with it.
+    resize(kScreenWidth, kScreenHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Pictures arrive far more often than the screen changes: the GUI thread looks for news once
     // per screen refresh and draws then. Other threads only raise a flag, so no Qt event crosses
@@ -139,6 +140,8 @@ int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
         return 0;
     case kCurrentChannel:
         return m_current.load();
+    case kSetCurrentChannel:
+        return IntArg(args, 0) ? SetCurrentChannel(*IntArg(args, 0)) : kBadArguments;
     case kSetChannelCount:
         return IntArg(args, 0) ? SetChannelCount(*IntArg(args, 0)) : kBadArguments;
     case kSetLayout:
@@ -191,9 +194,11 @@ int32_t PlayerControl::CaptureImage(std::span<const DispArg> args)
     auto* buffer = static_cast<uint8_t*>(OutArg(args, 1));
     if (!alpha || !buffer)
         return kBadArguments;
-    const Scene scene = TakeScene();
+    Scene scene = TakeScene();
     if (scene.idle)
         return kNoPicture;
+    // Always the full 704x576 frame, whatever size the control is shown at.
+    scene.grid = scene.grid.Over(QSize(kScreenWidth, kScreenHeight));
     QImage image = ComposeScreen(scene);
     if (IntArg(args, 5).value_or(0) != 0) {
         QPainter painter(&image);
@@ -218,15 +223,35 @@ int32_t PlayerControl::SetLayout(int32_t first, int32_t tiles)
 {
     if (!TileGrid::IsValidTileCount(tiles))
         return kBadArguments;
-    const TileGrid grid(first, tiles);
     {
         std::lock_guard lock(m_mutex);
+        const TileGrid grid(first, tiles, m_grid.Screen());
         if (tiles == 1)
             m_current.store(grid.First());
         else
             m_previousGrid = grid;
         ApplyGridLocked(grid);
     }
+    RequestRepaint();
+    return 0;
+}
+
+int32_t PlayerControl::SetCurrentChannel(int32_t channel)
+{
+    if (channel < 0 || channel >= kChannels)
+        return kBadArguments;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_grid.TileOf(channel, m_channelCount) < 0) {
+            const TileGrid page(channel, m_grid.Tiles(), m_grid.Screen());
+            if (page.Tiles() > 1)
+                m_previousGrid = page;
+            ApplyGridLocked(page);
+        }
+    }
+    m_current.store(channel);
+    // The sound follows the current channel from its next packet on.
+    m_audio.Clear();
     RequestRepaint();
     return 0;
 }
@@ -330,6 +355,17 @@ void PlayerControl::DrawOutline(QPainter& painter, const Scene& scene) const
     painter.drawRect(scene.grid.TileRect(tile).adjusted(1, 1, -1, -1));
 }
 
+void PlayerControl::resizeEvent(QResizeEvent*)
+{
+    {
+        // Larger tiles decode larger pictures from each channel's next frame on.
+        std::lock_guard lock(m_mutex);
+        m_previousGrid = m_previousGrid.Over(size());
+        ApplyGridLocked(m_grid.Over(size()));
+    }
+    update();
+}
+
 void PlayerControl::paintEvent(QPaintEvent*)
 {
     const Scene scene = TakeScene();
@@ -371,7 +407,7 @@ void PlayerControl::mouseDoubleClickEvent(QMouseEvent* event)
         std::lock_guard lock(m_mutex);
         if (m_grid.Tiles() > 1) {
             m_previousGrid = m_grid;
-            ApplyGridLocked(TileGrid(channel, 1));
+            ApplyGridLocked(TileGrid(channel, 1, m_grid.Screen()));
         } else {
             ApplyGridLocked(m_previousGrid);
         }

@@ -18,10 +18,13 @@ namespace display {
 
 class DecodePipeline;
 
-// The display control: a 704x576 widget that decodes the payloads it is handed on worker
+// The display control: a 704x576 widget (larger in full screen, with larger tiles) that decodes the payloads it is handed on worker
 // threads and shows the channels in 1, 4, 9 or 16 tiles, plays the current channel's sound,
 // and lets the user pick and enlarge a tile. It is driven only through Invoke, from the GUI
 // thread and the play thread at once; the widget itself is touched on the GUI thread only.
+//
+// SetCurrentChannel (16) makes a channel current as a click on its tile does, showing its page
+// of tiles when it is off screen, without firing an event.
 //
 // Events: 3 (channel, 0) a click made a channel current; 4 (channel, 0) a right click on a
 // channel's tile; 6 (channel, tiles) a double-click switched between a channel's single view
@@ -46,6 +49,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -54,6 +58,7 @@ private:
     int32_t CaptureImage(std::span<const DispArg> args);
     int32_t SetLayout(int32_t first, int32_t tiles);
     int32_t SetChannelCount(int32_t count);
+    int32_t SetCurrentChannel(int32_t channel);
     int32_t SetChannelTitle(std::span<const DispArg> args);
     int32_t SetText(QString& text, std::span<const DispArg> args);
     int32_t QueryRunning(std::span<const DispArg> args);

@@ -26,7 +26,7 @@ void DrawIdle(QPainter& painter, const Scene& scene)
 {
     if (!scene.showIdleTexts)
         return;
-    const QRect screen(0, 0, kScreenWidth, kScreenHeight);
+    const QRect screen(QPoint(0, 0), scene.grid.Screen());
     QFont title("Arial");
     title.setPixelSize(40);
     title.setBold(true);
@@ -37,7 +37,8 @@ void DrawIdle(QPainter& painter, const Scene& scene)
     version.setPixelSize(16);
     painter.setFont(version);
     painter.setPen(QColor(150, 154, 160));
-    painter.drawText(screen.adjusted(0, 40, 0, 0), Qt::AlignCenter, scene.versionText);
+    // Leading spaces (the window pads its version text with them) would be centred with it.
+    painter.drawText(screen.adjusted(0, 40, 0, 0), Qt::AlignCenter, scene.versionText.trimmed());
 }
 
 void DrawTile(QPainter& painter, const Scene& scene, int tile)
@@ -61,7 +62,7 @@ void DrawTile(QPainter& painter, const Scene& scene, int tile)
 
 QImage ComposeScreen(const Scene& scene)
 {
-    QImage screen(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+    QImage screen(scene.grid.Screen(), QImage::Format_RGB32);
     screen.fill(kBackground);
     QPainter painter(&screen);
     if (scene.idle) {

@@ -21,7 +21,7 @@ struct Scene {
     bool showIdleTexts = true;
 };
 
-// Draws a scene as the 704x576 picture the control shows (without the selection outline):
+// Draws a scene as the picture the control shows, at the size of its grid's screen (without the selection outline):
 // the dark idle picture with the title and version texts, or the tiles with their pictures
 // and channel titles. Usable from any thread.
 QImage ComposeScreen(const Scene& scene);

@@ -4,8 +4,8 @@
 
 namespace display {
 
-TileGrid::TileGrid(int first, int tiles)
-    : m_tiles(IsValidTileCount(tiles) ? tiles : 16)
+TileGrid::TileGrid(int first, int tiles, QSize screen)
+    : m_tiles(IsValidTileCount(tiles) ? tiles : 16), m_screen(screen.isEmpty() ? QSize(kScreenWidth, kScreenHeight) : screen)
 {
     m_side = m_tiles == 1 ? 1 : m_tiles == 4 ? 2 : m_tiles == 9 ? 3 : 4;
     first = std::clamp(first, 0, kChannels - 1);
@@ -18,10 +18,10 @@ QRect TileGrid::TileRect(int tile) const
         return {};
     const int col = tile % m_side;
     const int row = tile / m_side;
-    const int x0 = col * kScreenWidth / m_side;
-    const int x1 = (col + 1) * kScreenWidth / m_side;
-    const int y0 = row * kScreenHeight / m_side;
-    const int y1 = (row + 1) * kScreenHeight / m_side;
+    const int x0 = col * m_screen.width() / m_side;
+    const int x1 = (col + 1) * m_screen.width() / m_side;
+    const int y0 = row * m_screen.height() / m_side;
+    const int y1 = (row + 1) * m_screen.height() / m_side;
     return QRect(x0, y0, x1 - x0, y1 - y0);
 }
 
@@ -35,7 +35,7 @@ int TileGrid::ChannelOf(int tile, int channelCount) const
 
 int TileGrid::TileAt(QPoint point) const
 {
-    if (point.x() < 0 || point.y() < 0 || point.x() >= kScreenWidth || point.y() >= kScreenHeight)
+    if (point.x() < 0 || point.y() < 0 || point.x() >= m_screen.width() || point.y() >= m_screen.height())
         return -1;
     for (int tile = 0; tile < m_tiles; ++tile) {
         if (TileRect(tile).contains(point))

@@ -9,6 +9,8 @@
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
 #include "ui/ControlIds.h"
+#include "ui/FullScreenView.h"
+#include "ui/OperatorTools.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RunningPlayer.h"
@@ -180,6 +182,40 @@ TEST_F(PlayerEndToEnd, ClosingWhilePlayingStopsTheThreadsFirst)
     ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1; }));
     m_dialog.reset(); // ASan and TSan runs watch this
     SUCCEED();
+}
+
+TEST_F(PlayerEndToEnd, FullScreenShowsTheControlLargerAndEscapeBringsItBack)
+{
+    Open("four.vrc");
+    Click(ui::id::kPlay);
+    ASSERT_TRUE(WaitFor([&] { return Shown(); }));
+    QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
+    const QRect window = m_dialog->geometry();
+
+    QTest::simulateEvent(m_dialog->windowHandle(), true, Qt::Key_F, {}, QStringLiteral("f"), false);
+    ui::FullScreenView* view = Player().Tools().FullScreen();
+    ASSERT_TRUE(view->IsActive());
+    EXPECT_EQ(display->parentWidget(), view);
+    // A 1920x1080 screen: the control's shape kept, centred, black at the sides.
+    view->setGeometry(0, 0, 1920, 1080);
+    EXPECT_EQ(display->geometry(), QRect(300, 0, 1320, 1080));
+    ASSERT_TRUE(WaitFor([&] {
+        const QImage shot = display->grab().toImage();
+        return shot.size() == QSize(1320, 1080) && shot.pixelColor(660, 540).lightness() > 40;
+    }));
+    // The snapshot keeps the full 704x576 frame.
+    std::vector<uint8_t> buffer(display::kCaptureBufferSize);
+    int32_t w = 0, h = 0, bpp = 0;
+    ASSERT_GE(Player().Control().CaptureImage(buffer.data(), &w, &h, &bpp), 0);
+    EXPECT_EQ(QSize(w, h), QSize(704, 576));
+
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(view->IsActive());
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_EQ(display->parentWidget(), m_dialog.get());
+    EXPECT_EQ(display->geometry(), QRect(15, 30, 704, 576));
+    EXPECT_EQ(m_dialog->geometry(), window);
+    EXPECT_TRUE(Shown());
 }
 
 } // namespace

@@ -57,7 +57,6 @@ TEST_F(PrintDialogTest, ControlsSitWhereTheWindowPutsThem)
         QRect geometry;
         const char* text;
     } controls[] = {
-        {"noteCheck", {212, 307, 50, 20}, "Note"},      {"timeInfoCheck", {262, 307, 50, 20}, "Time Info"},
         {"reloadButton", {312, 307, 50, 20}, "Reload"}, {"noteEdit", {12, 333, 352, 20}, nullptr},
         {"printButton", {12, 366, 85, 24}, "Print..."}, {"okButton", {189, 366, 85, 24}, "Ok"},
         {"cancelButton", {279, 366, 85, 24}, "Cancel"},
@@ -70,6 +69,22 @@ TEST_F(PrintDialogTest, ControlsSitWhereTheWindowPutsThem)
             EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.name;
         }
     }
+    // The check boxes in the dialog font, each wide enough for its whole text, side by side up
+    // to Reload.
+    EXPECT_EQ(dialog->font().family(), "Arial");
+    EXPECT_EQ(dialog->font().pixelSize(), 12);
+    auto* note = Child<QCheckBox>(*dialog, "noteCheck");
+    auto* timeInfo = Child<QCheckBox>(*dialog, "timeInfoCheck");
+    EXPECT_EQ(note->text(), "Note");
+    EXPECT_EQ(timeInfo->text(), "Time Info");
+    for (QCheckBox* box : {note, timeInfo}) {
+        EXPECT_GE(box->width(), box->sizeHint().width()) << box->objectName().toStdString();
+        EXPECT_EQ(box->y(), 307);
+        EXPECT_EQ(box->height(), 20);
+    }
+    EXPECT_EQ(timeInfo->geometry().right() + 1, 312);
+    EXPECT_EQ(note->geometry().right() + 1, timeInfo->x());
+
     auto* edit = Child<QLineEdit>(*dialog, "noteEdit");
     QTest::keyClicks(edit, QString(120, QLatin1Char('x')));
     EXPECT_EQ(edit->text().size(), 100);
@@ -150,6 +165,24 @@ TEST_F(PrintDialogTest, PreviewShowsTheFrameUprightAndRetriesAfterAFailedPaint)
     const QImage shot = Paint(*dialog);
     EXPECT_EQ(shot.pixelColor(kPreview.topLeft()), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(kPreview.bottomRight()), QColor(0, 0, 255));
+}
+
+TEST_F(PrintDialogTest, ReloadWithNothingLoadedChangesOnlyThePreview)
+{
+    m_control.DeliverNothing();
+    const auto dialog = Open();
+    dialog->show();
+    Paint(*dialog);
+    m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
+    Child<QPushButton>(*dialog, "reloadButton")->click();
+    // The paint Reload asks for shows its picture and loads nothing, so Print... stays inert.
+    EXPECT_EQ(Paint(*dialog).pixelColor(kPreview.topLeft()), QColor(255, 0, 0));
+    Child<QPushButton>(*dialog, "printButton")->click();
+    EXPECT_TRUE(m_printing.pages.empty());
+    // A paint of its own loads the frame as before.
+    Paint(*dialog);
+    Child<QPushButton>(*dialog, "printButton")->click();
+    EXPECT_EQ(m_printing.pages.size(), 1u);
 }
 
 // Columns alternate red and blue; halving them must drop columns, never mix them.

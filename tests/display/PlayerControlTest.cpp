@@ -101,6 +101,22 @@ TEST_F(PlayerControlTest, ShowsTheIdlePictureAndNoCaptureBeforeTheFirstFrame)
     EXPECT_TRUE(lit);
 }
 
+TEST_F(PlayerControlTest, IdleVersionTextIsCentredWithoutItsLeadingSpaces)
+{
+    m_control.Player().SetVersionText(u"                  Ver 1.2.0.1");
+    m_control.WaitIdle();
+    const QImage screen = m_control.Widget()->grab().toImage();
+    int left = screen.width(), right = -1;
+    for (int y = 300; y < 340; ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (screen.pixelColor(x, y).lightness() > 90) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0);
+    EXPECT_NEAR((left + right) / 2.0, 352, 2);
+}
+
 class PayloadFormatTest : public PlayerControlTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(PayloadFormatTest, DecodesIntoTheChannelsTile)

@@ -64,4 +64,16 @@ TEST(TileGrid, FindsTheTileOfAChannel)
     EXPECT_EQ(grid.TileOf(6, 6), -1);
 }
 
+TEST(TileGridScreen, LargerScreensGiveLargerTiles)
+{
+    // Full screen on 1920x1080 with the 704x576 shape kept: 1320x1080.
+    const QSize screen(1320, 1080);
+    EXPECT_EQ(TileGrid(0, 16, screen).TileRect(15), QRect(990, 810, 330, 270));
+    EXPECT_EQ(TileGrid(0, 4, screen).TileRect(0), QRect(0, 0, 660, 540));
+    EXPECT_EQ(TileGrid(3, 1, screen).TileRect(0), QRect(0, 0, 1320, 1080));
+    EXPECT_EQ(TileGrid(0, 16, screen).TileAt(QPoint(1000, 1000)), 15);
+    EXPECT_EQ(TileGrid(0, 16).Over(screen), TileGrid(0, 16, screen));
+    EXPECT_EQ(TileGrid(0, 16).TileAt(QPoint(1000, 100)), -1);
+}
+
 } // namespace

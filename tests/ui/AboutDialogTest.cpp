@@ -6,6 +6,8 @@
 #include "ui/StaticText.h"
 #include "ui/SystemAboutDialog.h"
 
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -34,9 +36,15 @@ TEST_F(AboutFixture, Geometry)
     EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(box.CancelButton()->geometry(), QRect(304, 3, 19, 19)) << "22 from the right, 3 from the top";
     EXPECT_EQ(box.OkButton()->geometry(), QRect(244, 303, 70, 23));
-    EXPECT_EQ(box.VersionLine()->geometry(), QRect(87, 47, 209, 26));
-    EXPECT_EQ(box.SecondLine()->geometry(), QRect(87, 79, 156, 15));
+    EXPECT_EQ(box.VersionLine()->geometry(), QRect(87, 47, 231, 15));
+    EXPECT_EQ(box.SecondLine()->geometry(), QRect(87, 73, 156, 15));
     EXPECT_EQ(box.VersionLine()->Text(), "Kelvora Player Version 1.3.0.0 (Build 100226)");
+    // Both lines whole: the version on one line, neither cut at the bottom.
+    for (const ui::StaticText* line : {box.VersionLine(), box.SecondLine()}) {
+        const QFontMetrics metrics(line->font());
+        EXPECT_LE(metrics.horizontalAdvance(line->Text()), line->width()) << line->Text().toStdString();
+        EXPECT_LE(metrics.height(), line->height()) << line->Text().toStdString();
+    }
 }
 
 TEST_F(AboutFixture, PaintsBandBodyAndOutline)
@@ -47,7 +55,7 @@ TEST_F(AboutFixture, PaintsBandBodyAndOutline)
     EXPECT_EQ(QColor(image.pixel(200, 200)), QColor(Qt::white));
     for (QPoint edge : {QPoint(0, 200), QPoint(325, 200), QPoint(200, 342), QPoint(200, 0), QPoint(325, 0)})
         EXPECT_EQ(QColor(image.pixel(edge)), QColor(Qt::black)) << edge.x() << "," << edge.y();
-    EXPECT_EQ(QColor(image.pixel(300, 50)), QColor(Qt::white)) << "the version line sits on white";
+    EXPECT_EQ(QColor(image.pixel(314, 50)), QColor(Qt::white)) << "the version line sits on white";
 }
 
 TEST_F(AboutFixture, OkAcceptsAndTheCloseButtonRejects)
@@ -58,6 +66,18 @@ TEST_F(AboutFixture, OkAcceptsAndTheCloseButtonRejects)
     box.show();
     test::Click(box.CancelButton(), {5, 5});
     EXPECT_EQ(box.result(), QDialog::Rejected);
+}
+
+TEST_F(AboutFixture, EnterPressesOk)
+{
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        box.show();
+        box.setResult(QDialog::Rejected);
+        QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&box, &enter);
+        EXPECT_EQ(box.result(), QDialog::Accepted) << key;
+        EXPECT_FALSE(box.isVisible());
+    }
 }
 
 TEST_F(AboutFixture, DraggingAnywhereMovesTheBox)

@@ -112,7 +112,7 @@ TEST_F(DialogFixture, StartsWithTheRestingTextsAndValues)
     EXPECT_EQ(text(id::kSpeed), "");
     EXPECT_EQ(text(id::kName), "Kelvora Player");
     EXPECT_EQ(text(id::kVer), "Ver 1.0.1.3");
-    EXPECT_EQ(dialog.GetDlgItem(id::kFf)->toolTip(), "PLAY");
+    EXPECT_EQ(dialog.GetDlgItem(id::kFf)->toolTip(), "Fast forward");
     EXPECT_EQ(dialog.windowTitle(), "Kelvora Player");
     EXPECT_EQ(dialog.GetVolumeSlider()->GetPos(), 8);
     EXPECT_EQ(dialog.GetSeekSlider()->value(), 0);
@@ -158,6 +158,28 @@ TEST_F(DialogFixture, PaintsTheSkin)
     for (const Point& p : points)
         EXPECT_EQ(QColor(image.pixel(p.x, p.y)), QColor(p.colour)) << p.what << " at " << p.x << "," << p.y;
     EXPECT_EQ(dialog.BarTop(), 644);
+}
+
+TEST_F(DialogFixture, ElapsedAndTotalTimeStayWhole)
+{
+    // Text pixels are darker than the grey below the band; none may touch either end of the label.
+    auto* total = static_cast<ui::StaticText*>(dialog.GetDlgItem(id::kTotalTime));
+    for (const char* text : {"00 : 00 : 00 / 00 : 00 : 00", "88 : 88 : 88 / 88 : 88 : 88"}) {
+        total->SetText(text);
+        const QImage image = test::Snapshot(total);
+        const auto inked = [&](int x) {
+            for (int y = 0; y < image.height(); ++y)
+                if (QColor(image.pixel(x, y)).lightness() < 90)
+                    return true;
+            return false;
+        };
+        EXPECT_FALSE(inked(0)) << text;
+        EXPECT_FALSE(inked(image.width() - 1)) << text;
+        int columns = 0;
+        for (int x = 0; x < image.width(); ++x)
+            columns += inked(x) ? 1 : 0;
+        EXPECT_GT(columns, 40) << text; // the digits are there
+    }
 }
 
 TEST_F(DialogFixture, PathBoxTurnsWhiteOnceARecordingIsChosen)

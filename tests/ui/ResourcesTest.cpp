@@ -34,6 +34,15 @@ TEST(Resources, LooksOfOneButtonDiffer)
         EXPECT_NE(res::LoadBitmap(a).toImage(), res::LoadBitmap(b).toImage()) << a << " " << b;
 }
 
+TEST(Resources, PressedPlaySinksOnlyItsRoundFace)
+{
+    // Outside the round face the pressed look keeps the bar behind it, as the resting look does.
+    const QImage normal = res::LoadBitmap(153).toImage();
+    const QImage pressed = res::LoadBitmap(154).toImage();
+    for (QPoint corner : {QPoint(0, 0), QPoint(42, 0), QPoint(2, 3), QPoint(40, 3), QPoint(0, 47), QPoint(42, 47)})
+        EXPECT_EQ(pressed.pixel(corner), normal.pixel(corner)) << corner.x() << "," << corner.y();
+}
+
 TEST(Resources, UnknownIdsGiveNothing)
 {
     EXPECT_TRUE(res::LoadBitmap(0).isNull());

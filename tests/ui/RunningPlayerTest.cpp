@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QTimer>
 #include <filesystem>
 #include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include "display/ControlRegistry.h"
@@ -20,8 +23,13 @@
 #include "tools/sample/StorageWriter.h"
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
+#include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
+#include "ui/SeekSlider.h"
+#include "ui/SnapshotNote.h"
+#include "ui/TimePreview.h"
+#include "ui/VolumeSlider.h"
 
 namespace {
 
@@ -155,10 +163,15 @@ TEST_F(RunningPlayerTest, ContextMenuShowsAndChangesTheChoices)
         return out;
     };
     auto menu = Player().BuildContextMenu();
-    ASSERT_EQ(menu->actions().size(), 4);
+    ASSERT_EQ(menu->actions().size(), 7);
     EXPECT_EQ(menu->actions()[1]->text(), "Time format");
     EXPECT_TRUE(menu->actions()[2]->isSeparator());
     EXPECT_EQ(menu->actions()[3]->text(), "About...");
+    // The operator's items follow the window's own, in a group of their own.
+    EXPECT_TRUE(menu->actions()[4]->isSeparator());
+    EXPECT_EQ(menu->actions()[5]->text(), "Full Screen");
+    EXPECT_EQ(menu->actions()[6]->text(), "Go to Time...");
+    EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
     EXPECT_EQ(checked(*menu), std::vector<std::string>{"YYYY-MM-DD"});
 
     Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
@@ -263,6 +276,188 @@ TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
 
     Player().StorageChosen({}); // a cancelled chooser leaves the path box alone
     EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
+}
+
+// One key press and release as the window system delivers them.
+void PressKey(QWindow* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}, const QString& text = {})
+{
+    QTest::simulateEvent(window, true, key, modifiers, text, false);
+    QTest::simulateEvent(window, false, key, modifiers, text, false);
+}
+
+struct KeyCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    void (ui::PlayerDialog::*signal)();
+};
+
+TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
+{
+    using D = ui::PlayerDialog;
+    const KeyCase keys[] = {
+        {Qt::Key_Space, {}, &D::PlayClicked},        {Qt::Key_Right, {}, &D::FClicked},
+        {Qt::Key_Left, {}, &D::RClicked},            {Qt::Key_M, {}, &D::SpeakerClicked},
+        {Qt::Key_Plus, Qt::ShiftModifier, &D::FfClicked}, {Qt::Key_Plus, Qt::KeypadModifier, &D::FfClicked},
+        {Qt::Key_Minus, {}, &D::RewClicked},         {Qt::Key_1, {}, &D::Ch1Clicked},
+        {Qt::Key_4, {}, &D::Ch4Clicked},             {Qt::Key_9, {}, &D::Ch9Clicked},
+        {Qt::Key_0, {}, &D::Ch16Clicked},            {Qt::Key_O, Qt::ControlModifier, &D::FileOpenClicked},
+        {Qt::Key_P, Qt::ControlModifier, &D::PrintClicked},
+        {Qt::Key_Up, {}, &D::VolumeTrackEnded},      {Qt::Key_Down, {}, &D::VolumeTrackEnded},
+        {Qt::Key_O, {}, nullptr},                    {Qt::Key_M, Qt::AltModifier, nullptr},
+    };
+    m_dialog->show();
+    QWindow* window = m_dialog->windowHandle();
+    // The play button has the focus from the start: Space must not press it a second time.
+    ASSERT_EQ(m_dialog->focusWidget(), m_dialog->GetDlgItem(ui::id::kPlay));
+    // Open and Print go on to their dialogs: close them as they come up.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(10);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (auto signal : {&D::PlayClicked, &D::FClicked, &D::RClicked, &D::SpeakerClicked, &D::FfClicked,
+                        &D::RewClicked, &D::Ch1Clicked, &D::Ch4Clicked, &D::Ch9Clicked, &D::Ch16Clicked,
+                        &D::FileOpenClicked, &D::PrintClicked, &D::VolumeTrackEnded})
+        spies.push_back(std::make_unique<QSignalSpy>(m_dialog.get(), signal));
+    const auto counts = [&] {
+        std::vector<int> out;
+        for (const auto& spy : spies)
+            out.push_back(static_cast<int>(spy->count()));
+        return out;
+    };
+    for (const KeyCase& k : keys) {
+        const std::vector<int> before = counts();
+        QSignalSpy expected(m_dialog.get(), k.signal ? k.signal : &D::PlayClicked);
+        PressKey(window, k.key, k.modifiers);
+        const std::vector<int> after = counts();
+        int changed = 0;
+        for (size_t i = 0; i < after.size(); ++i)
+            changed += after[i] - before[i];
+        EXPECT_EQ(changed, k.signal ? 1 : 0) << k.key;
+        if (k.signal)
+            EXPECT_EQ(expected.count(), 1) << k.key;
+    }
+    // Up then Down: one step each way, as the slider's own drag would end.
+    EXPECT_EQ(m_dialog->GetVolumeSlider()->GetPos(), 8);
+}
+
+TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelWithinTheRecording)
+{
+    m_dialog->show();
+    QWindow* window = m_dialog->windowHandle();
+    PressKey(window, Qt::Key_PageDown); // nothing open: no channel to go to
+    EXPECT_TRUE(m_display.CallsOf(display::kSetCurrentChannel).empty());
+
+    Open(4, 4, 0);
+    m_display.SetResult(display::kCurrentChannel, 3);
+    PressKey(window, Qt::Key_PageDown);
+    m_display.SetResult(display::kCurrentChannel, 0);
+    PressKey(window, Qt::Key_PageUp);
+    PressKey(window, Qt::Key_PageDown);
+    std::vector<std::vector<int32_t>> made;
+    for (const Call& c : m_display.CallsOf(display::kSetCurrentChannel))
+        made.push_back(c.ints);
+    EXPECT_EQ(made, (std::vector<std::vector<int32_t>>{{0}, {3}, {1}}));
+
+    // A focused slider keeps its own keys.
+    m_dialog->GetSeekSlider()->setFocus();
+    PressKey(window, Qt::Key_PageDown);
+    EXPECT_EQ(m_display.CallsOf(display::kSetCurrentChannel).size(), 3u);
+}
+
+TEST_F(RunningPlayerTest, KeyListNamesEveryKey)
+{
+    m_dialog->show();
+    PressKey(m_dialog->windowHandle(), Qt::Key_Question, Qt::ShiftModifier, QStringLiteral("?"));
+    ui::KeyListWindow* list = Player().Tools().KeyList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->Table()->rowCount(), static_cast<int>(ui::PlayerKeys::Table().size()) + 4);
+    EXPECT_EQ(list->Table()->item(0, 0)->text(), "Space");
+}
+
+TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
+{
+    testsupport::RecordingBuilder b;
+    b.VideoRun(0, 1268121907, 0, 250, 40, 25, 3000).ChCount(1).Build().Write(m_dir.File("ten.vrc"));
+    Player().OpenFile(QString::fromStdString(m_dir.File("ten.vrc")));
+    playback::PlayerCore& core = Player().Core();
+    ASSERT_EQ(core.m_nSeekMax, 8);
+    const auto at = [&](int second) { return core.TimeAtSecond(second); };
+    // As the slider, it acts once playback has started; paused, the position stays put.
+    core.Transport().OnPlay();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
+    core.Transport().OnPlay();
+
+    EXPECT_TRUE(Player().Tools().GoToTime(at(7)));
+    EXPECT_EQ(core.m_nPosSec, 7);
+    EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 7);
+    recording::SystemTime expected = at(7);
+    EXPECT_EQ(core.m_PosTime.Load(), expected);
+    EXPECT_TRUE(m_messages.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
+    EXPECT_EQ(core.m_nPosSec, 7);
+
+    for (int outside : {-1, 9}) {
+        m_messages.clear();
+        EXPECT_FALSE(Player().Tools().GoToTime(at(outside)));
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_NE(m_messages[0].find("is outside the recording, which runs from 2010-03-09 08:05:07 to "
+                                     "2010-03-09 08:05:15"),
+                  std::string::npos)
+            << m_messages[0];
+        EXPECT_EQ(core.m_nPosSec, 7);
+    }
+}
+
+TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)
+{
+    testsupport::RecordingBuilder b;
+    b.VideoRun(0, 1268121907, 0, 250, 40, 25, 3000).ChCount(1).Build().Write(m_dir.File("ten.vrc"));
+    Player().OpenFile(QString::fromStdString(m_dir.File("ten.vrc")));
+    const ui::TimePreview& preview = Player().Tools().Preview();
+    EXPECT_EQ(preview.TextAt(2), "2010-03-09 08:05:09");
+    Player().OnMenuCommand(32781);
+    EXPECT_EQ(preview.TextAt(2), "03/09/2010 08:05:09");
+
+    m_dialog->show();
+    ui::SeekSlider* slider = m_dialog->GetSeekSlider();
+    const QRect groove = slider->ChannelRect();
+    const auto send = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(x, 10), slider->mapToGlobal(QPointF(x, 10)), Qt::LeftButton, held, {});
+        QApplication::sendEvent(slider, &e);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    };
+    send(QEvent::MouseButtonPress, groove.left(), Qt::LeftButton);
+    send(QEvent::MouseMove, groove.center().x(), Qt::LeftButton);
+    EXPECT_TRUE(preview.Tip().isVisible());
+    EXPECT_EQ(preview.Tip().text(), preview.TextAt(slider->value()));
+    // Above the thumb, clear of the slider.
+    EXPECT_LE(preview.Tip().geometry().bottom(), slider->mapToGlobal(QPoint(0, 0)).y());
+    send(QEvent::MouseButtonRelease, groove.center().x(), Qt::NoButton);
+    EXPECT_FALSE(preview.Tip().isVisible());
+}
+
+TEST_F(RunningPlayerTest, SnapshotLeavesANoteOnThePictureClearOfTheDateAndTime)
+{
+    m_dialog->show();
+    m_display.SetResult(display::kCaptureImage, -1);
+    PressKey(m_dialog->windowHandle(), Qt::Key_S, {}, QStringLiteral("s"));
+    const ui::SnapshotNote& note = Player().Tools().Note();
+    EXPECT_TRUE(note.isVisible());
+    EXPECT_EQ(note.text(), "No snapshot: no picture on screen");
+    const QRect onWindow(note.mapTo(m_dialog.get(), QPoint(0, 0)), note.size());
+    EXPECT_TRUE(m_dialog->GetDlgItem(ui::id::kDisplay)->geometry().contains(onWindow));
+    EXPECT_FALSE(onWindow.intersects(m_dialog->GetDlgItem(ui::id::kOsd)->geometry()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !note.isVisible(); }, 4000));
+
+    capture::SnapshotOutcome saved{capture::SnapshotOutcome::Result::Saved, "/home/u/Storage/Capture/x.bmp", {}};
+    EXPECT_EQ(ui::SnapshotNote::TextOf(saved), "Snapshot saved: /home/u/Storage/Capture/x.bmp");
+    capture::SnapshotOutcome failed{capture::SnapshotOutcome::Result::Failed, "/ro/x.bmp", "the file could not be written"};
+    EXPECT_EQ(ui::SnapshotNote::TextOf(failed), "Snapshot not saved: the file could not be written (/ro/x.bmp)");
 }
 
 } // namespace

@@ -69,7 +69,8 @@ void FillBackground(QPainter& p, int width, Look look)
 
 void DrawTransport(QPainter& p, int width, Glyph glyph, Look look, bool bezel)
 {
-    FillBackground(p, width, look);
+    // A round button sinks its face, not a square around it.
+    FillBackground(p, width, bezel ? Look::Normal : look);
     p.setRenderHint(QPainter::Antialiasing, true);
     const QPointF centre(width / 2.0 + (look == Look::Down ? 1 : 0), 24 + (look == Look::Down ? 1 : 0));
     if (bezel) {

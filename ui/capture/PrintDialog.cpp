@@ -1,5 +1,6 @@
 #include "ui/capture/PrintDialog.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -51,6 +52,9 @@ PrintDialog::PrintDialog(display::CVorquil_Ctrl_Player& player, PrintSettings& s
       m_fontCaption(QStringLiteral("Arial"))
 {
     setWindowTitle(QStringLiteral("Print"));
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPixelSize(12);
+    setFont(dialogFont);
     setFixedSize(kDialogSize);
     m_fontCaption.setPixelSize(18);
     m_fontCaption.setWeight(QFont::Bold);
@@ -63,6 +67,7 @@ void PrintDialog::CreateControls()
     m_timeInfoCheck =
         AddCheckBox(this, QStringLiteral("Time Info"), "timeInfoCheck", QRect(262, 307, 50, 20), m_bTimeInfo != 0);
     QPushButton* reload = AddButton(this, QStringLiteral("Reload"), "reloadButton", QRect(312, 307, 50, 20));
+    FitCheckBoxes(reload->x());
     m_noteEdit = new QLineEdit(m_strNote, this);
     m_noteEdit->setObjectName("noteEdit");
     m_noteEdit->setGeometry(12, 333, 352, 20);
@@ -79,6 +84,17 @@ void PrintDialog::CreateControls()
     connect(print, &QPushButton::clicked, this, [this] { OnPrint(); });
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// A check mark with its gap takes more room here than the boxes' 50 pixels allow beside their
+// texts: the two boxes take the width their texts need, ending where Reload begins.
+void PrintDialog::FitCheckBoxes(int right)
+{
+    for (QCheckBox* box : {m_timeInfoCheck, m_noteCheck}) {
+        const int width = std::max(box->width(), box->sizeHint().width());
+        right -= width;
+        box->setGeometry(right, box->y(), width, box->height());
+    }
 }
 
 void PrintDialog::accept()
@@ -105,6 +121,7 @@ void PrintDialog::OnReload()
     if (!frame)
         return;
     m_bmpFrame = FrameBitmap(*frame);
+    m_reloadPending = true;
     update(kPreviewBox);
 }
 
@@ -137,7 +154,8 @@ void PrintDialog::paintEvent(QPaintEvent* event)
 void PrintDialog::PaintPreview()
 {
     QPainter painter(this);
-    if (!m_bLoaded) {
+    const bool showReload = std::exchange(m_reloadPending, false);
+    if (!m_bLoaded && !showReload) {
         std::optional<CapturedFrame> frame = GrabFrame(m_player);
         if (!frame) {
             // Tried again at the next paint.

@@ -37,6 +37,7 @@ private:
     void CreateControls();
     void OnTimeInfo();
     void OnReload();
+    void FitCheckBoxes(int right);
     void OnPrint();
     void PaintPreview();
 
@@ -54,6 +55,8 @@ private:
     int m_bNote = 0;
     // Set once a frame is captured into m_frame at a paint; only then does Print... print.
     int m_bLoaded = 0;
+    // Reload's picture waits for the paint it asked for, which shows it without loading a frame.
+    bool m_reloadPending = false;
     CapturedFrame m_frame; // what gets printed: m_pFrame, m_nWidth, m_nHeight
     QImage m_bmpFrame;     // what the preview shows, upright
     QFont m_fontCaption;

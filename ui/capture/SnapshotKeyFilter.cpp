@@ -4,7 +4,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QWindow>
+
+#include "ui/capture/KeyDelivery.h"
 
 namespace capture {
 
@@ -24,20 +25,9 @@ bool SnapshotKeyFilter::eventFilter(QObject* watched, QEvent* event)
     return false; // the focused control still gets the key
 }
 
-// A key reaches the window system's window first and then the focused widget and its
-// parents, all through the application's filters. Looking only at the window's own
-// delivery sees each keystroke exactly once, whichever child has the focus.
 bool SnapshotKeyFilter::IsPlayerWindow(QObject* watched) const
 {
-    if (!m_playerWindow || !watched->isWindowType())
-        return false;
-    // An open menu takes the keys for itself.
-    if (QApplication::activePopupWidget())
-        return false;
-    const QWindow* window = static_cast<QWindow*>(watched);
-    while (window->parent())
-        window = window->parent();
-    return window == m_playerWindow->window()->windowHandle();
+    return IsKeyDeliveryTo(watched, m_playerWindow);
 }
 
 } // namespace capture

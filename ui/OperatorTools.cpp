@@ -1,0 +1,214 @@
+#include "ui/OperatorTools.h"
+
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include "playback/PlayerCore.h"
+#include "recording/TimeText.h"
+#include "ui/ControlIds.h"
+#include "ui/FullScreenView.h"
+#include "ui/KeyListWindow.h"
+#include "ui/MessageBox.h"
+#include "ui/PlayerDialog.h"
+#include "ui/RunningPlayer.h"
+#include "ui/SeekSlider.h"
+#include "ui/SkinButton.h"
+#include "ui/SnapshotNote.h"
+#include "ui/TimePreview.h"
+#include "ui/VolumeSlider.h"
+
+namespace ui {
+namespace {
+
+// The date part of each time format, for the time editor.
+const char* const kEditFormats[6] = {"yyyy-MM-dd HH:mm:ss", "MM-dd-yyyy HH:mm:ss", "dd-MM-yyyy HH:mm:ss",
+                                     "yyyy/MM/dd HH:mm:ss", "MM/dd/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm:ss"};
+
+QDateTime ToDateTime(const recording::SystemTime& t)
+{
+    return QDateTime(QDate(t.wYear, t.wMonth, t.wDay), QTime(t.wHour, t.wMinute, t.wSecond), Qt::UTC);
+}
+
+recording::SystemTime ToSystemTime(const QDateTime& d)
+{
+    recording::SystemTime t;
+    t.wYear = static_cast<uint16_t>(d.date().year());
+    t.wMonth = static_cast<uint16_t>(d.date().month());
+    t.wDay = static_cast<uint16_t>(d.date().day());
+    t.wHour = static_cast<uint16_t>(d.time().hour());
+    t.wMinute = static_cast<uint16_t>(d.time().minute());
+    t.wSecond = static_cast<uint16_t>(d.time().second());
+    return t;
+}
+
+} // namespace
+
+OperatorTools::OperatorTools(PlayerDialog& dialog, RunningPlayer& player)
+    : QObject(nullptr),
+      m_dialog(dialog),
+      m_player(player),
+      m_keys([this](PlayerCommand c) { Run(c); }),
+      m_note(new SnapshotNote(dialog.GetDlgItem(id::kDisplay))),
+      m_preview(std::make_unique<TimePreview>(*dialog.GetSeekSlider(), player.Core())),
+      m_fullScreen(new FullScreenView(&dialog))
+{
+    m_keys.Watch(&m_dialog);
+    m_keys.Watch(m_fullScreen);
+    // The window opens with the focus on Play rather than on the seek slider, which would keep
+    // the arrow and page keys for itself.
+    m_dialog.GetDlgItem(id::kPlay)->setFocus();
+    connect(&m_dialog, &PlayerDialog::SeekScrolled, m_preview.get(), &TimePreview::OnScrolled);
+}
+
+// The control goes back to the window that owns it before anything of the view goes.
+OperatorTools::~OperatorTools() { m_fullScreen->Leave(); }
+
+void OperatorTools::Click(int buttonId)
+{
+    // The button's own click: it does nothing when the button would not act.
+    m_dialog.Button(buttonId)->click();
+}
+
+void OperatorTools::Run(PlayerCommand command)
+{
+    switch (command) {
+    case PlayerCommand::PlayPause: return Click(id::kPlay);
+    case PlayerCommand::JumpForward: return Click(id::kF);
+    case PlayerCommand::JumpBack: return Click(id::kR);
+    case PlayerCommand::VolumeUp: return StepVolume(1);
+    case PlayerCommand::VolumeDown: return StepVolume(-1);
+    case PlayerCommand::Mute: return Click(id::kSpeakerMin);
+    case PlayerCommand::FastForward: return Click(id::kFf);
+    case PlayerCommand::Rewind: return Click(id::kRew);
+    case PlayerCommand::Layout1: return Click(id::kCh1);
+    case PlayerCommand::Layout4: return Click(id::kCh4);
+    case PlayerCommand::Layout9: return Click(id::kCh9);
+    case PlayerCommand::Layout16: return Click(id::kCh16);
+    case PlayerCommand::NextChannel: return StepChannel(1);
+    case PlayerCommand::PreviousChannel: return StepChannel(-1);
+    case PlayerCommand::Open: return Click(id::kFileOpen);
+    case PlayerCommand::Print: return Click(id::kPrint);
+    case PlayerCommand::FullScreen: return ToggleFullScreen();
+    case PlayerCommand::KeyList: return ShowKeyList();
+    }
+}
+
+void OperatorTools::StepVolume(int delta)
+{
+    // As a drag of the volume slider that ends one step away.
+    VolumeSlider* slider = m_dialog.GetVolumeSlider();
+    if (slider->SetPos(slider->GetPos() + delta))
+        emit slider->TrackEnded();
+}
+
+void OperatorTools::StepChannel(int delta)
+{
+    // Channels of the recording, from the header as the layout buttons count them.
+    const int count = m_player.Core().m_Header.chCount;
+    if (count < 2)
+        return;
+    display::CVorquil_Ctrl_Player& control = m_player.Control();
+    const int current = control.CurrentChannel();
+    control.SetCurrentChannel(((current + delta) % count + count) % count);
+}
+
+void OperatorTools::ShowKeyList()
+{
+    if (!m_keyList) {
+        m_keyList = new KeyListWindow(&m_dialog);
+        m_keyList->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_keyList->show();
+    m_keyList->raise();
+}
+
+void OperatorTools::AddMenuItems(QMenu& menu)
+{
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Full Screen"))->setData(kCmdFullScreen);
+    QAction* go = menu.addAction(QStringLiteral("Go to Time..."));
+    go->setData(kCmdGoToTime);
+    go->setEnabled(CanGoToTime());
+}
+
+bool OperatorTools::OnMenuCommand(int command)
+{
+    if (command == kCmdFullScreen)
+        ToggleFullScreen();
+    else if (command == kCmdGoToTime)
+        AskGoToTime();
+    else
+        return false;
+    return true;
+}
+
+void OperatorTools::ToggleFullScreen()
+{
+    if (m_fullScreen->IsActive())
+        m_fullScreen->Leave();
+    else
+        m_fullScreen->Enter(m_dialog.GetDlgItem(id::kDisplay));
+}
+
+void OperatorTools::ShowSnapshotNote(const capture::SnapshotOutcome& outcome) { m_note->Show(outcome); }
+
+bool OperatorTools::CanGoToTime() const
+{
+    const playback::PlayerCore& c = m_player.Core();
+    return c.m_bFileChosen == 1 && c.m_bFileOpened != 0;
+}
+
+void OperatorTools::AskGoToTime()
+{
+    if (!CanGoToTime())
+        return;
+    const playback::PlayerCore& c = m_player.Core();
+    // The time shown, or the recording's start before anything was shown.
+    recording::SystemTime shown = c.m_CurTime.Load();
+    if (shown.wYear == 0)
+        shown = c.TimeAtSecond(0);
+
+    QDialog ask(&m_dialog);
+    ask.setWindowTitle(QStringLiteral("Go to Time"));
+    auto* edit = new QDateTimeEdit(ToDateTime(shown), &ask);
+    edit->setTimeSpec(Qt::UTC);
+    const int format = std::clamp(static_cast<int>(c.m_nTimeFormat.load()), 1, 6);
+    edit->setDisplayFormat(QString::fromLatin1(kEditFormats[format - 1]));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&ask);
+    layout->addWidget(new QLabel(QStringLiteral("Recorded date and time:"), &ask));
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    if (ask.exec() == QDialog::Accepted)
+        GoToTime(ToSystemTime(edit->dateTime()));
+}
+
+bool OperatorTools::GoToTime(const recording::SystemTime& time)
+{
+    playback::PlayerCore& c = m_player.Core();
+    if (!CanGoToTime())
+        return false;
+    const QDateTime start = ToDateTime(c.TimeAtSecond(0));
+    const qint64 seconds = start.secsTo(ToDateTime(time));
+    if (seconds < 0 || seconds > c.m_nSeekMax) {
+        const int format = c.m_nTimeFormat.load();
+        const auto text = [format](const recording::SystemTime& t) {
+            return QString::fromStdString(recording::FormatDateTime(t, format));
+        };
+        MessageBox(QStringLiteral("%1 is outside the recording, which runs from %2 to %3.")
+                       .arg(text(time), text(c.TimeAtSecond(0)), text(c.TimeAtSecond(c.m_nSeekMax))));
+        return false;
+    }
+    // As if the thumb had been dragged there and let go.
+    const int position = static_cast<int>(seconds);
+    m_dialog.GetSeekSlider()->setValue(position);
+    c.Transport().OnSeekSlider(SeekSlider::kThumbPosition, true, position);
+    return c.m_nPosSec == position;
+}
+
+} // namespace ui
