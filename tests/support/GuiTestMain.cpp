@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // What the player keeps between runs goes to a test folder, never to the user's settings.
     QStandardPaths::setTestModeEnabled(true);
+    // Each test program keeps its settings to itself: ctest runs several at once, and one that
+    // remembers a folder it then deletes must not change what another one reads back.
+    const QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
