@@ -6,14 +6,6 @@
 
 namespace display {
 
-std::string DecoderLibrary::SystemDirectory()
-{
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&DecoderLibrary::SystemDirectory), &info) || !info.dli_fname)
-        return {};
-    return std::filesystem::path(info.dli_fname).parent_path().string();
-}
-
 DecoderLibrary::~DecoderLibrary()
 {
     if (m_handle)
