@@ -25,11 +25,19 @@ namespace {
 // The display control's channel titles are built in 20-character buffers.
 std::u16string ChannelTitle(int channel) { return u"CH-" + QString::number(channel + 1).toStdU16String(); }
 
+// A snapshot that was asked for but not written must not go unnoticed.
+void TellIfNotSaved(const capture::SnapshotOutcome& outcome)
+{
+    if (outcome.result == capture::SnapshotOutcome::Result::Failed)
+        MessageBox(QStringLiteral("The snapshot could not be saved as \"%1\": %2.")
+                       .arg(QString::fromStdString(outcome.path.string()), QString::fromStdString(outcome.reason)));
+}
+
 } // namespace
 
 RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
     : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
-      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_snapshot.Take(); })
+      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { TellIfNotSaved(m_snapshot.Take()); })
 {
     m_core.InitWindowDefaults();
     IntroduceToDisplay();
