@@ -1,5 +1,7 @@
 #include "app/PlayerApp.h"
 
+#include <csignal>
+
 #include <QApplication>
 
 #include "app/startup/ControlLibrary.h"
@@ -10,6 +12,9 @@ namespace app {
 
 int PlayerApp::Run(int argc, char** argv)
 {
+    // Past a file-size limit a write must fail and be handled like a full disk, not end the
+    // player.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     ControlLibrary library;
     if (!library.LoadAndRegister())

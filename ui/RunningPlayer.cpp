@@ -210,7 +210,14 @@ void RunningPlayer::StorageChosen(const QString& path)
 void RunningPlayer::OnMakeChannelFiles()
 {
     const auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
-    recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
+    const recording::ChannelExport::Result result =
+        recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
+    // Channel files that lie about what they hold would mislead whoever reads them.
+    QStringList failures;
+    for (const std::string& failure : result.Failures())
+        failures.append(QString::fromStdString(failure));
+    if (!failures.isEmpty())
+        MessageBox(QStringLiteral("The channel files could not be written:\n") + failures.join(QLatin1Char('\n')));
 }
 
 } // namespace ui
