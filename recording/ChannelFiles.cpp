@@ -70,8 +70,10 @@ void ChannelFiles::Append(const IndexRecord& r, int32_t fTime, const std::vector
 void ChannelFiles::Fail(Channel& channel, int error)
 {
     channel.error = std::strerror(error);
-    if (channel.file)
-        (void)::ftruncate(::fileno(channel.file.get()), static_cast<off_t>(channel.stats.bytes));
+    // What is kept holds whole records only; a device such as /dev/full has no length to cut.
+    if (channel.file) {
+        [[maybe_unused]] const int cut = ::ftruncate(::fileno(channel.file.get()), static_cast<off_t>(channel.stats.bytes));
+    }
     channel.file.reset();
     if (channel.existed)
         return;
