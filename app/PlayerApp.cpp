@@ -1,5 +1,6 @@
 #include "app/PlayerApp.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include <QApplication>
@@ -62,6 +63,9 @@ int PlayerApp::Run(int argc, char** argv)
     const CommandLine command = CommandLine::Parse({argv + 1, argv + argc});
     if (const int status = AnswerWithoutWindow(command); status >= 0)
         return status;
+    // Past a file-size limit a write must fail and be handled like a full disk, not end the
+    // player.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Qt sees none of the arguments: they have all been read above.
     int qtArgc = 1;
     QApplication application(qtArgc, argv);

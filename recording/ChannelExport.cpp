@@ -1,11 +1,13 @@
 #include "recording/ChannelExport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "recording/ChannelFiles.h"
 #include "recording/FrameRecord.h"
 #include "recording/IndexRecord.h"
 #include "recording/TimeConversion.h"
@@ -26,54 +28,51 @@ long TitleNumber(const std::string& title)
     return std::strtol(digits.c_str(), nullptr, 10);
 }
 
-// The channel files of one export, created with the first record.
-class ChannelFiles {
-public:
-    bool Created() const { return !m_files.empty(); }
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
-    // False when the first record's channel count cannot be served.
-    bool Create(const std::string& folder, const std::string& date, uint32_t chCount, ChannelExport::Result& result)
-    {
-        if (chCount == 0 || chCount > ChannelExport::kMaxChannels)
-            return false;
-        const fs::path dir = fs::path(folder) / "Ch";
-        std::error_code ignored;
-        fs::create_directory(dir, ignored);
-        for (uint32_t c = 0; c < chCount; ++c) {
-            char name[64];
-            std::snprintf(name, sizeof name, "%s_%02u.chv", date.c_str(), c);
-            const std::string path = (dir / name).string();
-            m_files.push_back(OpenFile(path, "wb"));
-            m_prevSize.push_back(0);
-            result.channels.push_back({path, 0, 0});
-        }
-        return true;
+// The folder's index files. The recorder's disk keeps no case, so ".vdx" and every name
+// derived from it match in either case.
+std::vector<fs::path> IndexFiles(const std::string& folder)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError) && Lower(it->path().extension().string()) == ".vdx")
+            files.push_back(it->path());
     }
+    return files;
+}
 
-    void Append(const IndexRecord& r, int32_t fTime, const std::vector<uint8_t>& payload, ChannelExport::Result& result)
-    {
-        if (r.i_ch >= m_files.size() || !m_files[r.i_ch])
-            return;
-        uint8_t header[FrameRecord::kHeaderSize];
-        // The back link keeps an exported file walkable backwards.
-        FrameRecord{fTime, r.i_time.wMilliseconds, r.i_size, m_prevSize[r.i_ch], r.i_key}.Serialize(header);
-        std::FILE* f = m_files[r.i_ch].get();
-        std::fwrite(header, 1, sizeof header, f);
-        std::fwrite(payload.data(), 1, r.i_size, f);
-        m_prevSize[r.i_ch] = r.i_size;
-        ++result.channels[r.i_ch].records;
-        result.channels[r.i_ch].bytes += sizeof header + r.i_size;
-    }
+std::vector<long> Numbers(const std::vector<fs::path>& files)
+{
+    std::vector<long> numbers;
+    for (const fs::path& file : files)
+        numbers.push_back(TitleNumber(file.stem().string()));
+    std::sort(numbers.begin(), numbers.end());
+    if (numbers.size() > ChannelExport::kMaxIndexFiles)
+        numbers.resize(ChannelExport::kMaxIndexFiles);
+    return numbers;
+}
 
-private:
-    std::vector<FilePtr> m_files;
-    std::vector<uint32_t> m_prevSize;
-};
+// "<date>_<n>.vdx" among the files, in any case; empty when there is none.
+fs::path FindIndexFile(const std::vector<fs::path>& files, const std::string& date, long n)
+{
+    const std::string name = Lower(date + "_" + std::to_string(n) + ".vdx");
+    const auto it = std::find_if(files.begin(), files.end(),
+                                 [&name](const fs::path& file) { return Lower(file.filename().string()) == name; });
+    return it == files.end() ? fs::path() : *it;
+}
 
 enum class Step { Next, FileDone, ExportDone };
 
 Step ExportRecord(std::FILE* in, const std::string& folder, const std::string& date, ChannelFiles& out,
-                  std::vector<uint8_t>& payload, ChannelExport::Result& result)
+                  std::vector<uint8_t>& payload)
 {
     uint8_t bytes[IndexRecord::kHeaderSize];
     if (std::fread(bytes, 1, 4, in) != 4)
@@ -85,31 +84,26 @@ Step ExportRecord(std::FILE* in, const std::string& folder, const std::string& d
     const IndexRecord r = IndexRecord::Parse(bytes);
     if (r.i_size > FrameRecord::kMaxPayload || std::fread(payload.data(), 1, r.i_size, in) != r.i_size)
         return Step::FileDone;
-    if (!out.Created() && !out.Create(folder, date, r.i_chCount, result))
+    if (!out.Created() && !out.Create(folder, date, r.i_chCount))
         return Step::ExportDone;
     // A record with an impossible calendar time has no f_time to write; it is left out.
     if (const std::optional<int32_t> fTime = SystemTimeToFTime(r.i_time))
-        out.Append(r, *fTime, payload, result);
+        out.Append(r, *fTime, payload);
     return Step::Next;
 }
 
 } // namespace
 
-std::vector<long> ChannelExport::IndexNumbers(const std::string& folder)
+std::vector<std::string> ChannelExport::Result::Failures() const
 {
-    std::vector<long> numbers;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError) || it->path().extension() != ".vdx")
-            continue;
-        numbers.push_back(TitleNumber(it->path().stem().string()));
-    }
-    std::sort(numbers.begin(), numbers.end());
-    if (numbers.size() > kMaxIndexFiles)
-        numbers.resize(kMaxIndexFiles);
-    return numbers;
+    std::vector<std::string> failures;
+    for (const ChannelStats& c : channels)
+        if (!c.failure.empty())
+            failures.push_back(c.failure);
+    return failures;
 }
+
+std::vector<long> ChannelExport::IndexNumbers(const std::string& folder) { return Numbers(IndexFiles(folder)); }
 
 ChannelExport::Result ChannelExport::Run(const std::string& folder)
 {
@@ -117,17 +111,20 @@ ChannelExport::Result ChannelExport::Run(const std::string& folder)
     const std::string date = folder.size() > 8 ? folder.substr(folder.size() - 8) : folder;
     ChannelFiles out;
     std::vector<uint8_t> payload(FrameRecord::kMaxPayload);
-    for (long n : IndexNumbers(folder)) {
-        const FilePtr in = OpenFile(folder + "/" + date + "_" + std::to_string(n) + ".vdx", "rb");
+    const std::vector<fs::path> files = IndexFiles(folder);
+    for (long n : Numbers(files)) {
+        const fs::path file = FindIndexFile(files, date, n);
+        const FilePtr in = file.empty() ? FilePtr(nullptr, std::fclose) : OpenFile(file.string(), "rb");
         if (!in)
             continue;
         ++result.indexFilesRead;
         Step step;
-        while ((step = ExportRecord(in.get(), folder, date, out, payload, result)) == Step::Next) {
+        while ((step = ExportRecord(in.get(), folder, date, out, payload)) == Step::Next) {
         }
         if (step == Step::ExportDone)
             break;
     }
+    out.Finish(result);
     return result;
 }
 

@@ -27,11 +27,23 @@ namespace {
 // The display control's channel titles are built in 20-character buffers.
 std::u16string ChannelTitle(int channel) { return u"CH-" + QString::number(channel + 1).toStdU16String(); }
 
+// A snapshot that was asked for but not written must not go unnoticed.
+void TellIfNotSaved(const capture::SnapshotOutcome& outcome)
+{
+    if (outcome.result == capture::SnapshotOutcome::Result::Failed)
+        MessageBox(QStringLiteral("The snapshot could not be saved as \"%1\": %2.")
+                       .arg(QString::fromStdString(outcome.path.string()), QString::fromStdString(outcome.reason)));
+}
+
 } // namespace
 
 RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
     : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
-      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] { m_tools->ShowSnapshotNote(m_snapshot.Take()); })
+      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] {
+          const capture::SnapshotOutcome outcome = m_snapshot.Take();
+          m_tools->ShowSnapshotNote(outcome);
+          TellIfNotSaved(outcome);
+      })
 {
     m_core.InitWindowDefaults();
     IntroduceToDisplay();
@@ -211,7 +223,14 @@ void RunningPlayer::StorageChosen(const QString& path)
 void RunningPlayer::OnMakeChannelFiles()
 {
     const auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
-    recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
+    const recording::ChannelExport::Result result =
+        recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
+    // Channel files that lie about what they hold would mislead whoever reads them.
+    QStringList failures;
+    for (const std::string& failure : result.Failures())
+        failures.append(QString::fromStdString(failure));
+    if (!failures.isEmpty())
+        MessageBox(QStringLiteral("The channel files could not be written:\n") + failures.join(QLatin1Char('\n')));
 }
 
 } // namespace ui

@@ -1,9 +1,14 @@
 #include "app/startup/DecoderInstallation.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
+#include <QByteArray>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QResource>
 
@@ -14,12 +19,47 @@
 static void InitCodecResource() { Q_INIT_RESOURCE(codec); }
 
 namespace app {
+namespace {
 
-QString DecoderInstallation::SystemDirectory()
+bool HoldsExactly(const QString& path, const QByteArray& bytes)
 {
-    // Programs sit in bin/ and find their libraries in ../lib.
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.readAll() == bytes;
 }
+
+bool WriteAll(int fd, const char* bytes, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A library that a running player has mapped must never change under it, and a library cut
+// short would bring down every later start. So the bytes go to a temporary file beside the
+// target, reach the disk, and only then take the target's name in one step; any failure on
+// the way leaves the target (or its absence) as it was.
+void ReplaceFile(const QString& path, const QByteArray& bytes)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    QByteArray temp = QFile::encodeName(path.left(slash + 1) + QLatin1Char('.') + path.mid(slash + 1)) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes.constData(), static_cast<size_t>(bytes.size())) &&
+                         ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(temp.constData(), QFile::encodeName(path).constData()) != 0)
+        ::unlink(temp.constData());
+}
+
+} // namespace
 
 void DecoderInstallation::Install(const QString& systemDirectory, const QString& resourcePath)
 {
@@ -31,17 +71,17 @@ void DecoderInstallation::Install(const QString& systemDirectory, const QString&
         ui::MessageBox(QStringLiteral("Can't open codec file."));
         return;
     }
-    const uchar* bytes = resource.data();
-    if (!bytes || resource.compressionAlgorithm() != QResource::NoCompression) {
+    const uchar* data = resource.data();
+    if (!data || resource.compressionAlgorithm() != QResource::NoCompression) {
         ui::MessageBox(QStringLiteral("Memory allocation failed."));
         return;
     }
-    const QString path = (systemDirectory + QLatin1Char('/') + QLatin1String(kFileName)).left(kPathBufferSize - 1);
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!file)
+    if (systemDirectory.isEmpty())
         return;
-    std::fwrite(bytes, 1, static_cast<size_t>(resource.size()), file);
-    std::fclose(file);
+    const QString path = (systemDirectory + QLatin1Char('/') + QLatin1String(kFileName)).left(kPathBufferSize - 1);
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), resource.size());
+    if (!HoldsExactly(path, bytes))
+        ReplaceFile(path, bytes);
 }
 
 } // namespace app

@@ -1,12 +1,15 @@
 #pragma once
 #include <QString>
 
+#include "display/SystemDirectory.h"
+
 namespace app {
 
-// Writes the decoder library that the player carries (resource "Codec" 224) into the system
-// directory, afresh at every start. Failures never stop the start-up: a missing resource shows
-// "Can't open codec file.", unobtainable bytes "Memory allocation failed.", and a target that
-// cannot be written is left alone without a message.
+// Puts the decoder library that the player carries (resource "Codec" 224) into the system
+// directory at every start, unless the file there already holds exactly those bytes. The file
+// is replaced in one step, never rewritten in place. Failures never stop the start-up: a
+// missing resource shows "Can't open codec file.", unobtainable bytes "Memory allocation
+// failed.", and a target that cannot be written is left as it was without a message.
 class DecoderInstallation {
 public:
     static constexpr char kResourcePath[] = ":/Codec/224";
@@ -15,10 +18,9 @@ public:
     // The target path is built in a buffer of this many characters, the last one the terminator.
     static constexpr int kPathBufferSize = 260;
 
-    // The system directory: the directory of the player's own libraries.
-    static QString SystemDirectory();
-
-    static void Install(const QString& systemDirectory = SystemDirectory(),
+    // The default target folder is the system directory, the one the display control loads the
+    // decoder library from.
+    static void Install(const QString& systemDirectory = QString::fromStdString(display::SystemDirectory()),
                         const QString& resourcePath = QString::fromLatin1(kResourcePath));
 };
 

@@ -6,14 +6,6 @@
 
 namespace display {
 
-std::string DecoderLibrary::SystemDirectory()
-{
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&DecoderLibrary::SystemDirectory), &info) || !info.dli_fname)
-        return {};
-    return std::filesystem::path(info.dli_fname).parent_path().string();
-}
-
 DecoderLibrary::~DecoderLibrary()
 {
     if (m_handle)
@@ -25,7 +17,10 @@ bool DecoderLibrary::Load(const std::string& directory)
     if (m_handle)
         return IsLoaded();
     const std::string path = (std::filesystem::path(directory) / kFileName).string();
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The codec libraries it brings along keep process-long tables that they never free;
+    // unmapping them at the end would leave those tables behind unreachable, so the library
+    // stays mapped until the process ends.
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!m_handle)
         return false;
     m_createDecoder = reinterpret_cast<CreateVDecoderFn>(dlsym(m_handle, "CreateVDecoder"));

@@ -5,12 +5,10 @@
 
 namespace display {
 
-// The decoder library, loaded at run time from the system directory (the directory of the
-// player's own libraries, where the player writes it at start-up).
+// The decoder library, loaded at run time from the system directory (display::SystemDirectory,
+// where the player writes it at start-up).
 class DecoderLibrary {
 public:
-    // The system directory: the one this control library was loaded from.
-    static std::string SystemDirectory();
     // The file name the library has on this platform.
     static constexpr char kFileName[] = "libOmbrel.so";
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include "display/DispId.h"
+#include "display/SystemDirectory.h"
 #include "display/control/DecodePipeline.h"
 
 namespace display {
@@ -86,7 +87,7 @@ PlayerControl::PlayerControl(QWidget* parent, DisplayEventSink* sink)
     m_refresh.setInterval(interval);
     connect(&m_refresh, &QTimer::timeout, this, &PlayerControl::OnRefresh);
     m_refresh.start();
-    m_library.Load(DecoderLibrary::SystemDirectory());
+    m_library.Load(SystemDirectory());
     m_pipeline = std::make_unique<DecodePipeline>(m_library, interval, [this] { RequestRepaint(); });
     {
         std::lock_guard lock(m_mutex);

@@ -52,7 +52,7 @@ TEST_P(BitmapFileLayout, HeadersThenTheDeliveredRows)
     const auto path = dir.Path() / "frame.bmp";
 
     const capture::CapturedFrame frame = Capture(width, height, delivered);
-    ASSERT_TRUE(capture::SaveBitmapFile(capture::FrameBitmap(frame), 32, path));
+    ASSERT_EQ(capture::SaveBitmapFile(capture::FrameBitmap(frame), 32, path), std::error_code());
 
     const std::vector<uint8_t> file = ReadFile(path);
     const uint32_t imageSize = static_cast<uint32_t>(width) * height * 4;
@@ -86,14 +86,20 @@ TEST(BitmapFile, RefusesWhatItCannotWriteWithoutLeavingAFile)
     const QImage bitmap = capture::FrameBitmap(frame);
     const auto path = dir.Path() / "out.bmp";
 
+    const std::error_code unsupported = std::make_error_code(std::errc::not_supported);
     for (int32_t depth : {1, 8, 16, 24, 0, -32}) {
-        EXPECT_FALSE(capture::SaveBitmapFile(bitmap, depth, path)) << depth;
+        EXPECT_EQ(capture::SaveBitmapFile(bitmap, depth, path), unsupported) << depth;
         EXPECT_FALSE(std::filesystem::exists(path)) << depth;
     }
-    EXPECT_FALSE(capture::SaveBitmapFile(bitmap.convertToFormat(QImage::Format_RGB888), 32, path));
-    EXPECT_FALSE(capture::SaveBitmapFile(QImage(), 32, path));
+    EXPECT_EQ(capture::SaveBitmapFile(bitmap.convertToFormat(QImage::Format_RGB888), 32, path), unsupported);
+    EXPECT_EQ(capture::SaveBitmapFile(QImage(), 32, path), unsupported);
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(capture::SaveBitmapFile(bitmap, 32, dir.Path() / "missing" / "out.bmp"));
+    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 32, dir.Path() / "missing" / "out.bmp"),
+              std::make_error_code(std::errc::no_such_file_or_directory));
+    // An existing file is never replaced.
+    testsupport::WriteBytes(path.string(), {7});
+    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 32, path), std::make_error_code(std::errc::file_exists));
+    EXPECT_EQ(ReadFile(path), std::vector<uint8_t>{7});
 }
 
 } // namespace

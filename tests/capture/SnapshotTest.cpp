@@ -1,13 +1,21 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include <QTest>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "capture/FakeCaptureControl.h"
 #include "display/CVorquil_Ctrl_Player.h"
+#include "display/ControlRegistry.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "ui/MessageBox.h"
+#include "ui/PlayerDialog.h"
+#include "ui/capture/CaptureTimeText.h"
 #include "ui/capture/Snapshot.h"
 
 namespace {
@@ -29,6 +37,21 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
     return files;
 }
 
+// Points HOME elsewhere while it lives.
+class ScopedHome {
+public:
+    explicit ScopedHome(const fs::path& home)
+    {
+        const char* previous = std::getenv("HOME");
+        m_previous = previous ? previous : "";
+        ::setenv("HOME", home.c_str(), 1);
+    }
+    ~ScopedHome() { ::setenv("HOME", m_previous.c_str(), 1); }
+
+private:
+    std::string m_previous;
+};
+
 class SnapshotTest : public testing::Test {
 protected:
     SnapshotTest() : m_player(&m_control) {}
@@ -45,50 +68,123 @@ protected:
     int m_format = 1;
 };
 
-TEST_F(SnapshotTest, CreatesTheLastFolderLevelAndNamesTheFileByTheRecordedTime)
+TEST_F(SnapshotTest, NamesTheFileByTheRecordedTime)
 {
     const fs::path folder = m_dir.Path() / "Capture";
     m_control.Deliver(704, 576, 32, testsupport::PatternFrame(704, 576, 3));
     m_format = 5;
 
-    MakeSnapshot(folder).Take();
+    const capture::SnapshotOutcome outcome = MakeSnapshot(folder).Take();
 
+    EXPECT_EQ(outcome.result, capture::SnapshotOutcome::Result::Saved);
+    EXPECT_EQ(outcome.path, folder / "09-03-2009-140509.bmp");
     EXPECT_EQ(FilesIn(folder), std::vector<fs::path>{"09-03-2009-140509.bmp"});
     EXPECT_EQ(fs::file_size(folder / "09-03-2009-140509.bmp"), 1'622'070u);
 }
 
-TEST_F(SnapshotTest, TwoSnapshotsInOneSecondLeaveTheSecond)
+// A fresh account has no ~/Storage. Snapshots within one recorded second each keep their
+// picture, and a file already there is never replaced.
+TEST_F(SnapshotTest, FreshHomeGetsItsFoldersAndEverySnapshotItsOwnFile)
 {
-    const fs::path folder = m_dir.Path() / "Capture";
-    capture::Snapshot snapshot = MakeSnapshot(folder);
-    m_control.Deliver(16, 8, 32, testsupport::PatternFrame(16, 8, 1));
-    snapshot.Take();
-    const std::vector<uint8_t> second = testsupport::PatternFrame(16, 8, 2);
-    m_control.Deliver(16, 8, 32, second);
-    snapshot.Take();
+    fs::path folder;
+    {
+        const ScopedHome home(m_dir.Path());
+        folder = capture::DefaultCaptureFolder();
+    }
+    ASSERT_EQ(folder, m_dir.Path() / "Storage" / "Capture");
 
-    ASSERT_EQ(FilesIn(folder), std::vector<fs::path>{"2009-09-03-140509.bmp"});
-    const std::vector<uint8_t> file = ReadFile(folder / "2009-09-03-140509.bmp");
-    ASSERT_EQ(file.size(), 54 + second.size());
-    EXPECT_TRUE(std::equal(second.begin(), second.end(), file.begin() + 54));
+    capture::Snapshot snapshot = MakeSnapshot(folder);
+    std::vector<std::vector<uint8_t>> frames;
+    for (uint8_t seed = 1; seed <= 3; ++seed) {
+        frames.push_back(testsupport::PatternFrame(16, 8, seed));
+        m_control.Deliver(16, 8, 32, frames.back());
+        EXPECT_EQ(snapshot.Take().result, capture::SnapshotOutcome::Result::Saved);
+    }
+    const std::vector<fs::path> names{"2009-09-03-140509.bmp", "2009-09-03-140509-2.bmp", "2009-09-03-140509-3.bmp"};
+    ASSERT_THAT(FilesIn(folder), testing::UnorderedElementsAreArray(names));
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::vector<uint8_t> file = ReadFile(folder / names[i]);
+        ASSERT_EQ(file.size(), 54 + frames[i].size());
+        EXPECT_TRUE(std::equal(frames[i].begin(), frames[i].end(), file.begin() + 54)) << names[i];
+    }
+    fs::remove(folder / names[1]);
+    EXPECT_EQ(snapshot.Take().path, folder / names[1]); // the first free name
 }
 
 TEST_F(SnapshotTest, NoPictureWritesNothing)
 {
     const fs::path folder = m_dir.Path() / "Capture";
     m_control.DeliverNothing();
-    MakeSnapshot(folder).Take();
+    EXPECT_EQ(MakeSnapshot(folder).Take().result, capture::SnapshotOutcome::Result::NoPicture);
     EXPECT_EQ(m_control.Captures(), 1);
     EXPECT_FALSE(fs::exists(folder));
 }
 
-TEST_F(SnapshotTest, MissingParentFolderWritesNothing)
+// As root no permission bit stops a write, so the folder stands below a regular file (no folder
+// can be made there) and a full disk is a file-size limit that cuts the file short.
+TEST_F(SnapshotTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
 {
-    const fs::path folder = m_dir.Path() / "Storage" / "Capture";
+    testsupport::WriteBytes(m_dir.File("Storage"), {1});
+    const fs::path underAFile = m_dir.Path() / "Storage" / "Capture";
+    m_control.Deliver(64, 64, 32, testsupport::PatternFrame(64, 64, 1));
+
+    const capture::SnapshotOutcome refused = MakeSnapshot(underAFile).Take();
+    EXPECT_EQ(refused.result, capture::SnapshotOutcome::Result::Failed);
+    EXPECT_EQ(refused.path, underAFile / "2009-09-03-140509.bmp");
+    EXPECT_EQ(refused.reason, std::make_error_code(std::errc::not_a_directory).message());
+
+    const fs::path folder = m_dir.Path() / "Full";
+    capture::SnapshotOutcome cutShort;
+    {
+        testsupport::FileSizeLimit limit(4096);
+        cutShort = MakeSnapshot(folder).Take();
+    }
+    EXPECT_EQ(cutShort.result, capture::SnapshotOutcome::Result::Failed);
+    EXPECT_EQ(cutShort.path, folder / "2009-09-03-140509.bmp");
+    EXPECT_EQ(cutShort.reason, std::make_error_code(std::errc::file_too_large).message());
+    EXPECT_TRUE(FilesIn(folder).empty());
+}
+
+testsupport::FakeCaptureControl* g_control = nullptr;
+
+display::ControlInstance MakeCaptureControl(QWidget* parent, display::DisplayEventSink*)
+{
+    return {new QWidget(parent), g_control};
+}
+
+// The S key in the player window: the user hears of a snapshot that was not written, with the
+// file and the reason, and of nothing else.
+TEST_F(SnapshotTest, TheWindowTellsTheUserWhenASnapshotCannotBeWritten)
+{
+    testsupport::WriteBytes(m_dir.File("Storage"), {1});
+    g_control = &m_control;
+    display::ControlRegistry::Register(display::kPlayerControlClassId, &MakeCaptureControl);
+    std::vector<std::string> messages;
+    ui::SetMessageBoxHandler([&messages](const QString& text) { messages.push_back(text.toStdString()); });
+    auto dialog = [this] {
+        const ScopedHome home(m_dir.Path());
+        return std::make_unique<ui::PlayerDialog>();
+    }();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    const auto pressS = [&dialog] {
+        QTest::simulateEvent(dialog->windowHandle(), true, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
+        QTest::simulateEvent(dialog->windowHandle(), false, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
+    };
+
+    m_control.DeliverNothing();
+    pressS();
+    EXPECT_TRUE(messages.empty());
     m_control.Deliver(16, 8, 32, testsupport::PatternFrame(16, 8, 1));
-    MakeSnapshot(folder).Take();
-    EXPECT_FALSE(fs::exists(m_dir.Path() / "Storage"));
-    EXPECT_TRUE(FilesIn(m_dir.Path()).empty());
+    pressS();
+    const fs::path path = m_dir.Path() / "Storage" / "Capture" / (capture::SnapshotFileName({}, 1) + ".bmp");
+    EXPECT_EQ(messages, std::vector<std::string>{"The snapshot could not be saved as \"" + path.string() +
+                                                 "\": Not a directory."});
+    EXPECT_EQ(m_control.Captures(), 2);
+
+    dialog.reset();
+    ui::SetMessageBoxHandler({});
+    display::ControlRegistry::Unregister(display::kPlayerControlClassId);
 }
 
 struct Refused {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "display/SampleStreams.h"
+#include "display/SystemDirectory.h"
 #include "display/control/ChannelDecoder.h"
 #include "display/control/DecoderLibrary.h"
 #include "support/TempDir.h"
@@ -19,8 +20,10 @@ std::filesystem::path LibraryDirectory()
 
 TEST(DecoderLibrary, LoadsFromTheSystemDirectoryAndDecodes)
 {
+    // The folder of the project's libraries, found from where they were loaded.
+    ASSERT_EQ(display::SystemDirectory(), LibraryDirectory().lexically_normal().string());
     DecoderLibrary library;
-    ASSERT_TRUE(library.Load(LibraryDirectory().string()));
+    ASSERT_TRUE(library.Load(display::SystemDirectory()));
     display::ChannelDecoder decoder(library);
     sample::SampleOptions options;
     options.channels = 6;

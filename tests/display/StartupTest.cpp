@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,10 +12,13 @@
 #include "app/startup/DecoderInstallation.h"
 #include "ui/MessageBox.h"
 #include "display/ControlRegistry.h"
+#include "display/control/DecoderLibrary.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using app::ControlLibrary;
 using app::DecoderInstallation;
 
@@ -34,6 +40,25 @@ protected:
         QResource resource(QString::fromLatin1(DecoderInstallation::kResourcePath));
         const auto* data = reinterpret_cast<const char*>(resource.data());
         return data ? std::vector<char>(data, data + resource.size()) : std::vector<char>{};
+    }
+    // A decoder library other than the carried one that still loads: the carried bytes with
+    // padding behind them.
+    static std::vector<char> Older()
+    {
+        std::vector<char> older = Carried();
+        older.resize(older.size() + 4096, '\0');
+        return older;
+    }
+    static void Write(const fs::path& path, const std::vector<char>& bytes)
+    {
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::vector<fs::path> Entries(const fs::path& dir)
+    {
+        std::vector<fs::path> entries;
+        for (const auto& entry : fs::directory_iterator(dir))
+            entries.push_back(entry.path().filename());
+        return entries;
     }
 
     std::vector<std::string> m_messages;
@@ -77,6 +102,63 @@ TEST_F(StartupTest, InstallsTheCarriedDecoderOverAnyExistingFile)
     const auto built = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "lib" /
                        DecoderInstallation::kFileName;
     EXPECT_EQ(Read(built), carried);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// A player that is running has the old library mapped: it must keep its bytes, so the new
+// library takes the name in one step and the old file lives on unchanged for whoever holds it.
+TEST_F(StartupTest, ReplacesTheLibraryInOneStepAndLeavesAnIdenticalOneAlone)
+{
+    testsupport::TempDir dir;
+    const fs::path target = dir.Path() / DecoderInstallation::kFileName;
+    const std::vector<char> older = Older();
+    Write(target, older);
+    display::DecoderLibrary running;
+    ASSERT_TRUE(running.Load(dir.Path().string()));
+    const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+
+    DecoderInstallation::Install(QString::fromStdString(dir.Path().string()));
+    EXPECT_EQ(Read(target), Carried());
+    std::vector<char> heldBytes(older.size() + 1);
+    EXPECT_EQ(::pread(held, heldBytes.data(), heldBytes.size(), 0), static_cast<ssize_t>(older.size()));
+    heldBytes.pop_back();
+    EXPECT_EQ(heldBytes, older);
+    ::close(held);
+    OmbrelVDecoder* decoder = running.CreateDecoder(OMBREL_CODEC_H264);
+    ASSERT_NE(decoder, nullptr);
+    decoder->Release(decoder);
+
+    // Already in place: not written again.
+    const auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(target, stamp);
+    DecoderInstallation::Install(QString::fromStdString(dir.Path().string()));
+    EXPECT_EQ(fs::last_write_time(target), stamp);
+    EXPECT_EQ(Entries(dir.Path()), std::vector<fs::path>{DecoderInstallation::kFileName});
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// A disk that fills up during the write (here: a file-size limit) cuts the new copy short.
+TEST_F(StartupTest, AWriteCutShortLeavesTheOldLibraryOrNone)
+{
+    for (const bool withOlder : {true, false}) {
+        testsupport::TempDir dir;
+        const fs::path target = dir.Path() / DecoderInstallation::kFileName;
+        if (withOlder)
+            Write(target, Older());
+        {
+            testsupport::FileSizeLimit limit(8192);
+            DecoderInstallation::Install(QString::fromStdString(dir.Path().string()));
+        }
+        if (withOlder) {
+            EXPECT_EQ(Read(target), Older());
+            display::DecoderLibrary library;
+            EXPECT_TRUE(library.Load(dir.Path().string()));
+            EXPECT_EQ(Entries(dir.Path()), std::vector<fs::path>{DecoderInstallation::kFileName});
+        } else {
+            EXPECT_TRUE(Entries(dir.Path()).empty());
+        }
+    }
     EXPECT_TRUE(m_messages.empty());
 }
 

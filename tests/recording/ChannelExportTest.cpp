@@ -73,14 +73,16 @@ protected:
 
 TEST_F(ChannelExportTest, ReadsIndexFilesInNumberOrder)
 {
-    WriteIndex("DISK0001_10.vdx", IndexBytes({{0, 30}}));
-    WriteIndex("DISK0001_2.vdx", IndexBytes({{0, 20}}));
+    // The recorder's disk keeps no case.
+    WriteIndex("DISK0001_10.VDX", IndexBytes({{0, 30}}));
+    WriteIndex("disk0001_2.Vdx", IndexBytes({{0, 20}}));
     WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10}, {1, 11}}));
     std::ofstream(Folder() / "notes.txt") << "ignored";
     EXPECT_EQ(ChannelExport::IndexNumbers(Folder().string()), (std::vector<long>{1, 2, 10}));
 
     const ChannelExport::Result r = ChannelExport::Run(Folder().string());
     EXPECT_EQ(r.indexFilesRead, 3);
+    EXPECT_TRUE(r.Failures().empty());
     const std::vector<FrameRecord> ch0 = Records(0);
     ASSERT_EQ(ch0.size(), 3u);
     EXPECT_EQ(ch0[0], (FrameRecord{1'000'000'000, 250, 10, 0, 0}));

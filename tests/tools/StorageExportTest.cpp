@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <gmock/gmock.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,8 +15,10 @@ extern "C" {
 #include "recording/IndexRecord.h"
 #include "recording/StorageListing.h"
 #include "recording/TimeConversion.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "tools/sample/StorageWriter.h"
+#include "tools/vrc-tool/Commands.h"
 
 namespace {
 
@@ -59,6 +64,8 @@ std::vector<Frame> ChannelFrames(const fs::path& file)
     for (size_t at = 0; at + FrameRecord::kHeaderSize <= bytes.size();) {
         const FrameRecord h = FrameRecord::Parse(&bytes[at]);
         at += FrameRecord::kHeaderSize;
+        if (h.f_size > bytes.size() - at)
+            break; // cut short
         out.push_back({h, std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + h.f_size)});
         at += h.f_size;
     }
@@ -126,5 +133,89 @@ TEST(StorageExport, ChannelFilesMatchTheIndexRecordsOneForOneAndDecode)
         EXPECT_EQ(DecodedFrames(frames), kSeconds * 25) << "channel " << c;
     }
 }
+
+struct LossCase {
+    const char* what;
+    std::function<void(const fs::path& ch)> sabotage; // given the Ch folder before the export
+    rlim_t sizeLimit;                                 // no file of the export may grow beyond
+    std::vector<int> failing;                         // the channels whose files cannot be written
+    const char* reason;
+    bool removed; // the export created the file and took it away again
+};
+
+void PrintTo(const LossCase& c, std::ostream* os) { *os << c.what; }
+
+class StorageExportLoss : public testing::TestWithParam<LossCase> {};
+
+// Whatever stops a channel file, vrc-tool names it, says why and how many records it lost,
+// exits 1, and removes nothing that was there before.
+TEST_P(StorageExportLoss, NamesEveryFileThatLostRecordsAndExitsOne)
+{
+    const LossCase& c = GetParam();
+    testsupport::TempDir dir;
+    ASSERT_EQ(StorageWriter::Write(dir.Path().string(), kChannels, kSeconds), "");
+    const fs::path folder = dir / StorageWriter::kEntry;
+    c.sabotage(folder / "Ch");
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = 0;
+    {
+        testsupport::FileSizeLimit limit(c.sizeLimit);
+        status = vrctool::RunStorage({"export", dir.Path().string(), StorageWriter::kEntry});
+    }
+    testing::internal::GetCapturedStdout();
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(status, 1) << c.what;
+    const auto index = IndexRecords(folder);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const fs::path file = folder / "Ch" / ("DISK0001_0" + std::to_string(ch) + ".chv");
+        const size_t records = std::count_if(index.begin(), index.end(), [ch](const auto& r) { return r.first.i_ch == uint32_t(ch); });
+        const bool failing = std::find(c.failing.begin(), c.failing.end(), ch) != c.failing.end();
+        // What stays of a file holds whole records only (a device is not read).
+        size_t kept = 0;
+        if (fs::is_regular_file(fs::symlink_status(file))) {
+            const std::vector<Frame> frames = ChannelFrames(file);
+            uint64_t whole = 0;
+            for (const Frame& f : frames)
+                whole += FrameRecord::kHeaderSize + f.payload.size();
+            EXPECT_EQ(whole, fs::file_size(file)) << c.what << " " << file;
+            kept = frames.size();
+        }
+        EXPECT_EQ(errors.find(file.string() + ":") != std::string::npos, failing) << c.what << "\n" << errors;
+        if (!failing) {
+            EXPECT_EQ(kept, records) << c.what;
+            continue;
+        }
+        const std::string line = file.string() + ": " + c.reason + ", " + std::to_string(records - kept) +
+                                 " record(s) not written" + (c.removed ? ", file removed" : "");
+        EXPECT_NE(errors.find(line), std::string::npos) << c.what << "\n" << errors;
+        if (c.removed) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(file))) << c.what;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, StorageExportLoss,
+    testing::Values(
+        LossCase{"channel file on a full disk",
+                 [](const fs::path& ch) {
+                     fs::create_directory(ch);
+                     fs::create_symlink("/dev/full", ch / "DISK0001_00.chv");
+                 },
+                 RLIM_INFINITY, {0}, "No space left on device", false},
+        LossCase{"file-size limit", [](const fs::path&) {}, 100 * 1024, {0, 1, 2}, "File too large", true},
+        LossCase{"an earlier export's files under a file-size limit",
+                 [](const fs::path& ch) {
+                     fs::create_directory(ch);
+                     for (const char* name : {"DISK0001_00.chv", "DISK0001_01.chv", "DISK0001_02.chv"})
+                         std::ofstream(ch / name) << "old";
+                 },
+                 100 * 1024, {0, 1, 2}, "File too large", false},
+        LossCase{"Ch a plain file", [](const fs::path& ch) { std::ofstream(ch) << "not a folder"; }, RLIM_INFINITY, {0, 1, 2},
+                 "Not a directory", false}),
+    [](const testing::TestParamInfo<LossCase>& info) { return "Case" + std::to_string(info.index); });
 
 } // namespace

@@ -273,6 +273,17 @@ TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
     Player().OnMakeChannelFiles();
     for (const char* file : {"DISK0001_00.chv", "DISK0001_01.chv"})
         EXPECT_TRUE(std::filesystem::exists(m_dir / "VX01/DISK0001/Ch" / file)) << file;
+    EXPECT_TRUE(m_messages.empty());
+
+    // The export tells what it could not write.
+    const std::filesystem::path ch = m_dir / "VX01/DISK0001/Ch";
+    std::filesystem::remove_all(ch);
+    testsupport::WriteBytes(ch.string(), {1});
+    Player().OnMakeChannelFiles();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_TRUE(m_messages[0].starts_with("The channel files could not be written:\n" + (ch / "DISK0001_00.chv").string() +
+                                          ": Not a directory, "))
+        << m_messages[0];
 
     Player().StorageChosen({}); // a cancelled chooser leaves the path box alone
     EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");

@@ -26,14 +26,16 @@ int Export(const std::string& dir, const std::string& entry)
     const std::string folder = (std::filesystem::path(dir) / entry).string();
     const recording::ChannelExport::Result r = recording::ChannelExport::Run(folder);
     std::printf("%d index file(s) read from %s\n", r.indexFilesRead, folder.c_str());
-    for (const auto& c : r.channels)
-        std::printf("%s: %llu records, %llu bytes\n", c.path.c_str(), static_cast<unsigned long long>(c.records),
-                    static_cast<unsigned long long>(c.bytes));
-    if (r.indexFilesRead == 0) {
-        std::fprintf(stderr, "vrc-tool storage export: no index file could be read in '%s'\n", folder.c_str());
-        return 1;
+    for (const auto& c : r.channels) {
+        if (c.failure.empty())
+            std::printf("%s: %llu records, %llu bytes\n", c.path.c_str(), static_cast<unsigned long long>(c.records),
+                        static_cast<unsigned long long>(c.bytes));
+        else
+            std::fprintf(stderr, "vrc-tool storage export: %s\n", c.failure.c_str());
     }
-    return 0;
+    if (r.indexFilesRead == 0)
+        std::fprintf(stderr, "vrc-tool storage export: no index file could be read in '%s'\n", folder.c_str());
+    return r.indexFilesRead == 0 || !r.Failures().empty() ? 1 : 0;
 }
 
 } // namespace

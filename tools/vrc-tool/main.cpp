@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -42,6 +43,9 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    // Past a file-size limit a write must fail and be reported like any other, not end the
+    // program with a file cut short.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2)
         return Usage();
     for (const Command& c : kCommands) {

@@ -1,5 +1,6 @@
 #include "ui/capture/BitmapFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -40,25 +41,30 @@ void PutHeaders(uint8_t* p, int32_t width, int32_t height, uint32_t imageSize)
     // Resolutions, colours used and colours important stay 0.
 }
 
-bool WriteWhole(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+// Creates the file, never replacing one, and removes it again when it could not be written
+// whole.
+std::error_code WriteNew(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
     if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
-        return true;
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return false;
+        return {errno, std::generic_category()};
+    std::error_code error;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        error = {errno, std::generic_category()};
+    if (std::fclose(file) != 0 && !error)
+        error = {errno, std::generic_category()};
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    return error;
 }
 } // namespace
 
-bool SaveBitmapFile(const QImage& bitmap, int32_t bitsPerPixel, const std::filesystem::path& path)
+std::error_code SaveBitmapFile(const QImage& bitmap, int32_t bitsPerPixel, const std::filesystem::path& path)
 {
     if (bitsPerPixel != kBitsPerPixel || bitmap.isNull() || bitmap.format() != QImage::Format_RGB32)
-        return false;
+        return std::make_error_code(std::errc::not_supported);
     const int32_t width = bitmap.width();
     const int32_t height = bitmap.height();
     const size_t rowBytes = StoredRowBytes(width, bitsPerPixel);
@@ -67,13 +73,13 @@ bool SaveBitmapFile(const QImage& bitmap, int32_t bitsPerPixel, const std::files
     try {
         block.assign(kPixelOffset + imageSize, 0);
     } catch (const std::bad_alloc&) {
-        return false;
+        return std::make_error_code(std::errc::not_enough_memory);
     }
     PutHeaders(block.data(), width, height, static_cast<uint32_t>(imageSize));
     uint8_t* pixels = block.data() + kPixelOffset;
     for (int32_t row = 0; row < height; ++row)
         std::memcpy(pixels + static_cast<size_t>(row) * rowBytes, bitmap.constScanLine(height - 1 - row), rowBytes);
-    return WriteWhole(path, block);
+    return WriteNew(path, block);
 }
 
 } // namespace capture

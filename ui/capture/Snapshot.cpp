@@ -1,5 +1,6 @@
 #include "ui/capture/Snapshot.h"
 
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -10,6 +11,23 @@
 #include "ui/capture/CapturedFrame.h"
 
 namespace capture {
+namespace {
+
+// Snapshots taken within one recorded second share the name: the first free one of
+// "<name>.bmp", "<name>-2.bmp", "<name>-3.bmp", ... is taken, and path says which.
+std::error_code SaveUnderFreeName(const QImage& bitmap, int32_t bitsPerPixel, const std::filesystem::path& folder,
+                                  const std::string& name, std::filesystem::path& path)
+{
+    path = folder / (name + ".bmp");
+    std::error_code error = SaveBitmapFile(bitmap, bitsPerPixel, path);
+    for (int n = 2; error == std::errc::file_exists; ++n) {
+        path = folder / (name + "-" + std::to_string(n) + ".bmp");
+        error = SaveBitmapFile(bitmap, bitsPerPixel, path);
+    }
+    return error;
+}
+
+} // namespace
 
 std::filesystem::path DefaultCaptureFolder()
 {
@@ -27,14 +45,16 @@ SnapshotOutcome Snapshot::Take()
     if (!frame)
         return {SnapshotOutcome::Result::NoPicture, {}, "no picture on screen"};
     const QImage bitmap = FrameBitmap(*frame);
-    // Only the last level is made; with its parent missing the file cannot be opened below.
+    // A fresh account has no Storage folder yet: both levels are made. Whatever stops them
+    // shows up as the reason the file cannot be created.
     std::error_code ignored;
+    std::filesystem::create_directory(m_folder.parent_path(), ignored);
     std::filesystem::create_directory(m_folder, ignored);
     // The time is read now, so the name carries whatever frame the play thread showed last.
     const std::string name = SnapshotFileName(m_time.curTime(), m_time.timeFormat());
-    const std::filesystem::path path = m_folder / (name + ".bmp");
-    if (!SaveBitmapFile(bitmap, frame->bitsPerPixel, path))
-        return {SnapshotOutcome::Result::Failed, path, "the file could not be written"};
+    std::filesystem::path path;
+    if (const std::error_code error = SaveUnderFreeName(bitmap, frame->bitsPerPixel, m_folder, name, path))
+        return {SnapshotOutcome::Result::Failed, path, error.message()};
     return {SnapshotOutcome::Result::Saved, path, {}};
 }
 

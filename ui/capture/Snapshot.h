@@ -18,8 +18,10 @@ struct SnapshotOutcome {
     std::string reason;         // why nothing was written, in words for the user
 };
 
-// Saves the picture on screen as "<folder>/<recorded time>.bmp". A folder that cannot be
-// made or a file that cannot be written leave nothing behind.
+// Saves the picture on screen as "<folder>/<recorded time>.bmp", making the folder and its
+// parent when they are missing. An existing file is never replaced: a later snapshot of the
+// same second becomes "<recorded time>-2.bmp", then -3, ... A file that cannot be written
+// leaves nothing behind; the outcome says why.
 class Snapshot {
 public:
     Snapshot(display::CVorquil_Ctrl_Player& player, CaptureTimeSource time,
