@@ -30,6 +30,13 @@ void ChannelDecoder::Resync()
     m_waitingForKey = true;
 }
 
+void ChannelDecoder::Forget()
+{
+    // A decoder made afresh at the next key frame has no picture to give.
+    Release();
+    m_waitingForKey = true;
+}
+
 bool ChannelDecoder::Decode(const uint8_t* data, size_t size)
 {
     if (const auto kind = ProbeKeyFrame(data, size)) {

@@ -24,6 +24,8 @@ public:
 
     // Forgets the reference pictures: nothing is decoded until the next key frame.
     void Resync();
+    // Resync, and forget the last picture too.
+    void Forget();
     // Decodes one frame; true when it gave a new picture.
     bool Decode(const uint8_t* data, size_t size);
     // The last picture scaled to size, or a null image when there is none.
