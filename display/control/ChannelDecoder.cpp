@@ -4,8 +4,9 @@
 
 namespace display {
 
-ChannelDecoder::ChannelDecoder(const DecoderLibrary& library)
+ChannelDecoder::ChannelDecoder(const DecoderLibrary& library, std::string name)
     : m_library(library)
+    , m_name(std::move(name))
 {
 }
 
@@ -43,6 +44,8 @@ bool ChannelDecoder::Decode(const uint8_t* data, size_t size)
         if (!m_decoder || kind->codec != m_kind.codec) {
             Release();
             m_decoder = m_library.CreateDecoder(kind->codec);
+            if (m_decoder)
+                m_decoder->SetName(m_decoder, m_name.c_str());
         }
         m_kind = *kind;
         m_waitingForKey = false;

@@ -1,6 +1,7 @@
 #include "display/control/DecodePipeline.h"
 
 #include <algorithm>
+#include <string>
 
 namespace display {
 
@@ -9,8 +10,8 @@ DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milli
     : m_refreshInterval(refreshInterval)
     , m_pictureReady(std::move(pictureReady))
 {
-    for (Channel& channel : m_channels)
-        channel.decoder = std::make_unique<ChannelDecoder>(library);
+    for (int c = 0; c < kChannels; ++c)
+        m_channels[c].decoder = std::make_unique<ChannelDecoder>(library, "CH-" + std::to_string(c + 1));
     // Channels decode independently, so every core can take one.
     const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < workers; ++i)

@@ -4,7 +4,17 @@
 
 #include <filesystem>
 
+#include <QLoggingCategory>
+
 namespace display {
+namespace {
+
+Q_LOGGING_CATEGORY(lcDecoder, "kelvora.decoder")
+
+// The decoder library's messages join the control's own.
+void ForwardLog(const char* line) { qCWarning(lcDecoder, "%s", line); }
+
+} // namespace
 
 std::string DecoderLibrary::SystemDirectory()
 {
@@ -30,6 +40,8 @@ bool DecoderLibrary::Load(const std::string& directory)
         return false;
     m_createDecoder = reinterpret_cast<CreateVDecoderFn>(dlsym(m_handle, "CreateVDecoder"));
     m_createConverter = reinterpret_cast<CreateCConverterFn>(dlsym(m_handle, "CreateCConverter"));
+    if (const auto setLogSink = reinterpret_cast<SetLogSinkFn>(dlsym(m_handle, "SetLogSink")))
+        setLogSink(&ForwardLog);
     if (!IsLoaded()) {
         dlclose(m_handle);
         m_handle = nullptr;
