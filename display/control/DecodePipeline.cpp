@@ -45,7 +45,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
             return false;
         resync = ch.dropped != dropped;
     }
-    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}};
+    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}, std::chrono::steady_clock::now()};
     std::lock_guard lock(m_mutex);
     Channel& ch = m_channels[channel];
     if (m_quitting || ch.tileSize.isEmpty())
@@ -61,22 +61,29 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
 
 bool DecodePipeline::Admit(Channel& ch, bool key)
 {
-    const auto waiting = static_cast<size_t>(std::count_if(ch.queue.begin(), ch.queue.end(),
-                                                           [](const Job& job) { return !job.redraw; }));
+    size_t waiting = 0;
+    auto oldest = std::chrono::steady_clock::time_point::max();
+    for (const Job& job : ch.queue) {
+        if (!job.redraw) {
+            ++waiting;
+            oldest = std::min(oldest, job.pushed);
+        }
+    }
+    const bool behind = waiting >= kMaxQueued || (waiting > 0 && std::chrono::steady_clock::now() - oldest >= kMaxLag);
     if (!key) {
-        if (!ch.awaitingKey && waiting < kMaxQueued)
+        if (!ch.awaitingKey && !behind)
             return true;
         ch.awaitingKey = true;
         ++ch.dropped;
         return false;
     }
     // A key frame starts afresh: the frames still waiting before it would only be shown late.
-    if (waiting >= kMaxQueued) {
+    if (behind) {
         ch.dropped += waiting;
         std::erase_if(ch.queue, [](const Job& job) { return !job.redraw; });
     }
     // Still behind if frames are waiting: then only key frames until it has caught up.
-    ch.awaitingKey = ch.awaitingKey && waiting > 0;
+    ch.awaitingKey = (ch.awaitingKey || behind) && waiting > 0;
     return true;
 }
 
@@ -167,7 +174,7 @@ void DecodePipeline::QueueRedraw(int channel)
     Channel& ch = m_channels[channel];
     if (!ch.hasFrame)
         return;
-    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}});
+    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}, {}});
     Schedule(channel);
 }
 

@@ -28,13 +28,14 @@ class DecoderLibrary;
 // for the last frame of a burst. Every method may be called from any thread.
 //
 // Push never waits for the workers: the caller paces playback and must not be held back by
-// decoding. A channel whose queue is full is behind; it drops frames it could not show in time
-// and resumes at its next key frame. While it is still behind when that key frame comes, it
+// decoding. A channel is behind when its oldest waiting frame has waited kMaxLag, or
+// kMaxQueued frames are waiting; it then drops the frames it could not show in time and
+// resumes at its next key frame. While it is still behind when that key frame comes, it
 // takes key frames only, so fast forward keeps its pace with fewer pictures.
 class DecodePipeline {
 public:
-    // Frames a channel may have waiting; with more it is behind.
-    static constexpr size_t kMaxQueued = 8;
+    static constexpr std::chrono::milliseconds kMaxLag{200};
+    static constexpr size_t kMaxQueued = 32;
 
     // pictureReady runs on a worker after a new picture was stored.
     DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
@@ -73,6 +74,7 @@ private:
         uint64_t generation = 0;
         uint64_t resets = 0; // the Reset it follows
         QSize size;          // the tile, taken when a worker starts on it
+        std::chrono::steady_clock::time_point pushed;
     };
     struct Channel {
         std::deque<Job> queue;

@@ -26,8 +26,12 @@ std::string DecoderLibrary::SystemDirectory()
 
 DecoderLibrary::~DecoderLibrary()
 {
-    if (m_handle)
-        dlclose(m_handle);
+    if (!m_handle)
+        return;
+    // The library may stay loaded for another user while this control's code goes.
+    if (const auto setLogSink = reinterpret_cast<SetLogSinkFn>(dlsym(m_handle, "SetLogSink")))
+        setLogSink(nullptr);
+    dlclose(m_handle);
 }
 
 bool DecoderLibrary::Load(const std::string& directory)

@@ -40,6 +40,7 @@ struct Decoder {
 };
 
 std::atomic<OmbrelLogFn> g_logSink{nullptr};
+bool g_logInstalled = false;
 std::mutex g_logMutex;
 LogThrottle g_otherLog{"decoder library"};
 
@@ -194,7 +195,10 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
     if (!decoder)
         return nullptr;
     static std::once_flag logInstalled;
-    std::call_once(logInstalled, [] { av_log_set_callback(LogLine); });
+    std::call_once(logInstalled, [] {
+        g_logInstalled = true;
+        av_log_set_callback(LogLine);
+    });
     auto* d = new Decoder;
     d->api = {Decode, Reset, Last, ReleaseDecoder, SetName};
     d->context = avcodec_alloc_context3(decoder);
@@ -223,3 +227,10 @@ OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
 }
 
 OMBREL_EXPORT void SetLogSink(OmbrelLogFn sink) { g_logSink.store(sink); }
+
+// libavutil outlives this library when the library is unloaded: it must not keep calling in.
+__attribute__((destructor)) static void RestoreLibavLog()
+{
+    if (g_logInstalled)
+        av_log_set_callback(av_log_default_callback);
+}
