@@ -107,8 +107,8 @@ void SamplePicture::Paint(AVFrame& frame, int channel, int frameIndex, const rec
 
 void SamplePicture::PaintCaption(AVFrame& frame, int channel, const recording::SystemTime& time)
 {
-    DrawText(frame, ChannelText(channel), 24, 16, 3);
-    DrawText(frame, DateText(time) + " " + TimeText(time), 24, 44, 3);
+    DrawText(frame, ChannelText(channel), 24, kPictureHeight - 64, 3);
+    DrawText(frame, DateText(time) + " " + TimeText(time), 24, kPictureHeight - 36, 3);
 }
 
 } // namespace sample
