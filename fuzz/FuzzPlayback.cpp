@@ -1,16 +1,15 @@
 // Plays a fuzzed recording: open, Play, the slider and ff or rew chosen by the input's last
 // byte, then the real play and seek threads on a clock that does not sleep, until the stream
 // ends, no search finds a key frame, or a bounded number of frames or virtual minutes.
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <thread>
 
 #include "display/CVorquil_Ctrl_Player.h"
 #include "display/DispId.h"
+#include "fuzz/ScratchFile.h"
 #include "platform/VirtualClock.h"
 #include "playback/NullPlayerView.h"
 #include "playback/PlayerCore.h"
@@ -44,14 +43,11 @@ constexpr int64_t kMaxVirtualMs = 10 * 60 * 1000;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = "/tmp/fuzz_playback_" + std::to_string(getpid()) + ".vrc";
     if (size == 0)
         return 0;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    const std::string path = fuzz::WriteScratchFile("fuzz-playback", data, size);
+    if (path.empty())
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
 
     platform::VirtualClock clock;
     TouchingDisplay target;

@@ -33,6 +33,14 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     probe.Close();
 
     c.StopSeekThread();
+    // A stopped search must be gone before its handle closes; one stuck in a read leaves
+    // the recording that is open as it is.
+    if (!c.m_hSeekThread.JoinStopped())
+        return {};
+    // Leaving playing ends a turn that is pacing; the lock then keeps the next turn out
+    // until nothing of the previous recording is left.
+    c.m_nPlayState = kPaused;
+    std::lock_guard turn(c.m_turnLock);
     c.m_nPosSec = 0;
     c.m_view.SetSeekPos(0);
     c.m_view.RepaintSeekSlider();
@@ -42,7 +50,6 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     }
     c.m_bFileChosen = 1;
     c.m_nPlaySpeed = 0;
-    c.m_nPlayState = kPaused;
     c.m_bAtEnd = 0;
     c.ResetToIdle();
     c.m_view.SetText(PlayerView::kPathBox, path);
@@ -64,10 +71,6 @@ void OpenCommand::FinishFileOpen(const FileOpenResult& result)
 int OpenCommand::OpenRecording(std::vector<RecordingError>& messages)
 {
     PlayerCore& c = m_core;
-    // A stopped search may still be ending; it must be gone before its handle closes.
-    c.m_hSeekThread.JoinStopped();
-    std::lock_guard turn(c.m_turnLock);
-
     c.m_bFileOpened = 0;
     c.m_nVideoChCount = 0;
     c.m_nAudioChCount = 0;

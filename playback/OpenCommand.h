@@ -32,7 +32,8 @@ public:
     FileOpenResult OnFileChosen(const std::string& path);
     void FinishFileOpen(const FileOpenResult& result);
     // Opens, validates and scans m_pszFilePath; 1 on success. On failure the three handles
-    // are closed and messages holds what to show. Searches must have been stopped.
+    // are closed and messages holds what to show. Searches must have ended and the caller
+    // holds m_turnLock.
     int OpenRecording(std::vector<recording::RecordingError>& messages);
     // The window without a recording.
     void ClearRecordingView();

@@ -19,12 +19,23 @@ constexpr uint32_t kHeader = FrameRecord::kHeaderSize;
 constexpr uint32_t kBufferSize = FrameRecord::kMaxPayload;
 // Video format whose payloads carry a block in front of the stream proper.
 constexpr int kPrefixedFormat = 4;
+// How far the hand-overs may fall behind their due times before the run is anchored anew.
+constexpr int64_t kMaxLateMs = 1000;
 
 // Positions move on by record sizes read from the file; a lying size must not wrap a
 // position back into the run, so the sum stops at the largest offset.
 uint32_t Advance(uint32_t position, uint64_t bytes)
 {
     return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{position} + bytes, UINT32_MAX));
+}
+
+// Zeroes a buffer from an offset on. Only the bytes up to dirty can be other than zero, so a
+// frame costs the size of the payloads before it, not the whole buffer's.
+void ClearFrom(std::vector<uint8_t>& buffer, size_t& dirty, size_t from)
+{
+    if (dirty > from)
+        std::memset(buffer.data() + from, 0, dirty - from);
+    dirty = std::min(dirty, from);
 }
 
 } // namespace
@@ -49,21 +60,39 @@ void PlayLoop::Run()
 
 void PlayLoop::Turn()
 {
-    const int32_t speed = m_core.m_nPlaySpeed;
-    const bool seekDone = m_core.m_bSeekDone == 1;
-    if (m_core.m_nPlayState == kPaused || speed == 0 || !seekDone) {
-        if (!seekDone)
-            RestartSlots();
-        m_core.m_clock.Sleep(5);
+    if (!Playable()) {
+        Idle();
         return;
     }
-    std::lock_guard turn(m_core.m_turnLock);
+    std::unique_lock turn(m_core.m_turnLock);
+    // The open and a pause leave playing before they take the lock: a turn that passed the
+    // check above meanwhile must not run on what they reset.
+    if (!Playable()) {
+        turn.unlock();
+        Idle();
+        return;
+    }
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
-    if (speed > 0)
+    m_speed = m_core.m_nPlaySpeed;
+    if (m_speed > 0)
         Forward();
     else
         Reverse();
+}
+
+bool PlayLoop::Playable() const
+{
+    return m_core.m_nPlayState != kPaused && m_core.m_nPlaySpeed != 0 && m_core.m_bSeekDone == 1;
+}
+
+void PlayLoop::Idle()
+{
+    // Whatever happens meanwhile (an open above all) must be read afresh.
+    ForgetHeaders();
+    if (m_core.m_bSeekDone != 1)
+        RestartSlots();
+    m_core.m_clock.Sleep(5);
 }
 
 void PlayLoop::Forward()
@@ -88,8 +117,9 @@ void PlayLoop::Forward()
         m_core.m_clock.Sleep(1);
         return;
     }
-    std::fill(m_ReadBuf.begin(), m_ReadBuf.end(), 0);
-    if (m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size) == 0)
+    ClearFrom(m_ReadBuf, m_readDirty, 0);
+    m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    if (m_readDirty == 0)
         return;
     pos = Advance(pos, c.record.f_size);
     FillSlot(c, true);
@@ -106,12 +136,13 @@ void PlayLoop::Forward()
         m_core.m_bFirstFrame = 0;
         m_core.m_ctrlPlayer.PushReset();
     }
+    Anchor();
     HandOver(p, true);
-    if (!Pace(step.delta, true))
+    if (!Pace(step.delta))
         return;
     if (step.pSec != step.nSec)
         SecondEnded(p, true);
-    if (!Pace(step.rest, true))
+    if (!Pace(step.rest))
         return;
     m_s = 1 - m_s;
 }
@@ -134,6 +165,7 @@ void PlayLoop::Reverse()
     const bool skipped = c.record.f_size > kBufferSize;
     const size_t got =
         skipped ? 0 : m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    m_readDirty = std::max(m_readDirty, got);
     if (skipped || got > 0)
         StepBackToKeyFrame(c);
     if (skipped) {
@@ -152,12 +184,13 @@ void PlayLoop::Reverse()
         RestartSlots();
         return;
     }
+    Anchor();
     HandOver(p, false);
-    if (!Pace(step.delta, false))
+    if (!Pace(step.delta))
         return;
     if (step.pSec != step.nSec)
         SecondEnded(p, false);
-    if (!Pace(step.rest, false))
+    if (!Pace(step.rest))
         return;
     m_s = 1 - m_s;
 }
@@ -186,7 +219,7 @@ void PlayLoop::GatherReverse()
 void PlayLoop::AddCandidate(uint32_t position, int channel, int audio)
 {
     Candidate& c = m_candidates[m_count];
-    if (ReadHeader(position, c.record) == 0)
+    if (CandidateHeader(position, channel, audio, c.record) == 0)
         return;
     c.position = position;
     c.channel = channel;
@@ -238,8 +271,9 @@ void PlayLoop::FillSlot(const Candidate& c, bool clear)
 {
     FrameSlot& slot = m_Slots[m_s];
     if (clear)
-        std::fill(slot.buffer.begin(), slot.buffer.end(), 0);
+        ClearFrom(slot.buffer, slot.dirty, c.record.f_size);
     std::memcpy(slot.buffer.data(), m_ReadBuf.data(), c.record.f_size);
+    slot.dirty = std::max<size_t>(slot.dirty, c.record.f_size);
     slot.f_time = c.record.f_time;
     slot.key = c.key;
     slot.audio = c.audio;
@@ -262,21 +296,23 @@ bool PlayLoop::Started()
     return true;
 }
 
-PlayLoop::Step PlayLoop::StepOf(bool magnitudes) const
+// A step that crosses a second counts the time from P to its second's end and from the
+// start of N's second to N (in reverse: to the start of P's second and from the end of
+// N's), which is the stamp difference between neighbouring seconds and at most two seconds
+// across a hole.
+PlayLoop::Step PlayLoop::StepOf(bool reverse) const
 {
     const int64_t p = m_Slots[1 - m_s].key;
     const int64_t n = m_Slots[m_s].key;
     Step step{static_cast<uint32_t>(p / 1000), static_cast<uint32_t>(n / 1000), 0, 0};
     if (step.pSec != step.nSec) {
-        step.delta = (int64_t{step.pSec} + 1) * 1000 - p;
-        step.rest = n - int64_t{step.nSec} * 1000;
+        step.delta = reverse ? p - int64_t{step.pSec} * 1000 : (int64_t{step.pSec} + 1) * 1000 - p;
+        step.rest = reverse ? (int64_t{step.nSec} + 1) * 1000 - n : n - int64_t{step.nSec} * 1000;
     } else {
         // Stamps are 32-bit counters: the difference of two is taken as a signed 32-bit value.
         step.delta = static_cast<int32_t>(static_cast<uint32_t>(n - p));
-    }
-    if (magnitudes) {
-        step.delta = std::llabs(step.delta);
-        step.rest = std::llabs(step.rest);
+        if (reverse)
+            step.delta = std::llabs(step.delta);
     }
     return step;
 }
@@ -328,44 +364,51 @@ void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
     m_core.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedSeconds(elapsed, m_core.m_TotalTime));
 }
 
-bool PlayLoop::Pace(int64_t milliseconds, bool forward)
+void PlayLoop::Anchor()
 {
-    const int32_t speed = m_core.m_nPlaySpeed;
-    if (speed == 0)
+    if (m_anchorSpeed == m_speed)
+        return;
+    m_anchorSpeed = m_speed;
+    m_anchor = m_core.m_clock.Now();
+    m_recorded = 0;
+}
+
+bool PlayLoop::Pace(int64_t milliseconds)
+{
+    if (!StillPlaying())
         return false;
-    if (SeekRestarted()) {
-        RestartSlots();
-        return false;
+    m_recorded += milliseconds;
+    int64_t due = m_anchor + m_recorded * m_frequency / (1000 * std::abs(int64_t{m_speed}));
+    // Behind by more than a stall's worth (a read that hung, a machine that slept): start
+    // anew from here instead of rushing through everything missed.
+    const int64_t late = m_core.m_clock.Now() - due;
+    if (late > kMaxLateMs * m_frequency / 1000) {
+        m_anchor += late;
+        due += late;
     }
-    int64_t w = std::llabs(milliseconds / speed) - 1;
-    if (forward) {
-        if (w > 4)
-            w -= 4;
-        if (w > 2)
-            Wait(w);
-    } else if (w > 0) {
-        Wait(w);
+    return Wait(due) && StillPlaying();
+}
+
+// Sleeps 1 ms at a time until the counter reaches due, so that a new search, a command or
+// the worker's stop is noticed within a millisecond or two. A change of speed only cuts the
+// wait short: the next hand-over anchors a new run.
+bool PlayLoop::Wait(int64_t due)
+{
+    platform::Clock& clock = m_core.m_clock;
+    const int32_t state = m_core.m_nPlayState;
+    while (clock.Now() < due) {
+        if (m_signals.QuitRequested() || !StillPlaying())
+            return false;
+        if (m_core.m_nPlayState != state || m_core.m_nPlaySpeed != m_speed)
+            return true;
+        clock.Sleep(1);
     }
     return true;
 }
 
-// Sleeps 1 ms at a time until w ms have passed on the counter. It also ends when the worker
-// is told to quit, a search begins or a command changes the state or the speed, so that none
-// of these waits for the rest of a frame interval.
-void PlayLoop::Wait(int64_t w)
+bool PlayLoop::StillPlaying() const
 {
-    platform::Clock& clock = m_core.m_clock;
-    const int64_t start = clock.Now();
-    const int32_t state = m_core.m_nPlayState;
-    const int32_t speed = m_core.m_nPlaySpeed;
-    for (int64_t i = 0; i < w; ++i) {
-        clock.Sleep(1);
-        if ((clock.Now() - start) / (m_frequency / 1000) >= w)
-            return;
-        if (m_signals.QuitRequested() || SeekRestarted() || m_core.m_nPlayState != state ||
-            m_core.m_nPlaySpeed != speed)
-            return;
-    }
+    return m_core.m_nPlayState != kPaused && m_core.m_nPlaySpeed != 0 && !SeekRestarted();
 }
 
 bool PlayLoop::SeekRestarted() const { return m_core.m_bSeekDone == 0 || m_core.m_nSeekCount != m_seekCount; }
@@ -374,7 +417,9 @@ void PlayLoop::RestartSlots()
 {
     m_s = 0;
     m_started = false;
+    m_anchorSpeed = 0;
     m_seekCount = m_core.m_nSeekCount;
+    ForgetHeaders();
 }
 
 recording::SystemTime PlayLoop::CalendarOf(const FrameSlot& p) const
@@ -383,6 +428,24 @@ recording::SystemTime PlayLoop::CalendarOf(const FrameSlot& p) const
     recording::SystemTime t = recording::FTimeToSystemTime(static_cast<int32_t>(static_cast<uint32_t>(second)));
     t.wMilliseconds = static_cast<uint16_t>(p.key % 1000);
     return t;
+}
+
+size_t PlayLoop::CandidateHeader(uint32_t position, int channel, int audio, FrameRecord& record)
+{
+    KnownHeader& known = m_headers[channel * 2 + audio];
+    if (known.whole && known.position == position) {
+        record = known.record;
+        return kHeader;
+    }
+    const size_t got = ReadHeader(position, record);
+    known = {position, got == kHeader, record};
+    return got;
+}
+
+void PlayLoop::ForgetHeaders()
+{
+    for (KnownHeader& known : m_headers)
+        known.whole = false;
 }
 
 size_t PlayLoop::ReadHeader(uint32_t position, FrameRecord& record)

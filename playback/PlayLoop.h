@@ -16,6 +16,14 @@ struct WorkerSignals;
 // ordered by stamp, reads the next frame into one of two slots and hands the one before it
 // to the display, pacing the hand-overs by the stamps divided by the speed. Forward it plays
 // video and audio; in reverse it steps from key frame to key frame, video only.
+//
+// Pacing follows the recording's clock: each run of play (after a search, a change of speed
+// or a resume) is anchored to the counter at its first hand-over, and every later hand-over
+// is due at the anchor plus the recorded time since then divided by the speed. The recorded
+// time is added up step by step, one step per hand-over, and a step over a hole in the
+// recording counts only the rest of the second before it and the milliseconds into the
+// second after it, so a gap of minutes is not waited out. A turn that comes late waits for
+// nothing, so the time spent reading and handing over does not add up.
 class PlayLoop {
 public:
     PlayLoop(PlayerCore& core, WorkerSignals& signals);
@@ -37,7 +45,8 @@ private:
         uint32_t length = 0;
         uint32_t f_key = 0;
         int channel = 0;
-        std::vector<uint8_t> buffer;
+        std::vector<uint8_t> buffer; // zero past the payload
+        size_t dirty = 0;            // bytes of buffer that may be other than zero
     };
     // The stamp arithmetic of one hand-over: P is shown now, N follows it.
     struct Step {
@@ -48,6 +57,9 @@ private:
     };
 
     void Turn();
+    // Whether a turn may hand anything over: playing, at a speed, with a search's positions.
+    bool Playable() const;
+    void Idle();
     void Forward();
     void Reverse();
     void GatherForward();
@@ -58,16 +70,25 @@ private:
     void FillSlot(const Candidate& c, bool clear);
     // Started handling: false while the first frame after a restart only fills slot 0.
     bool Started();
-    Step StepOf(bool magnitudes) const;
+    Step StepOf(bool reverse) const;
     void HandOver(const FrameSlot& p, bool forward);
     void Push(const FrameSlot& p);
     void SecondEnded(const FrameSlot& p, bool forward);
-    // Ends the turn (false) when the speed is 0 or a new search began; otherwise waits.
-    bool Pace(int64_t milliseconds, bool forward);
-    void Wait(int64_t milliseconds);
+    // Sets the anchor at the first hand-over of a run.
+    void Anchor();
+    // Adds a step of recorded time and waits until it is due. False ends the turn: the
+    // play state left playing, the speed went to 0, a new search began or the worker quits.
+    bool Pace(int64_t milliseconds);
+    bool Wait(int64_t due);
+    bool StillPlaying() const;
     bool SeekRestarted() const;
     void RestartSlots();
     recording::SystemTime CalendarOf(const FrameSlot& p) const;
+    // The header at a channel's position: each turn reads every channel's next header but
+    // moves only one channel on, so the others' are kept from the turn before, until the
+    // slots restart or the loop idles.
+    size_t CandidateHeader(uint32_t position, int channel, int audio, recording::FrameRecord& record);
+    void ForgetHeaders();
     size_t ReadHeader(uint32_t position, recording::FrameRecord& record);
 
     PlayerCore& m_core;
@@ -75,7 +96,14 @@ private:
 
     std::array<FrameSlot, 2> m_Slots;
     std::vector<uint8_t> m_ReadBuf;
+    size_t m_readDirty = 0; // bytes of m_ReadBuf that may be other than zero
     std::array<Candidate, 32> m_candidates{};
+    struct KnownHeader {
+        uint32_t position = 0;
+        bool whole = false; // a whole header was read there
+        recording::FrameRecord record;
+    };
+    std::array<KnownHeader, 32> m_headers{}; // by channel * 2 + audio
     size_t m_count = 0;
     int m_s = 0;
     bool m_started = false;
@@ -83,6 +111,10 @@ private:
     uint32_t m_baseStamp = 0;
     int64_t m_frequency = 1000;
     uint32_t m_seekCount = 0; // the search the slots belong to
+    int32_t m_speed = 0;      // read once per turn, under the turn lock
+    int32_t m_anchorSpeed = 0; // the speed of the anchored run; 0 while none is
+    int64_t m_anchor = 0;     // counter value at the run's first hand-over
+    int64_t m_recorded = 0;   // recorded milliseconds paced since then
 };
 
 } // namespace playback

@@ -1,5 +1,6 @@
 #include "playback/PlayerCore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -28,17 +29,14 @@ constexpr ButtonLookEntry kRestingLooks[] = {
     {PlayerView::kMaximize, {180, 181, 180, 181}},   {PlayerView::kExit, {178, 179, 178, 179}},
 };
 
-// A byte count times a fraction, truncated and kept within 32 bits.
-int32_t ScaleRun(int32_t length, double fraction)
+// Where a fraction of a run lies: the run's first offset plus its length times the fraction,
+// truncated. In 64 bits, as runs reach past 2 GiB; kept within the 32-bit offsets.
+uint32_t ScaleRun(uint32_t start, uint32_t end, uint32_t first, double fraction)
 {
-    const double v = std::trunc(static_cast<double>(length) * fraction);
-    if (!std::isfinite(v))
+    const double v = std::trunc((static_cast<double>(end) - start) * fraction) + first;
+    if (!std::isfinite(v) || v < 0)
         return 0;
-    if (v > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
+    return static_cast<uint32_t>(std::min(v, static_cast<double>(std::numeric_limits<uint32_t>::max())));
 }
 
 } // namespace
@@ -79,8 +77,11 @@ int PlayerCore::StartSeek(const recording::SystemTime& target)
 {
     m_SeekTarget = target;
     StopSeekThread();
-    m_bSeekDone = 0;
-    ++m_nSeekCount;
+    {
+        std::lock_guard flag(m_seekFlagLock);
+        m_bSeekDone = 0;
+        ++m_nSeekCount;
+    }
     m_hSeekThread.Start([this](WorkerSignals& signals) { PositionSearch(*this, signals).Run(); });
     return 1;
 }
@@ -121,11 +122,9 @@ void PlayerCore::EstimatePositions()
             continue;
         const recording::ChannelEntry& v = m_Header.videoCh[k];
         const recording::ChannelEntry& a = m_Header.audioCh[k];
-        const auto videoRun = static_cast<int32_t>(v.endPos - v.startPos);
-        m_dwVideoReq[k] = static_cast<uint32_t>(ScaleRun(videoRun, fraction)) + m_dwVideoStart[k];
-        const auto audioRun = static_cast<int32_t>(a.endPos - a.startPos);
-        if (audioRun > 0)
-            m_dwAudioReq[k] = static_cast<uint32_t>(ScaleRun(audioRun, fraction)) + m_dwAudioStart[k];
+        m_dwVideoReq[k] = ScaleRun(v.startPos, v.endPos, m_dwVideoStart[k], fraction);
+        if (a.endPos > a.startPos)
+            m_dwAudioReq[k] = ScaleRun(a.startPos, a.endPos, m_dwAudioStart[k], fraction);
     }
 }
 

@@ -130,11 +130,12 @@ public:
     // one even when it never saw m_bSeekDone at 0.
     std::atomic<uint32_t> m_nSeekCount{0};
 
-    WorkerThread m_hPlayThread; // the play thread's record
-    WorkerThread m_hSeekThread; // the seek thread's record
+    WorkerThread m_hPlayThread{"play"}; // the play thread's record
+    WorkerThread m_hSeekThread{"seek"}; // the seek thread's record
     std::mutex m_csPlay;        // held by the play thread while it runs
     std::mutex m_csSeek;        // held by a seek thread while it searches
-    std::mutex m_turnLock;      // held by a play-loop turn, a search's publishing and the open
+    std::mutex m_turnLock;      // held by a play-loop turn, a search's publishing, the open and a pause
+    std::mutex m_seekFlagLock;  // orders a search's writes of m_bSeekDone against StartSeek's
 
 private:
     OpenCommand m_open;

@@ -1,6 +1,7 @@
 #include "playback/PositionSearch.h"
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
 
 #include "playback/PlayerCore.h"
@@ -30,11 +31,21 @@ void PositionSearch::Run()
     m_core.m_view.ShowControl(PlayerView::kSearching, true);
     {
         std::lock_guard seek(m_core.m_csSeek);
-        m_core.m_bSeekDone = 0;
-        if (m_signals.Wait() != 0)
+        // A search stopped before it got here may come after the one that replaced it,
+        // which may have published already: it must leave the flag alone.
+        if (Publish([this] { m_core.m_bSeekDone = 0; }) && m_signals.Wait() != 0)
             Search();
     }
     m_core.m_view.ShowControl(PlayerView::kSearching, false);
+}
+
+bool PositionSearch::Publish(const std::function<void()>& write)
+{
+    std::lock_guard flag(m_core.m_seekFlagLock);
+    if (Quit())
+        return false;
+    write();
+    return true;
 }
 
 void PositionSearch::Search()
@@ -63,9 +74,13 @@ void PositionSearch::Search()
                 return;
         }
         turn.lock();
-        for (int k = 0; k < PlayerCore::kChannels; ++k)
-            m_core.m_dwVideoPos[k] = m_core.m_bVideoCh[k] ? r[k] : 0;
-        m_core.m_bSeekDone = 1;
+        const bool published = Publish([&] {
+            for (int k = 0; k < PlayerCore::kChannels; ++k)
+                m_core.m_dwVideoPos[k] = m_core.m_bVideoCh[k] ? r[k] : 0;
+            m_core.m_bSeekDone = 1;
+        });
+        if (!published)
+            return;
     }
     std::array<uint32_t, PlayerCore::kChannels> a{};
     for (int k = 0; k < PlayerCore::kChannels; ++k) {
@@ -75,8 +90,10 @@ void PositionSearch::Search()
     }
     if (!turn.owns_lock())
         turn.lock();
-    for (int k = 0; k < PlayerCore::kChannels; ++k)
-        m_core.m_dwAudioPos[k] = a[k];
+    Publish([&] {
+        for (int k = 0; k < PlayerCore::kChannels; ++k)
+            m_core.m_dwAudioPos[k] = a[k];
+    });
 }
 
 PositionSearch::Scan PositionSearch::ScanVideo(int k, uint64_t p, uint32_t& result)

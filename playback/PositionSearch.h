@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct WorkerSignals;
 //
 // A search told to quit ends at its next chunk or record without publishing anything more:
 // the search that replaces it rewrites every position, and the open and the shutdown must
-// not close the file under it.
+// not close the file under it. A stopped search never writes m_bSeekDone or a position.
 class PositionSearch {
 public:
     PositionSearch(PlayerCore& core, WorkerSignals& signals);
@@ -33,6 +34,10 @@ private:
     };
     enum class Scan { Found, Done, Quit };
 
+    // Runs write under m_seekFlagLock unless this search was told to quit; StartSeek resets
+    // the flag under the same lock after it stopped the search, so a stopped search can
+    // never write after it.
+    bool Publish(const std::function<void()>& write);
     void Search();
     Scan ScanVideo(int k, uint64_t p, uint32_t& result);
     bool WalkVideo(int k, uint32_t from, int32_t target, uint32_t& result);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "playback/PlayerCore.h"
 #include "recording/TimeConversion.h"
@@ -52,6 +53,9 @@ void TransportCommands::OnPlay()
         // Fast forward keeps its speed while paused.
         if (!IsFastForward(old))
             c.m_nPlaySpeed = 0;
+        // The turn that is pacing ends on the pause; after it nothing is handed over or
+        // written until the next Play.
+        std::lock_guard turn(c.m_turnLock);
         c.m_PosTime = c.m_ShownTime.Load();
         c.ResetToIdle();
         c.m_view.SetButtonLook(PlayerView::kPlayButton, kPlayLook);

@@ -1,6 +1,7 @@
 #include "playback/WorkerThread.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace playback {
 namespace {
@@ -12,9 +13,12 @@ WorkerThread::~WorkerThread()
     if (m_thread.joinable()) {
         m_signals->quit.Set();
         m_signals->run.Reset();
-        m_thread.join();
+        m_stopped.push_back({std::move(m_thread), m_signals});
     }
-    JoinStopped();
+    if (JoinStopped())
+        return;
+    for (Stopped& s : m_stopped)
+        s.thread.detach();
 }
 
 void WorkerThread::Start(Body body)
@@ -52,11 +56,21 @@ void WorkerThread::Stop(const std::atomic<int32_t>& done, platform::Clock& clock
     m_started = 0;
 }
 
-void WorkerThread::JoinStopped()
+bool WorkerThread::JoinStopped(std::chrono::milliseconds limit)
 {
-    for (Stopped& s : m_stopped)
-        s.thread.join();
-    m_stopped.clear();
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto running = [this] {
+        return std::any_of(m_stopped.begin(), m_stopped.end(), [](const Stopped& s) { return !s.shared->returned; });
+    };
+    while (running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ReapReturned();
+    if (m_stopped.empty())
+        return true;
+    std::fprintf(stderr, "Kelvora Player: the %s thread has not ended %lld ms after it was told to stop "
+                         "(a read of the recording may hang)\n",
+                 m_name.c_str(), static_cast<long long>(limit.count()));
+    return false;
 }
 
 void WorkerThread::ReapReturned()

@@ -1,9 +1,11 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,7 +33,13 @@ class WorkerThread {
 public:
     using Body = std::function<void(WorkerSignals&)>;
 
-    WorkerThread() = default;
+    // How long JoinStopped waits for stopped workers.
+    static constexpr std::chrono::milliseconds kJoinLimit{2000};
+
+    // name says in the log which worker did not end.
+    explicit WorkerThread(std::string name) : m_name(std::move(name)) {}
+    // Joins the worker and stopped ones within the limit; one that does not end then is
+    // named in the log and left to the process's exit.
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
@@ -42,9 +50,11 @@ public:
     // the worker has returned; then clears the record. A worker still busy is not waited
     // for: it is kept aside until JoinStopped.
     void Stop(const std::atomic<int32_t>& done, platform::Clock& clock);
-    // Waits for every stopped worker to return. Stopped workers end at their next check
-    // of the quit event, so this is short.
-    void JoinStopped();
+    // Waits up to limit for every stopped worker to return and joins those that did.
+    // Stopped workers end at their next check of the quit event, so this is short, unless
+    // one is stuck in a read (a hung network mount): that one is named in a line on stderr
+    // and kept, and the result is false.
+    bool JoinStopped(std::chrono::milliseconds limit = kJoinLimit);
 
     bool IsStarted() const { return m_started != 0; }
     // Whether the worker of the record has returned (true when there is none).
@@ -54,6 +64,7 @@ public:
 private:
     void ReapReturned();
 
+    std::string m_name;
     std::thread m_thread;
     std::thread::id m_id;
     std::shared_ptr<WorkerSignals> m_signals;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "recording/TimeConversion.h"
+
 namespace recording {
 namespace {
 // Texts are built in 260-character buffers and cut there, as every formatted text is.
@@ -37,6 +39,21 @@ std::string FormatElapsedSeconds(long elapsed, const SystemTime& total)
     const long minutes = (elapsed - hours * 3600) / 60;
     return FormatElapsedTotal(static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(elapsed % 60),
                               total.wHour, total.wMinute, total.wSecond);
+}
+
+std::optional<int32_t> ParseDateTime(const std::string& text)
+{
+    unsigned y, mo, d, h, mi, s;
+    char tail;
+    if (std::sscanf(text.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6)
+        return std::nullopt;
+    const SystemTime time{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
+                          static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0};
+    const std::optional<int32_t> fTime = SystemTimeToFTime(time);
+    // Years the 32-bit count cannot hold come back as another date.
+    if (!fTime || FTimeToSystemTime(*fTime).wYear != time.wYear)
+        return std::nullopt;
+    return fTime;
 }
 
 } // namespace recording

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "recording/SystemTime.h"
@@ -13,5 +14,9 @@ std::string FormatElapsedTotal(int hour, int minute, int second, int totalHour, 
 
 // The elapsed part of the text from a count of seconds.
 std::string FormatElapsedSeconds(long elapsedSeconds, const SystemTime& total);
+
+// The f_time of a "YYYY-MM-DD hh:mm:ss" text (format 1), or empty when the text is not
+// one or names no real date and time.
+std::optional<int32_t> ParseDateTime(const std::string& text);
 
 } // namespace recording

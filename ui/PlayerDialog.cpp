@@ -18,6 +18,8 @@
 #include <QBitmap>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -61,6 +63,7 @@ PlayerDialog::PlayerDialog(QWidget* parent)
 
     setWindowIcon(res::LoadAppIcon());
     setWindowTitle(res::LoadString(res::kStrTitle));
+    setAcceptDrops(true);
     m_bmpBar = res::LoadBitmap(175);
 
     CreateControls();
@@ -445,6 +448,35 @@ void PlayerDialog::PaintWindow(QPainter& p)
         gdi::Line(p, fl, ft, fl, fb + 1, frames[k]);
         gdi::Line(p, fr, ft, fr, fb + 1, frames[k]);
     }
+}
+
+namespace {
+
+// The first local file among what is dragged; empty when there is none.
+QString FirstDraggedFile(const QMimeData* data)
+{
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
+void PlayerDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!FirstDraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void PlayerDialog::dropEvent(QDropEvent* event)
+{
+    const QString path = FirstDraggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit FileDropped(path);
 }
 
 } // namespace ui

@@ -67,6 +67,8 @@ signals:
     void FClicked();
     void FfClicked();
     void FileOpenClicked();
+    // A file dropped on the window; of several, the first.
+    void FileDropped(const QString& path);
     void PrintClicked();
     void SpeakerClicked();
     void Ch1Clicked();
@@ -90,6 +92,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();

@@ -14,6 +14,7 @@
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
+#include "ui/RecentFolder.h"
 #include "ui/SeekSlider.h"
 #include "ui/VolumeSlider.h"
 #include "ui/capture/PrintDialog.h"
@@ -65,14 +66,15 @@ void RunningPlayer::ConnectControls()
     connect(&m_dialog, &PlayerDialog::RClicked, this, [&t] { t.OnR(); });
     connect(&m_dialog, &PlayerDialog::FClicked, this, [&t] { t.OnF(); });
     connect(&m_dialog, &PlayerDialog::SpeakerClicked, this, [&t] { t.OnSpeaker(); });
-    connect(&m_dialog, &PlayerDialog::SeekScrolled, this, [this, &t](int code, int) {
-        const SeekSlider* slider = m_dialog.GetSeekSlider();
-        t.OnSeekSlider(code, slider->IsReleased() != 0, slider->value());
+    // The position the release reported: the play thread may move the slider before this runs.
+    connect(&m_dialog, &PlayerDialog::SeekScrolled, this, [this, &t](int code, int position) {
+        t.OnSeekSlider(code, m_dialog.GetSeekSlider()->IsReleased() != 0, position);
     });
     connect(&m_dialog, &PlayerDialog::VolumeTrackEnded, this, [this, &t] {
         t.OnVolumeSlider(playback::TransportCommands::kEndTrack, m_dialog.GetVolumeSlider()->GetPos());
     });
     connect(&m_dialog, &PlayerDialog::FileOpenClicked, this, &RunningPlayer::OnFileOpen);
+    connect(&m_dialog, &PlayerDialog::FileDropped, this, &RunningPlayer::OpenFile);
     connect(&m_dialog, &PlayerDialog::PrintClicked, this, &RunningPlayer::OnPrint);
     connect(&m_dialog, &PlayerDialog::Ch1Clicked, this, [this] { OnChannelLayout(1); });
     connect(&m_dialog, &PlayerDialog::Ch4Clicked, this, [this] { OnChannelLayout(4); });
@@ -97,6 +99,7 @@ void RunningPlayer::OnFileOpen()
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QStringLiteral("Vrc Files (*.vrc)"));
     dialog.setDefaultSuffix(QStringLiteral("vrc"));
+    dialog.setDirectory(RecentFolder::StartFolder());
     dialog.selectFile(QStringLiteral("Vrc File"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         OpenFile(dialog.selectedFiles().first());
@@ -114,6 +117,8 @@ void RunningPlayer::OpenFile(const QString& path)
         MessageBox(QString::fromLatin1(recording::MessageText(error)));
     open.FinishFileOpen(result);
     m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
+    if (m_core.m_bFileOpened)
+        RecentFolder::Remember(path);
 }
 
 void RunningPlayer::OnChannelLayout(int tiles)
@@ -175,7 +180,7 @@ void RunningPlayer::ShowContextMenu(const QPoint& globalPos)
 
 void RunningPlayer::OnPrint()
 {
-    capture::QtPrinting printing;
+    capture::QtPrinting printing(TimeSource());
     capture::PrintDialog dialog(m_ctrlPlayer, m_printSettings, TimeSource(), printing, &MessageBox, &m_dialog);
     dialog.exec();
 }

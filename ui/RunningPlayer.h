@@ -41,7 +41,8 @@ public:
 
     // The file dialog, then OpenFile with its answer.
     void OnFileOpen();
-    // Opens a chosen recording: what the file dialog's answer goes to.
+    // Opens a chosen recording: what the file dialog's answer, a file dropped on the window and
+    // the command line's file go to. The folder of one that opens is where the dialog starts next.
     void OpenFile(const QString& path);
     // A layout button: 1, 4, 9 or 16 tiles.
     void OnChannelLayout(int tiles);

@@ -7,6 +7,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QPushButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrinterInfo>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +20,7 @@
 #include "support/TempDir.h"
 #include "ui/capture/PainterPrintSurface.h"
 #include "ui/capture/PrintDialog.h"
+#include "ui/capture/QtPrinting.h"
 
 namespace {
 
@@ -120,6 +126,59 @@ TEST(PdfPrint, PageHoldsThePictureStampAndNote)
     const int noteLower = toPage(4032 + 120);
     EXPECT_GT(CountNear(page, QRect(QPoint(0, pictureBottom + 1), QPoint(page.width() - 1, noteLower)), black), 20);
     EXPECT_EQ(CountNear(page, QRect(QPoint(0, noteLower + 4), QPoint(page.width() - 1, page.height() - 1)), black), 0);
+}
+
+// With no system printer, Print... opens the platform's print dialog on "Print to File (PDF)"
+// with a file named after the recorded time; confirming it writes the page into that file.
+// Without a folder to write into, the old message remains.
+TEST(PdfPrint, WithoutASystemPrinterThePrintDialogWritesAPdfFile)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this machine has a system printer";
+    testsupport::TempDir dir;
+    testsupport::FakeCaptureControl control;
+    control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
+    display::CVorquil_Ctrl_Player player(&control);
+    capture::PrintSettings settings{QString(), 0, 0};
+    recording::SystemTime time;
+    time.wYear = 2009;
+    time.wMonth = 9;
+    time.wDay = 3;
+    time.wHour = 14;
+    time.wMinute = 5;
+    time.wSecond = 9;
+    const capture::CaptureTimeSource source{[&] { return time; }, [] { return 3; }};
+
+    std::vector<QString> messages;
+    capture::QtPrinting nowhere(source, QString::fromStdString(dir.File("missing")));
+    capture::PrintDialog refused(player, settings, source, nowhere, [&](const QString& m) { messages.push_back(m); });
+    refused.grab();
+    refused.findChild<QPushButton*>("printButton")->click();
+    EXPECT_EQ(messages, std::vector<QString>{"You have no default printer!"});
+
+    capture::QtPrinting printing(source, QString::fromStdString(dir.Path().string()));
+    capture::PrintDialog dialog(player, settings, source, printing, [&](const QString& m) { messages.push_back(m); });
+    dialog.grab();
+    QString destination, fileName;
+    QTimer::singleShot(0, [&] {
+        QWidget* printDialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(printDialog && printDialog->inherits("QPrintDialog"));
+        destination = printDialog->findChild<QComboBox*>("printers")->currentText();
+        fileName = printDialog->findChild<QLineEdit*>("filename")->text();
+        static_cast<QDialog*>(printDialog)->accept();
+    });
+    dialog.findChild<QPushButton*>("printButton")->click();
+    EXPECT_EQ(messages.size(), 1u);
+    const std::string pdf = dir.File("03-09-2009-140509.pdf");
+    EXPECT_EQ(destination, "Print to File (PDF)");
+    EXPECT_EQ(fileName.toStdString(), pdf);
+
+    RunTool("pdftoppm", {"-png", "-r", QString::number(kRenderDpi / 2), "-singlefile", QString::fromStdString(pdf),
+                         dir.File("page").c_str()});
+    const QImage page(QString::fromStdString(dir.File("page.png")));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_TRUE(IsNear(page.pixelColor(page.width() / 2, page.height() / 20), QColor(255, 0, 0)));
+    EXPECT_TRUE(IsNear(page.pixelColor(page.width() / 2, page.height() - 5), QColor(255, 255, 255)));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <thread>
 #include <tuple>
 
 #include "PlaybackHarness.h"
@@ -69,59 +71,147 @@ TEST(PlayLoop, MergesChannelsAndAudioByStamp)
     EXPECT_EQ(std::count_if(pushes.begin(), pushes.end(), [](auto& c) { return c.ints[5] == -1; }), 1);
 }
 
-TEST(PlayLoop, PacesByStampsDividedBySpeed)
+int64_t StampOf(const Pushed& f) { return int64_t{f.f_time - kT0} * 1000 + f.msec; }
+
+TEST(PlayLoop, PacesByTheRecordedClockDividedBySpeed)
 {
-    struct Case {
-        int speed;
-        int64_t wait;
-    };
-    // 40 ms apart: 40 - 1 - 4 at 1x; at 8x 4 is not reduced; at 16x and 32x nothing is waited.
-    for (const Case c : {Case{1, 35}, Case{2, 15}, Case{4, 5}, Case{8, 4}, Case{16, 0}, Case{32, 0}}) {
-        PlaybackHarness h(OneChannel(), true);
+    // Every hand-over is due at the first one's time plus the recorded time since then
+    // divided by the speed (on the virtual clock a hand-over itself takes no time), across
+    // second boundaries too. Reverse steps frame by frame: every frame is a key frame.
+    for (int speed : {1, 2, 4, 8, 16, 32, -1, -4, -8, -16, -32}) {
+        PlaybackHarness h(speed > 0 ? OneChannel() : OneChannel(1), true);
         h.Open();
-        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed);
-        ASSERT_EQ(frames.size(), 100u) << "speed " << c.speed;
-        for (int64_t gap : Gaps(frames))
-            ASSERT_EQ(gap, c.wait) << "speed " << c.speed;
+        const std::vector<Pushed> frames = h.PlayAtSpeed(speed, speed > 0 ? 0 : 3);
+        ASSERT_GT(frames.size(), 70u) << "speed " << speed;
+        for (size_t i = 1; i < frames.size(); ++i) {
+            ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::abs(speed))
+                << "speed " << speed << ", frame " << i;
+        }
     }
 }
 
-TEST(PlayLoop, PacingSplitsAWaitAtTheSecondsBoundary)
+TEST(PlayLoop, AHoleCostsOnlyTheRestOfTheSecondAndTheMillisecondsAfterIt)
 {
-    // Frames at 980 and 1020 ms: 20 ms to the end of the second, then 20 ms into the next,
-    // each waited for separately (19 - 4 = 15 twice).
-    RecordingBuilder b;
-    b.VideoRun(0, kT0, 0, 125, 40, 25, 3000);
-    BuiltRecording built = b.Build();
-    for (size_t i = 0; i < built.videoRecords[0].size(); ++i) {
-        recording::FrameRecord r = recording::FrameRecord::Parse(built.data.data() + built.videoRecords[0][i] - built.dataOffset);
-        r.f_msec += 20;
-        built.PatchRecord(built.videoRecords[0][i], r);
-    }
+    // Up to 1.96 s, then five minutes missing, on from 301.02 s: the hole costs 40 + 20 ms.
+    BuiltRecording built =
+        RecordingBuilder().VideoRun(0, kT0, 0, 50, 40, 25, 3000).VideoRun(0, kT0 + 301, 301'020, 75, 40, 25, 3000).Build();
     PlaybackHarness h(built, true);
     h.Open();
-    const std::vector<Pushed> frames = h.PlayAtSpeed(1);
-    const std::vector<int64_t> gaps = Gaps(frames);
-    ASSERT_GT(gaps.size(), 30u);
-    EXPECT_EQ(gaps[0], 35);  // 20 -> 60
-    EXPECT_EQ(gaps[23], 35); // 940 -> 980
-    EXPECT_EQ(gaps[24], 30); // 980 -> 1020 crosses the second
+    const std::vector<int64_t> gaps = Gaps(h.PlayAtSpeed(1));
+    ASSERT_GT(gaps.size(), 60u);
+    for (size_t i = 0; i < gaps.size(); ++i)
+        ASSERT_EQ(gaps[i], i == 49 ? 60 : 40) << "gap " << i;
 }
 
-TEST(PlayLoop, ReverseWaitsAreNotReduced)
+TEST(PlayLoop, LateHandOversCatchUpAndAStallStartsANewRun)
 {
     struct Case {
-        int speed;
-        int64_t wait;
+        int slowMs;          // how long the hand-over of frame 10 takes
+        size_t onSchedule;   // the first frame back on schedule
+        int64_t shift;       // the schedule's shift from then on
     };
-    // Every frame a key frame, so reverse steps frame by frame within a second.
-    for (const Case c : {Case{-1, 39}, Case{-4, 9}, Case{-8, 4}, Case{-16, 1}, Case{-32, 0}}) {
-        PlaybackHarness h(OneChannel(1), true);
+    // 100 ms late: frames 11 and 12 follow at once, 13 is due again. 3 s late: the run
+    // starts anew after the stall instead of rushing through three seconds.
+    for (const Case c : {Case{100, 13, 0}, Case{3000, 11, 2960}}) {
+        PlaybackHarness h(OneChannel(), true);
         h.Open();
-        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed, 2);
-        ASSERT_GT(frames.size(), 30u);
-        EXPECT_GT(frames[0].msec, frames[1].msec);
-        EXPECT_EQ(Gaps(frames)[1], c.wait) << "speed " << c.speed;
+        h.stamper.SlowDown(10, c.slowMs);
+        const std::vector<Pushed> frames = h.PlayAtSpeed(1);
+        ASSERT_EQ(frames.size(), 100u);
+        for (size_t i = 11; i < c.onSchedule; ++i)
+            EXPECT_EQ(frames[i].at, frames[10].at + c.slowMs) << "frame " << i;
+        for (size_t i = c.onSchedule; i < frames.size(); ++i)
+            ASSERT_EQ(frames[i].at - frames[0].at, int64_t(40 * i) + c.shift) << "slow " << c.slowMs << ", frame " << i;
+    }
+}
+
+TEST(PlayLoop, APauseOrAnOpenInsideAWaitBeforeASecondEndsLeavesNothingOfThatSecond)
+{
+    // The play thread is held inside the wait after the frame at 960 ms, before the texts
+    // and the slider of the second that ends with it. A pause or an open lands there; the
+    // turn must end without them, and the command's resets come after it.
+    const BuiltRecording other = RecordingBuilder().VideoRun(0, kT0, 0, 250, 40, 25, 3000).ChCount(4).Build();
+    for (const bool open : {false, true}) {
+        PlaybackHarness h(OneChannel(), true);
+        h.Open();
+        h.gate.CloseWhen([&h] { return h.Frames().size() == 25; });
+        h.core.Transport().OnPlay();
+        h.WaitForSearch();
+        h.Start();
+        h.gate.WaitUntilHeld();
+        h.view.Clear();
+        other.Write(h.dir.File("other.vrc"));
+        std::thread command([&] {
+            if (!open) {
+                h.core.Transport().OnPlay();
+                return;
+            }
+            h.core.Open().FinishFileOpen(h.core.Open().OnFileChosen(h.dir.File("other.vrc")));
+        });
+        h.WaitFor([&h] { return h.core.m_nPlayState == playback::kPaused; });
+        h.gate.Open();
+        command.join();
+        h.StopPlaying();
+
+        EXPECT_EQ(h.Frames().size(), 25u) << "open " << open;
+        EXPECT_EQ(h.core.m_nPosSec, 0) << "open " << open;
+        const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
+        EXPECT_TRUE(std::all_of(osd.begin(), osd.end(), [](auto& t) { return t.empty(); })) << "open " << open;
+        const std::vector<int> positions = h.view.SeekPositions();
+        EXPECT_TRUE(std::all_of(positions.begin(), positions.end(), [](int p) { return p == 0; })) << "open " << open;
+        EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime), open ? "00 : 00 : 00 / 00 : 00 : 10" : "00 : 00 : 00 / 00 : 00 : 05");
+    }
+}
+
+TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
+{
+    // 20 s of 4 channels with audio and of 16 channels, with the channels' stamps on the same
+    // milliseconds or k x 40/16 ms apart as a real recorder's are. The cases run side by
+    // side, each with its own play thread, so the test takes about 20 s.
+    struct Case {
+        int channels;
+        bool audio;
+        bool offset;
+        int speed;
+    };
+    const Case cases[] = {{4, true, false, 1}, {16, false, true, 1}, {16, false, true, 2},
+                          {4, true, true, 4},  {16, false, false, 8}};
+    struct Result {
+        double recordedMs = 0, wallMs = 0;
+        size_t frames = 0;
+    };
+    std::vector<Result> results(std::size(cases));
+    std::vector<std::thread> players;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        players.emplace_back([&c = cases[i], &r = results[i]] {
+            RecordingBuilder b;
+            for (int k = 0; k < c.channels; ++k) {
+                // 20 s and the key frame at 20 s that ends the run.
+                b.VideoRun(k, kT0, c.offset ? k * 40 / 16 : 0, 501, 40, 25, 400);
+                if (c.audio)
+                    b.AudioRun(k, kT0, 0, 1000, 20, 160);
+            }
+            PlaybackHarness h(b.Build(), true, true);
+            h.Open();
+            const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed);
+            r.frames = frames.size();
+            if (frames.size() < 2)
+                return;
+            r.recordedMs = static_cast<double>(StampOf(frames.back()) - StampOf(frames.front()));
+            r.wallMs = static_cast<double>(frames.back().at - frames.front().at) * 1000.0 / h.clock.Frequency();
+        });
+    }
+    for (std::thread& t : players)
+        t.join();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const Result& r = results[i];
+        ASSERT_GT(r.frames, static_cast<size_t>(c.channels * 400)) << "case " << i;
+        const double nominalWall = r.recordedMs / c.speed;
+        const double tolerance = c.speed == 1 ? 0.005 : 0.05;
+        EXPECT_NEAR(r.wallMs, nominalWall, nominalWall * tolerance)
+            << c.channels << " channels at " << c.speed << "x: " << r.recordedMs << " ms recorded in " << r.wallMs
+            << " ms";
     }
 }
 
@@ -190,7 +280,7 @@ TEST(PlayLoop, IFrameOnlyShowsKeyFramesAtTheRecordedPace)
     for (const Pushed& f : frames)
         EXPECT_EQ(f.key, 1);
     for (int64_t gap : Gaps(frames))
-        EXPECT_EQ(gap, 25 * 35);
+        EXPECT_EQ(gap, 1000);
 }
 
 TEST(PlayLoop, AudioReachesTheDisplayOnlyAtNormalSpeed)

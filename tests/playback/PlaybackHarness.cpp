@@ -8,15 +8,61 @@
 
 namespace playbacktest {
 
+void GateClock::Sleep(int milliseconds)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_condition && !m_held && m_condition()) {
+            m_held = true;
+            m_cv.notify_all();
+            m_cv.wait(lock, [this] { return m_open; });
+        }
+    }
+    VirtualClock::Sleep(milliseconds);
+}
+
+void GateClock::CloseWhen(std::function<bool()> condition)
+{
+    std::lock_guard lock(m_mutex);
+    m_condition = std::move(condition);
+}
+
+void GateClock::WaitUntilHeld()
+{
+    std::unique_lock lock(m_mutex);
+    m_cv.wait(lock, [this] { return m_held; });
+}
+
+void GateClock::Open()
+{
+    std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_cv.notify_all();
+}
+
 int32_t StampingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
 {
     if (dispid == display::kPushFrame && std::get<int32_t>(args[6]) != -1) {
-        std::lock_guard lock(m_mutex);
-        m_frames.push_back({std::get<int32_t>(args[6]), std::get<int32_t>(args[3]), std::get<int32_t>(args[1]),
-                            std::get<int32_t>(args[2]), std::get<int32_t>(args[5]), std::get<int32_t>(args[4]),
-                            m_clock.Now()});
+        int slow = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_frames.size() == m_slowIndex)
+                slow = m_slowMs;
+            m_frames.push_back({std::get<int32_t>(args[6]), std::get<int32_t>(args[3]), std::get<int32_t>(args[1]),
+                                std::get<int32_t>(args[2]), std::get<int32_t>(args[5]), std::get<int32_t>(args[4]),
+                                m_clock.Now()});
+        }
+        if (slow > 0)
+            m_clock.Sleep(slow);
     }
     return m_inner.Invoke(dispid, args);
+}
+
+void StampingDisplay::SlowDown(size_t index, int milliseconds)
+{
+    std::lock_guard lock(m_mutex);
+    m_slowIndex = index;
+    m_slowMs = milliseconds;
 }
 
 std::vector<Pushed> StampingDisplay::Frames() const
@@ -25,7 +71,8 @@ std::vector<Pushed> StampingDisplay::Frames() const
     return m_frames;
 }
 
-PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart) : recording(built)
+PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart, bool realClock)
+    : recording(built), clock(realClock ? static_cast<platform::Clock&>(steady) : gate)
 {
     core.InitWindowDefaults();
     core.m_nDisplayMode = 3;

@@ -1,4 +1,5 @@
 #pragma once
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "display/CVorquil_Ctrl_Player.h"
+#include "platform/SteadyClock.h"
 #include "platform/VirtualClock.h"
 #include "playback/PlayerCore.h"
 #include "support/RecordingBuilder.h"
@@ -28,18 +30,41 @@ struct Pushed {
     }
 };
 
-// Passes every call to the recording display and notes the clock at each frame.
+// The virtual clock with a gate: the first sleep for which the chosen condition holds
+// waits there until the test opens the gate, so that a test can act while a thread is
+// inside a pacing wait.
+class GateClock : public platform::VirtualClock {
+public:
+    void Sleep(int milliseconds) override;
+    void CloseWhen(std::function<bool()> condition);
+    void WaitUntilHeld();
+    void Open();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::function<bool()> m_condition;
+    bool m_held = false;
+    bool m_open = false;
+};
+
+// Passes every call to the recording display and notes the clock at each frame. One frame's
+// hand-over can be made to take time, as a display that falls behind does.
 class StampingDisplay : public display::DispatchTarget {
 public:
     StampingDisplay(testsupport::RecordingDisplay& inner, platform::Clock& clock) : m_inner(inner), m_clock(clock) {}
     int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override;
     std::vector<Pushed> Frames() const;
+    // The hand-over of frame index (counted from 0) sleeps milliseconds on the clock.
+    void SlowDown(size_t index, int milliseconds);
 
 private:
     testsupport::RecordingDisplay& m_inner;
     platform::Clock& m_clock;
     mutable std::mutex m_mutex;
     std::vector<Pushed> m_frames;
+    size_t m_slowIndex = SIZE_MAX;
+    int m_slowMs = 0;
 };
 
 // A core on a written recording with a virtual clock, the recording display and view.
@@ -47,7 +72,9 @@ private:
 // before any frame is handed over.
 class PlaybackHarness {
 public:
-    explicit PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart = false);
+    // realClock: the steady clock instead of the gate clock, for checks of the real pace.
+    explicit PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart = false,
+                             bool realClock = false);
     ~PlaybackHarness();
 
     // Opens the written recording as the open command does after its dialog.
@@ -69,7 +96,9 @@ public:
 
     testsupport::TempDir dir;
     testsupport::BuiltRecording recording;
-    platform::VirtualClock clock;
+    GateClock gate;
+    platform::SteadyClock steady;
+    platform::Clock& clock;
     testsupport::RecordingDisplay display;
     StampingDisplay stamper{display, clock};
     display::CVorquil_Ctrl_Player ctrl{&stamper};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "PlaybackHarness.h"
 #include "recording/TimeConversion.h"
 
@@ -171,14 +173,43 @@ TEST(PositionSearch, StoppingABusySearchReturnsWithoutWaitingForIt)
     h.core.StopSeekThread(); // returns although the search is still held
     EXPECT_EQ(h.core.m_bSeekDone, 0);
     EXPECT_EQ(h.core.m_dwVideoPos[0], before);
+    // Nor does a join wait for it beyond its limit; the log names the worker.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(h.core.m_hSeekThread.JoinStopped(std::chrono::milliseconds(20)));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("the seek thread has not ended 20 ms after"), std::string::npos);
 
     // A new search runs meanwhile; the stopped one, once free, ends without publishing.
     h.core.StartSeek(recording::FTimeToSystemTime(kT0 + 1));
     h.WaitForSearch();
     EXPECT_EQ(h.core.m_dwVideoPos[0], r.videoRecords[0][25]);
+    EXPECT_EQ(h.core.m_bSeekDone, 1);
     h.view.ReleaseSearch();
     h.core.m_hSeekThread.JoinStopped();
+    // Held before its lock, the stopped search gets it only after the new one has
+    // published: it must not take the flag back to 0 and leave playback idle.
+    EXPECT_EQ(h.core.m_bSeekDone, 1);
     EXPECT_EQ(h.core.m_dwVideoPos[0], r.videoRecords[0][25]);
+}
+
+TEST(PositionSearch, FindsItsTargetInARunOfMoreThan2GiB)
+{
+    // One key frame a second, 64 MiB each for 40 s, then a small last one: a run of 2.5 GiB
+    // whose estimate for 30 s lies past 2 GiB. Written sparse.
+    RecordingBuilder b;
+    for (int i = 0; i <= 40; ++i)
+        b.Video(0, {kT0 + i, static_cast<uint32_t>(i * 1000), i < 40 ? 64u << 20 : 3000u, 1});
+    PlaybackHarness h(BuiltRecording{}, true);
+    const BuiltRecording r = b.WriteSparse(h.dir.File("big.vrc"));
+    const playback::FileOpenResult opened = h.core.Open().OnFileChosen(h.dir.File("big.vrc"));
+    ASSERT_TRUE(opened.messages.empty());
+    h.core.m_nPosSec = 30;
+    h.core.EstimatePositions();
+    EXPECT_GT(h.core.m_dwVideoReq[0], r.videoRecords[0][30]);
+    EXPECT_LT(h.core.m_dwVideoReq[0], r.videoRecords[0][31]);
+    h.core.StartSeek(h.core.PositionTime());
+    h.WaitForSearch();
+    EXPECT_EQ(h.core.m_bSeekDone, 1);
+    EXPECT_EQ(h.core.m_dwVideoPos[0], r.videoRecords[0][30]);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "support/RecordingBuilder.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "recording/ChannelTables.h"
@@ -12,21 +14,31 @@ namespace {
 
 constexpr size_t kBlock = 4096;
 
-void AppendRun(const std::vector<RecordingBuilder::Frame>& frames, uint8_t format, bool audio, BuiltRecording& out,
-               std::vector<uint32_t>& offsets, recording::ChannelEntry& entry)
+struct Layout {
+    uint64_t size = 0;        // of the data area so far
+    uint32_t payloadLimit;    // payload bytes handed to put, per record
+    const RecordingBuilder::Put& put;
+};
+
+void AppendRun(const std::vector<RecordingBuilder::Frame>& frames, uint8_t format, bool audio, Layout& layout,
+               BuiltRecording& out, std::vector<uint32_t>& offsets, recording::ChannelEntry& entry)
 {
-    entry.startPos = static_cast<uint32_t>(out.data.size());
+    uint64_t& size = layout.size;
+    entry.startPos = static_cast<uint32_t>(size);
     uint32_t prevSize = 0;
     for (const RecordingBuilder::Frame& f : frames) {
-        offsets.push_back(out.dataOffset + static_cast<uint32_t>(out.data.size()));
+        offsets.push_back(out.dataOffset + static_cast<uint32_t>(size));
         uint8_t header[recording::FrameRecord::kHeaderSize];
         recording::FrameRecord{f.f_time, f.f_msec, f.size, prevSize, f.f_key}.Serialize(header);
-        out.data.insert(out.data.end(), header, header + sizeof header);
-        const std::vector<uint8_t> payload = RecordingBuilder::Payload(format, f.f_key == 1, f.size, audio);
-        out.data.insert(out.data.end(), payload.begin(), payload.end());
+        layout.put(size, header, sizeof header);
+        size += sizeof header;
+        const std::vector<uint8_t> payload =
+            RecordingBuilder::Payload(format, f.f_key == 1, std::min(f.size, layout.payloadLimit), audio);
+        layout.put(size, payload.data(), payload.size());
+        size += f.size;
         prevSize = f.size;
     }
-    entry.endPos = static_cast<uint32_t>(out.data.size());
+    entry.endPos = static_cast<uint32_t>(size);
 }
 
 } // namespace
@@ -86,6 +98,33 @@ RecordingBuilder& RecordingBuilder::AudioRun(int channel, int32_t fTime, uint32_
 BuiltRecording RecordingBuilder::Build() const
 {
     BuiltRecording out;
+    Lay(out, UINT32_MAX, [&out](uint64_t at, const uint8_t* bytes, size_t length) {
+        out.data.resize(at);
+        out.data.insert(out.data.end(), bytes, bytes + length);
+    });
+    return out;
+}
+
+BuiltRecording RecordingBuilder::WriteSparse(const std::string& path, uint32_t written) const
+{
+    if (m_version == 2)
+        throw std::invalid_argument("sparse recordings have their header in front");
+    BuiltRecording out;
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+    const uint64_t size = Lay(out, written, [&](uint64_t at, const uint8_t* bytes, size_t length) {
+        file.seekp(static_cast<std::streamoff>(out.dataOffset + at));
+        file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(length));
+    });
+    const auto header = out.header.Serialize();
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    file.close();
+    std::filesystem::resize_file(path, out.dataOffset + size);
+    return out;
+}
+
+uint64_t RecordingBuilder::Lay(BuiltRecording& out, uint32_t payloadLimit, const Put& put) const
+{
     recording::RecordingHeader& h = out.header;
     h.version = m_version;
     h.videoFormat = m_videoFormat;
@@ -105,15 +144,16 @@ BuiltRecording RecordingBuilder::Build() const
             h.audioMask |= 1u << k;
     }
     h.chCount = static_cast<uint8_t>(m_chCount >= 0 ? m_chCount : highest);
+    Layout layout{0, payloadLimit, put};
     for (int k = 0; k < 16; ++k) {
         if (!m_video[k].empty())
-            AppendRun(m_video[k], m_videoFormat, false, out, out.videoRecords[k], h.videoCh[k]);
+            AppendRun(m_video[k], m_videoFormat, false, layout, out, out.videoRecords[k], h.videoCh[k]);
     }
     for (int k = 0; k < 16; ++k) {
         if (!m_audio[k].empty())
-            AppendRun(m_audio[k], m_videoFormat, true, out, out.audioRecords[k], h.audioCh[k]);
+            AppendRun(m_audio[k], m_videoFormat, true, layout, out, out.audioRecords[k], h.audioCh[k]);
     }
-    return out;
+    return layout.size;
 }
 
 std::vector<uint8_t> BuiltRecording::Bytes() const

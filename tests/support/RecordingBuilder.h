@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,23 @@ public:
 
     // Masks cover every channel with records; chCount defaults to the highest channel + 1.
     BuiltRecording Build() const;
+    // Writes the recording straight to a file with every record header but only the first
+    // written bytes of each payload, and holes for the rest, so that a recording of
+    // gigabytes takes neither memory nor disk. The result has no data area. Not for version 2.
+    BuiltRecording WriteSparse(const std::string& path, uint32_t written = 64) const;
 
     // The payload the builder writes for a frame of the given format.
     static std::vector<uint8_t> Payload(uint8_t videoFormat, bool key, uint32_t size, bool audio);
 
+    // Receives the bytes of the data area at their offset, in order.
+    using Put = std::function<void(uint64_t at, const uint8_t* bytes, size_t length)>;
+
 private:
+    // Lays the records out one run after another, video first, handing every header and at
+    // most payloadLimit bytes of every payload to put, and fills the header's entries.
+    // Returns the data area's size.
+    uint64_t Lay(BuiltRecording& out, uint32_t payloadLimit, const Put& put) const;
+
     uint8_t m_version = 0;
     uint8_t m_videoFormat = 2;
     int m_chCount = -1;

@@ -1,8 +1,13 @@
 #include "ui/RunningPlayer.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
 #include <filesystem>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -16,6 +21,7 @@
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
+#include "ui/RecentFolder.h"
 
 namespace {
 
@@ -177,6 +183,61 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
     m_messages.clear();
     Player().OpenFile(QString::fromStdString(m_dir.File("other.bin")));
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
+}
+
+// A drop opens the first local file as the open dialog would; the dialog then starts in its folder.
+TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
+{
+    const std::filesystem::path folder = std::filesystem::path(m_dir.File("drop"));
+    std::filesystem::create_directory(folder);
+    testsupport::RecordingBuilder b;
+    b.VideoRun(0, 1268121907, 0, 100, 40, 25, 3000);
+    b.ChCount(4).Build().Write((folder / "r.vrc").string());
+    const QString path = QString::fromStdString((folder / "r.vrc").string());
+
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromLocalFile(path),
+                  QUrl::fromLocalFile(QString::fromStdString(m_dir.File("short.vrc")))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_dialog.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_dialog.get(), &drop);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Player().Core().m_bFileOpened, 1);
+    EXPECT_EQ(static_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(), path);
+
+    QString shownFolder;
+    QTimer::singleShot(0, [&shownFolder] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            shownFolder = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    Player().OnFileOpen();
+    EXPECT_EQ(shownFolder, QString::fromStdString(folder.string()));
+
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc"))});
+    QDragEnterEvent refused(QPoint(300, 300), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+    refused.ignore();
+    QApplication::sendEvent(m_dialog.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
+{
+    testsupport::TempDir home;
+    const QString h = QString::fromStdString(home.Path().string());
+    const QString kept = QString::fromStdString(home.File("kept"));
+    const QString demo = QString::fromStdString(home.File("Storage/Demo"));
+    std::filesystem::create_directories(kept.toStdString());
+    EXPECT_EQ(ui::RecentFolder::Choose(kept, h), kept);
+    EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), h); // no demo folder yet
+    EXPECT_EQ(ui::RecentFolder::Choose({}, h), h);
+    std::filesystem::create_directories(demo.toStdString());
+    EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), demo);
+    EXPECT_EQ(ui::RecentFolder::Choose({}, h), demo);
 }
 
 TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)

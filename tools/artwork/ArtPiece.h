@@ -21,6 +21,8 @@ std::vector<ArtPiece> LogoPieces();        // the title-band mark and the about 
 
 // The program icon, drawn with transparency.
 void DrawAppIcon(QPainter& p, int size);
+// The icon of a recording file, with transparency.
+void DrawRecordingIcon(QPainter& p, int size);
 // The camera-lens mark shared by the icon and the logos.
 void DrawLens(QPainter& p, QRectF r);
 

@@ -2,6 +2,7 @@
 #include "ArtStyle.h"
 
 #include <QLinearGradient>
+#include <QPainterPath>
 #include <QRadialGradient>
 #include <algorithm>
 
@@ -40,6 +41,28 @@ void DrawAppIcon(QPainter& p, int size)
     p.drawRoundedRect(tile, size * 0.18, size * 0.18);
     const qreal m = size * 0.14;
     DrawLens(p, tile.adjusted(m, m, -m, -m));
+}
+
+void DrawRecordingIcon(QPainter& p, int size)
+{
+    // A sheet with a folded corner and the lens on it: a file of the player's.
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const qreal s = size;
+    const qreal left = s * 0.16, right = s * 0.84, top = s * 0.04, bottom = s * 0.96, fold = s * 0.22;
+    QPainterPath sheet;
+    sheet.moveTo(left, top);
+    sheet.lineTo(right - fold, top);
+    sheet.lineTo(right, top + fold);
+    sheet.lineTo(right, bottom);
+    sheet.lineTo(left, bottom);
+    sheet.closeSubpath();
+    p.setPen(QPen(QColor(120, 124, 130), std::max<qreal>(1, s / 32)));
+    p.setBrush(QColor(246, 247, 249));
+    p.drawPath(sheet);
+    p.setBrush(QColor(206, 210, 216));
+    p.drawPolygon(QPolygonF({QPointF(right - fold, top), QPointF(right - fold, top + fold), QPointF(right, top + fold)}));
+    const qreal lens = (right - left) * 0.78;
+    DrawLens(p, QRectF((left + right - lens) / 2, top + fold + (bottom - top - fold - lens) / 2, lens, lens));
 }
 
 std::vector<ArtPiece> LogoPieces()

@@ -14,5 +14,8 @@ int RunExtract(const Args& args);
 int RunStorage(const Args& args);
 int RunMakeStorage(const Args& args);
 int RunFrames(const Args& args);
+int RunExport(const Args& args);
+int RunVerify(const Args& args);
+int RunTimeline(const Args& args);
 
 } // namespace vrctool

@@ -6,6 +6,7 @@
 #include "recording/ChannelTables.h"
 #include "recording/HeaderCheck.h"
 #include "recording/KeyFrame.h"
+#include "tools/vrc-tool/ChannelArgument.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace vrctool {
@@ -30,9 +31,10 @@ std::string Parse(const Args& args, ExtractArgs& e)
             if (i + 1 == args.size())
                 return "--channel needs a number";
             const std::string& v = args[++i];
-            if (v.empty() || v.size() > 2 || v.find_first_not_of("0123456789") != std::string::npos || std::stoi(v) > 15)
+            const std::optional<int> channel = ParseChannelNumber(v);
+            if (!channel)
                 return "--channel takes a channel number 0..15, not '" + v + "'";
-            e.channel = std::stoi(v);
+            e.channel = *channel;
         } else if (a.starts_with("--")) {
             return "unknown option " + a;
         } else if (e.file.empty()) {

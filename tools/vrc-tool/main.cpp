@@ -21,6 +21,13 @@ constexpr Command kCommands[] = {
     {"storage", vrctool::RunStorage, "storage list DIR | storage export DIR ENTRY"},
     {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
     {"frames", vrctool::RunFrames, "frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]"},
+    {"export", vrctool::RunExport,
+     "export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force] OUT\n"
+     "                      copies channel K's frames unchanged into OUT (.mkv, or .mp4 without sound)\n"
+     "                      and writes OUT.manifest.json; TIME is \"YYYY-MM-DD hh:mm:ss\" recorded time"},
+    {"verify", vrctool::RunVerify, "verify MANIFEST   checks an export's source and clip against its manifest"},
+    {"timeline", vrctool::RunTimeline,
+     "timeline [--json] FILE [--gap SECONDS]   per channel: span, frames, key frames, gaps and jumps"},
 };
 
 int Usage()

@@ -21,18 +21,21 @@ Snapshot::Snapshot(display::CVorquil_Ctrl_Player& player, CaptureTimeSource time
 {
 }
 
-void Snapshot::Take()
+SnapshotOutcome Snapshot::Take()
 {
     const std::optional<CapturedFrame> frame = GrabFrame(m_player);
     if (!frame)
-        return;
+        return {SnapshotOutcome::Result::NoPicture, {}, "no picture on screen"};
     const QImage bitmap = FrameBitmap(*frame);
     // Only the last level is made; with its parent missing the file cannot be opened below.
     std::error_code ignored;
     std::filesystem::create_directory(m_folder, ignored);
     // The time is read now, so the name carries whatever frame the play thread showed last.
     const std::string name = SnapshotFileName(m_time.curTime(), m_time.timeFormat());
-    SaveBitmapFile(bitmap, frame->bitsPerPixel, m_folder / (name + ".bmp"));
+    const std::filesystem::path path = m_folder / (name + ".bmp");
+    if (!SaveBitmapFile(bitmap, frame->bitsPerPixel, path))
+        return {SnapshotOutcome::Result::Failed, path, "the file could not be written"};
+    return {SnapshotOutcome::Result::Saved, path, {}};
 }
 
 } // namespace capture

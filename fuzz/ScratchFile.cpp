@@ -1,0 +1,18 @@
+#include "fuzz/ScratchFile.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace fuzz {
+
+std::string WriteScratchFile(const char* target, const uint8_t* data, size_t size)
+{
+    const std::string path = "/tmp/kelvora-" + std::string(target) + "-" + std::to_string(::getpid()) + ".vrc";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return {};
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && written ? path : std::string();
+}
+
+} // namespace fuzz

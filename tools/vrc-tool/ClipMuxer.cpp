@@ -1,0 +1,226 @@
+#include "tools/vrc-tool/ClipMuxer.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
+#include <libavformat/avformat.h>
+}
+
+namespace vrctool {
+namespace {
+
+constexpr AVRational kMilliseconds{1, 1000};
+constexpr int kAudioRate = 8000;
+constexpr int kSinkBuffer = 65'536;
+
+// The container needs the picture size; the parser reads it from the sequence header.
+bool PictureSize(AVCodecID codec, const std::vector<uint8_t>& key, int& width, int& height)
+{
+    AVCodecParserContext* parser = av_parser_init(codec);
+    AVCodecContext* context = avcodec_alloc_context3(nullptr);
+    if (parser && context) {
+        parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+        uint8_t* out = nullptr;
+        int outSize = 0;
+        av_parser_parse2(parser, context, &out, &outSize, key.data(), static_cast<int>(key.size()), AV_NOPTS_VALUE,
+                         AV_NOPTS_VALUE, 0);
+        width = parser->width > 0 ? parser->width : context->width;
+        height = parser->height > 0 ? parser->height : context->height;
+    }
+    avcodec_free_context(&context);
+    av_parser_close(parser);
+    return width > 0 && height > 0;
+}
+
+// The sequence header of the first frame, which MP4 and Matroska keep in the stream's
+// description as well as in the frames.
+std::vector<uint8_t> SequenceHeader(AVCodecID codec, const std::vector<uint8_t>& key)
+{
+    std::vector<uint8_t> header;
+    AVBSFContext* bsf = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    if (packet && av_bsf_alloc(av_bsf_get_by_name("extract_extradata"), &bsf) == 0) {
+        bsf->par_in->codec_id = codec;
+        if (av_bsf_init(bsf) == 0 && av_new_packet(packet, static_cast<int>(key.size())) == 0) {
+            std::memcpy(packet->data, key.data(), key.size());
+            if (av_bsf_send_packet(bsf, packet) == 0 && av_bsf_receive_packet(bsf, packet) == 0) {
+                size_t size = 0;
+                const uint8_t* data = av_packet_get_side_data(packet, AV_PKT_DATA_NEW_EXTRADATA, &size);
+                if (data)
+                    header.assign(data, data + size);
+            }
+        }
+    }
+    av_packet_free(&packet);
+    av_bsf_free(&bsf);
+    return header;
+}
+
+} // namespace
+
+std::string ClipMuxer::ContainerOf(const std::string& path)
+{
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext.empty() || ext == ".mkv")
+        return "mkv";
+    return ext == ".mp4" ? "mp4" : std::string();
+}
+
+std::string ClipMuxer::Open(const std::string& path, const std::string& container, const Video& video, bool audio,
+                            const Metadata& metadata)
+{
+    const char* format = container == "mp4" ? "mp4" : "matroska";
+    if (avformat_alloc_output_context2(&m_context, nullptr, format, nullptr) < 0 || !(m_packet = av_packet_alloc()))
+        return "libavformat cannot write " + container;
+    if (std::string error = AddVideo(video); !error.empty())
+        return error;
+    if (audio && !AddAudio())
+        return "cannot add the sound stream";
+    for (const auto& [key, value] : metadata)
+        av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
+    if (path.empty()) {
+        auto* buffer = static_cast<uint8_t*>(av_malloc(kSinkBuffer));
+        m_sink = avio_alloc_context(buffer, kSinkBuffer, 1, this, nullptr, Discard, nullptr);
+        if (!m_sink) {
+            av_free(buffer);
+            return "cannot make a memory sink";
+        }
+        m_context->pb = m_sink;
+    } else if (avio_open(&m_context->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) {
+        return "cannot create the file";
+    } else {
+        m_ownsFile = true;
+    }
+    AVDictionary* options = nullptr;
+    // MP4 keeps free-form metadata only when asked to.
+    av_dict_set(&options, "movflags", "+use_metadata_tags", 0);
+    const int status = avformat_write_header(m_context, &options);
+    av_dict_free(&options);
+    if (status < 0)
+        return "cannot write the container's header";
+    m_headerWritten = true;
+    return {};
+}
+
+ClipMuxer::~ClipMuxer()
+{
+    if (m_ownsFile && m_context)
+        avio_closep(&m_context->pb);
+    if (m_sink) {
+        av_freep(&m_sink->buffer);
+        avio_context_free(&m_sink);
+    }
+    avformat_free_context(m_context);
+    av_packet_free(&m_packet);
+}
+
+std::string ClipMuxer::AddVideo(const Video& video)
+{
+    const AVCodecID codec = video.h264 ? AV_CODEC_ID_H264 : AV_CODEC_ID_MPEG4;
+    int width = 0, height = 0;
+    if (!PictureSize(codec, video.firstKey, width, height))
+        return "the first key frame carries no picture size";
+    AVStream* stream = avformat_new_stream(m_context, nullptr);
+    if (!stream)
+        return "cannot add the video stream";
+    stream->time_base = kMilliseconds;
+    AVCodecParameters* par = stream->codecpar;
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = codec;
+    par->width = width;
+    par->height = height;
+    const std::vector<uint8_t> header = SequenceHeader(codec, video.firstKey);
+    if (!header.empty()) {
+        par->extradata = static_cast<uint8_t*>(av_mallocz(header.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!par->extradata)
+            return "out of memory";
+        std::memcpy(par->extradata, header.data(), header.size());
+        par->extradata_size = static_cast<int>(header.size());
+    }
+    return {};
+}
+
+bool ClipMuxer::AddAudio()
+{
+    AVStream* stream = avformat_new_stream(m_context, nullptr);
+    if (!stream)
+        return false;
+    stream->time_base = kMilliseconds;
+    AVCodecParameters* par = stream->codecpar;
+    par->codec_type = AVMEDIA_TYPE_AUDIO;
+    par->codec_id = AV_CODEC_ID_PCM_MULAW;
+    par->sample_rate = kAudioRate;
+    av_channel_layout_default(&par->ch_layout, 1);
+    par->bits_per_coded_sample = 8;
+    par->block_align = 1;
+    m_audioStream = stream->index;
+    return true;
+}
+
+bool ClipMuxer::WriteVideo(const uint8_t* data, size_t size, int64_t ms, bool key)
+{
+    if (m_heldMs >= 0) {
+        m_lastStepMs = ms - m_heldMs;
+        if (!FlushHeld(m_lastStepMs))
+            return false;
+    }
+    m_held.assign(data, data + size);
+    m_heldMs = ms;
+    m_heldKey = key;
+    return true;
+}
+
+bool ClipMuxer::WriteAudio(const uint8_t* data, size_t size, int64_t ms)
+{
+    return m_audioStream >= 0 &&
+           Write(m_audioStream, data, size, ms, static_cast<int64_t>(size) * 1000 / kAudioRate, false);
+}
+
+bool ClipMuxer::FlushHeld(int64_t durationMs)
+{
+    const bool ok = Write(0, m_held.data(), m_held.size(), m_heldMs, durationMs, m_heldKey);
+    m_heldMs = -1;
+    return ok;
+}
+
+bool ClipMuxer::Write(int stream, const uint8_t* data, size_t size, int64_t ms, int64_t durationMs, bool key)
+{
+    if (av_new_packet(m_packet, static_cast<int>(size)) < 0)
+        return false;
+    std::memcpy(m_packet->data, data, size);
+    m_packet->stream_index = stream;
+    m_packet->pts = m_packet->dts = ms;
+    m_packet->duration = durationMs;
+    m_packet->flags = key ? AV_PKT_FLAG_KEY : 0;
+    av_packet_rescale_ts(m_packet, kMilliseconds, m_context->streams[stream]->time_base);
+    return av_interleaved_write_frame(m_context, m_packet) >= 0;
+}
+
+bool ClipMuxer::Finish()
+{
+    if (!m_headerWritten || (m_heldMs >= 0 && !FlushHeld(m_lastStepMs)))
+        return false;
+    const bool ok = av_write_trailer(m_context) >= 0;
+    m_headerWritten = false;
+    if (m_sink)
+        avio_flush(m_sink);
+    if (m_ownsFile) {
+        m_ownsFile = false;
+        return avio_closep(&m_context->pb) >= 0 && ok;
+    }
+    return ok;
+}
+
+int ClipMuxer::Discard(void* opaque, uint8_t*, int size)
+{
+    static_cast<ClipMuxer*>(opaque)->m_discarded += static_cast<uint64_t>(size);
+    return size;
+}
+
+} // namespace vrctool
