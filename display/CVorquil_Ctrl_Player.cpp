@@ -62,4 +62,6 @@ int32_t CVorquil_Ctrl_Player::CaptureImage(uint8_t* buffer, int32_t* width, int3
                                       static_cast<void*>(height), static_cast<void*>(bitsPerPixel), int32_t{0}));
 }
 
+int32_t CVorquil_Ctrl_Player::DroppedFrames(int32_t channel) { return Invoke(kDroppedFrames, Args(channel)); }
+
 } // namespace display

@@ -37,6 +37,8 @@ public:
     // The reset form: clears every picture back to the idle look.
     void PushReset() { PushFrame(nullptr, 0, 0, 0, 0, 0, -1); }
     int32_t CaptureImage(uint8_t* buffer, int32_t* width, int32_t* height, int32_t* bitsPerPixel);
+    // Frames of the channel the control dropped because its decoding was behind.
+    int32_t DroppedFrames(int32_t channel);
 
 private:
     DispatchTarget* m_target = nullptr;

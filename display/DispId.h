@@ -25,6 +25,7 @@ enum DispId : int32_t {
     kSetVersionText = 64,
     kCaptureImage = 100,
     kSetChannelCount = 104,
+    kDroppedFrames = 105,
 };
 
 // Events the control fires at its owner.

@@ -123,6 +123,9 @@ void RunningPlayer::OpenFile(const QString& path)
 {
     playback::OpenCommand& open = m_core.Open();
     const playback::FileOpenResult result = open.OnFileChosen(path.toStdString());
+    // Whether this recording opened or not, nothing of the one before stays on screen.
+    if (result.after != playback::FileOpenResult::After::Nothing || !result.messages.empty())
+        m_ctrlPlayer.PushReset();
     // The messages come before a failed open clears the window.
     for (recording::RecordingError error : result.messages)
         MessageBox(QString::fromLatin1(recording::MessageText(error)));

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -98,36 +99,44 @@ template <typename PushAll> RunResult ControlBench::Run(const RecordingFrames& r
     return result;
 }
 
-RunResult ControlBench::PushAsFastAsAccepted(const RecordingFrames& recording, int tiles)
+int ControlBench::Dropped()
 {
-    return Run(recording, tiles, [&] {
-        for (const Frame& frame : recording.frames)
-            Push(recording, frame);
-        return static_cast<int>(recording.frames.size());
-    });
+    int dropped = 0;
+    for (int k = 0; k < 16; ++k)
+        dropped += m_player.DroppedFrames(k);
+    return dropped;
 }
 
-RunResult ControlBench::PushInRealTime(const RecordingFrames& recording, int tiles, double seconds)
+RunResult ControlBench::PushAtSpeed(const RecordingFrames& recording, int channels, int tiles, int speed, double seconds)
 {
-    double late = 0;
+    double reached = 0, longest = 0;
+    const int droppedBefore = Dropped();
     RunResult result = Run(recording, tiles, [&] {
-        if (recording.frames.empty())
-            return 0;
         const auto start = Clock::now();
-        const uint32_t first = recording.frames.front().msec;
         int count = 0;
+        uint32_t first = 0, last = 0;
         for (const Frame& frame : recording.frames) {
-            const auto due = start + std::chrono::milliseconds(frame.msec - first);
+            if (frame.channel >= channels)
+                continue;
+            if (count == 0)
+                first = frame.msec;
+            const auto due = start + std::chrono::microseconds(int64_t{frame.msec - first} * 1000 / speed);
             if (std::chrono::duration<double>(due - start).count() > seconds)
                 break;
             std::this_thread::sleep_until(due);
+            const auto before = Clock::now();
             Push(recording, frame);
-            late = std::chrono::duration<double>(Clock::now() - due).count();
+            longest = std::max(longest, std::chrono::duration<double>(Clock::now() - before).count());
+            last = frame.msec;
             ++count;
         }
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        reached = wall > 0 ? (last - first) / 1000.0 / wall : 0;
         return count;
     });
-    result.lateSeconds = late;
+    result.reachedSpeed = reached;
+    result.longestPushSeconds = longest;
+    result.dropped = Dropped() - droppedBefore;
     return result;
 }
 

@@ -14,7 +14,11 @@ struct RunResult {
     double seconds = 0;    // wall time from the first push until nothing is left to decode
     double cpuSeconds = 0; // user + system time of the whole process meanwhile
     long peakRssKb = 0;    // highest resident size during the run
-    double lateSeconds = 0; // paced runs: how far the last push fell behind its stamp
+    // The recorded time pushed over the wall time it took, the frames the
+    // control dropped, and the longest a single PushFrame held its caller.
+    double reachedSpeed = 0;
+    int dropped = 0;
+    double longestPushSeconds = 0;
 };
 
 // The display control as the player gets it, shown on the current (offscreen) platform.
@@ -23,14 +27,14 @@ public:
     ControlBench();
     ~ControlBench();
 
-    // Pushes every frame from a play thread as fast as the control accepts them.
-    RunResult PushAsFastAsAccepted(const RecordingFrames& recording, int tiles);
-    // Pushes the frames at their recorded pace for at most the given seconds.
-    RunResult PushInRealTime(const RecordingFrames& recording, int tiles, double seconds);
+    // Pushes the frames of channels 0..channels-1 at speed times their recorded pace, for at
+    // most the given wall seconds, as a play loop that keeps its pace would.
+    RunResult PushAtSpeed(const RecordingFrames& recording, int channels, int tiles, int speed, double seconds);
 
 private:
     template <typename PushAll> RunResult Run(const RecordingFrames& recording, int tiles, PushAll pushAll);
     void Push(const RecordingFrames& recording, const Frame& frame);
+    int Dropped();
 
     app::ControlLibrary m_library;
     std::unique_ptr<QWidget> m_widget;

@@ -1,41 +1,104 @@
 #include "display/control/AudioOutput.h"
 
+#include <algorithm>
+#include <array>
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QtDebug>
 
 #include "display/control/PcmBuffer.h"
 
 namespace display {
+namespace {
+
+// Said once per run, however many controls are made.
+void ReportNoDevice(const char* why)
+{
+    static std::atomic<bool> said{false};
+    if (!said.exchange(true))
+        qWarning("Kelvora Player: %s; playing without sound", why);
+}
+
+} // namespace
 
 AudioOutput::AudioOutput(QObject* parent)
     : m_buffer(new PcmBuffer(parent))
 {
     m_buffer->open(QIODevice::ReadOnly);
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
-        return;
-    QAudioFormat format;
-    format.setSampleRate(PcmBuffer::kSampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!device.isFormatSupported(format))
-        return;
-    m_sink = new QAudioSink(device, format, parent);
-    m_sink->start(m_buffer);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(10);
+    QObject::connect(&m_retry, &QTimer::timeout, [this] { Feed(); });
+    if (!Start())
+        m_sink.reset();
 }
 
 AudioOutput::~AudioOutput()
 {
+    m_retry.stop();
     if (m_sink)
         m_sink->stop();
 }
 
+bool AudioOutput::Start()
+{
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
+        ReportNoDevice("no audio output device or sound server was found");
+        return false;
+    }
+    QAudioFormat format;
+    format.setSampleRate(PcmBuffer::kSampleRate);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format)) {
+        ReportNoDevice("the audio output device cannot play 8 kHz 16-bit mono sound");
+        return false;
+    }
+    m_sink = std::make_unique<QAudioSink>(device, format);
+    m_sink->setBufferSize(static_cast<qsizetype>(format.bytesForDuration(kSinkMilliseconds * 1000)));
+    m_device = m_sink->start();
+    if (!m_device) {
+        ReportNoDevice("the audio output device could not be opened");
+        return false;
+    }
+    return true;
+}
+
 void AudioOutput::Play(const uint8_t* muLaw, size_t size)
 {
-    if (m_sink)
-        m_buffer->Append(muLaw, size);
+    if (!m_sink)
+        return;
+    m_buffer->Append(muLaw, size);
+    // Wake the GUI thread once for however many frames arrive before it writes them.
+    if (!m_feedQueued.exchange(true)) {
+        QMetaObject::invokeMethod(
+            m_sink.get(),
+            [this] {
+                m_feedQueued.store(false);
+                Feed();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void AudioOutput::Feed()
+{
+    std::array<char, 4096> chunk;
+    for (;;) {
+        const qint64 room = std::min<qint64>(m_sink->bytesFree(), static_cast<qint64>(chunk.size())) & ~qint64{1};
+        if (room <= 0)
+            break;
+        const qint64 read = m_buffer->read(chunk.data(), room);
+        if (read <= 0)
+            return;
+        m_device->write(chunk.data(), read);
+    }
+    // The sink is full: what is left goes in when it has played some.
+    if (m_buffer->bytesAvailable() > 0 && !m_retry.isActive())
+        m_retry.start();
 }
 
 void AudioOutput::SetVolume(int volume) { m_buffer->SetVolume(volume); }

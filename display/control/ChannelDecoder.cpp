@@ -4,8 +4,9 @@
 
 namespace display {
 
-ChannelDecoder::ChannelDecoder(const DecoderLibrary& library)
+ChannelDecoder::ChannelDecoder(const DecoderLibrary& library, std::string name)
     : m_library(library)
+    , m_name(std::move(name))
 {
 }
 
@@ -30,12 +31,21 @@ void ChannelDecoder::Resync()
     m_waitingForKey = true;
 }
 
+void ChannelDecoder::Forget()
+{
+    // A decoder made afresh at the next key frame has no picture to give.
+    Release();
+    m_waitingForKey = true;
+}
+
 bool ChannelDecoder::Decode(const uint8_t* data, size_t size)
 {
     if (const auto kind = ProbeKeyFrame(data, size)) {
         if (!m_decoder || kind->codec != m_kind.codec) {
             Release();
             m_decoder = m_library.CreateDecoder(kind->codec);
+            if (m_decoder)
+                m_decoder->SetName(m_decoder, m_name.c_str());
         }
         m_kind = *kind;
         m_waitingForKey = false;

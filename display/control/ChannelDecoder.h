@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include <QImage>
 #include <QSize>
@@ -17,13 +18,16 @@ class DecoderLibrary;
 // one, and scales the last picture to a tile. Used by one worker at a time.
 class ChannelDecoder {
 public:
-    explicit ChannelDecoder(const DecoderLibrary& library);
+    // name: how the decoder's messages call the channel.
+    explicit ChannelDecoder(const DecoderLibrary& library, std::string name = "decoder");
     ~ChannelDecoder();
     ChannelDecoder(const ChannelDecoder&) = delete;
     ChannelDecoder& operator=(const ChannelDecoder&) = delete;
 
     // Forgets the reference pictures: nothing is decoded until the next key frame.
     void Resync();
+    // Resync, and forget the last picture too.
+    void Forget();
     // Decodes one frame; true when it gave a new picture.
     bool Decode(const uint8_t* data, size_t size);
     // The last picture scaled to size, or a null image when there is none.
@@ -33,6 +37,7 @@ private:
     void Release();
 
     const DecoderLibrary& m_library;
+    const std::string m_name;
     OmbrelVDecoder* m_decoder = nullptr;
     OmbrelCConverter* m_converter = nullptr;
     StreamKind m_kind;

@@ -1,6 +1,7 @@
 #include "display/control/DecodePipeline.h"
 
 #include <algorithm>
+#include <string>
 
 namespace display {
 
@@ -9,8 +10,8 @@ DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milli
     : m_refreshInterval(refreshInterval)
     , m_pictureReady(std::move(pictureReady))
 {
-    for (Channel& channel : m_channels)
-        channel.decoder = std::make_unique<ChannelDecoder>(library);
+    for (int c = 0; c < kChannels; ++c)
+        m_channels[c].decoder = std::make_unique<ChannelDecoder>(library, "CH-" + std::to_string(c + 1));
     // Channels decode independently, so every core can take one.
     const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < workers; ++i)
@@ -24,30 +25,65 @@ DecodePipeline::~DecodePipeline()
         m_quitting = true;
     }
     m_workAvailable.notify_all();
-    m_spaceAvailable.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
 }
 
-bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size)
+bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool key)
 {
     if (channel < 0 || channel >= kChannels || !data || size == 0)
         return false;
+    bool resync = false;
     {
-        // Frames of hidden channels are not even copied.
+        // Frames of hidden channels and frames dropped are not even copied.
         std::lock_guard lock(m_mutex);
-        if (m_channels[channel].tileSize.isEmpty())
+        Channel& ch = m_channels[channel];
+        if (ch.tileSize.isEmpty() || m_quitting)
             return false;
+        const uint64_t dropped = ch.dropped;
+        if (!Admit(ch, key))
+            return false;
+        resync = ch.dropped != dropped;
     }
-    Job job{false, std::vector<uint8_t>(data, data + size), 0};
-    std::unique_lock lock(m_mutex);
+    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}, std::chrono::steady_clock::now()};
+    std::lock_guard lock(m_mutex);
     Channel& ch = m_channels[channel];
-    m_spaceAvailable.wait(lock, [&] { return m_quitting || ch.queue.size() < kMaxQueued || ch.tileSize.isEmpty(); });
     if (m_quitting || ch.tileSize.isEmpty())
         return false;
+    // Frames before this one were dropped: its decoder starts again at a real key frame.
+    ch.resync = ch.resync || resync;
     job.generation = m_generation;
+    job.resets = m_resets;
     ch.queue.push_back(std::move(job));
     Schedule(channel);
+    return true;
+}
+
+bool DecodePipeline::Admit(Channel& ch, bool key)
+{
+    size_t waiting = 0;
+    auto oldest = std::chrono::steady_clock::time_point::max();
+    for (const Job& job : ch.queue) {
+        if (!job.redraw) {
+            ++waiting;
+            oldest = std::min(oldest, job.pushed);
+        }
+    }
+    const bool behind = waiting >= kMaxQueued || (waiting > 0 && std::chrono::steady_clock::now() - oldest >= kMaxLag);
+    if (!key) {
+        if (!ch.awaitingKey && !behind)
+            return true;
+        ch.awaitingKey = true;
+        ++ch.dropped;
+        return false;
+    }
+    // A key frame starts afresh: the frames still waiting before it would only be shown late.
+    if (behind) {
+        ch.dropped += waiting;
+        std::erase_if(ch.queue, [](const Job& job) { return !job.redraw; });
+    }
+    // Still behind if frames are waiting: then only key frames until it has caught up.
+    ch.awaitingKey = (ch.awaitingKey || behind) && waiting > 0;
     return true;
 }
 
@@ -68,8 +104,8 @@ void DecodePipeline::DropFrames()
     ++m_generation;
     for (Channel& ch : m_channels) {
         std::erase_if(ch.queue, [](const Job& job) { return !job.redraw; });
+        ch.awaitingKey = false;
     }
-    m_spaceAvailable.notify_all();
 }
 
 void DecodePipeline::Flush()
@@ -82,11 +118,20 @@ void DecodePipeline::Reset()
 {
     std::lock_guard lock(m_mutex);
     DropFrames();
+    // Every decoder forgets its frames before its next job, so nothing of them comes back.
+    ++m_resets;
     for (Channel& ch : m_channels) {
         ch.queue.clear();
         ch.picture = QImage();
+        ch.hasFrame = false;
     }
     m_shown = false;
+}
+
+uint64_t DecodePipeline::Dropped(int channel) const
+{
+    std::lock_guard lock(m_mutex);
+    return channel >= 0 && channel < kChannels ? m_channels[channel].dropped : 0;
 }
 
 void DecodePipeline::Stop()
@@ -113,16 +158,24 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
         ch.tileSize = sizes[c];
         if (sizes[c].isEmpty()) {
             ch.queue.clear();
-        } else if (old.isEmpty()) {
-            // What it showed before it was hidden is stale: start afresh at a key frame.
-            ch.resync = true;
-            ch.picture = QImage();
-        } else if (old != sizes[c] && !ch.picture.isNull()) {
-            ch.queue.push_back(Job{true, {}, m_generation});
-            Schedule(c);
+            ch.awaitingKey = false;
+            continue;
         }
+        // Frames that came while it was hidden were not decoded.
+        if (old.isEmpty())
+            ch.resync = true;
+        if (old != sizes[c])
+            QueueRedraw(c);
     }
-    m_spaceAvailable.notify_all();
+}
+
+void DecodePipeline::QueueRedraw(int channel)
+{
+    Channel& ch = m_channels[channel];
+    if (!ch.hasFrame)
+        return;
+    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}, {}});
+    Schedule(channel);
 }
 
 std::array<QImage, kChannels> DecodePipeline::Pictures() const
@@ -146,19 +199,24 @@ bool DecodePipeline::ScaleDue(const Channel& ch) const
     return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
 }
 
-QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, QSize size)
+QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded)
 {
+    if (job.resets != ch.decoderResets) {
+        ch.decoderResets = job.resets;
+        ch.decoder->Forget();
+        ch.unscaled = false;
+    }
     if (resync)
         ch.decoder->Resync();
     if (!job.redraw) {
-        if (ch.decoder->Decode(job.data.data(), job.data.size()))
-            ch.unscaled = true;
+        decoded = ch.decoder->Decode(job.data.data(), job.data.size());
+        ch.unscaled = ch.unscaled || decoded;
         if (!ch.unscaled || !ScaleDue(ch))
             return {};
     }
     ch.unscaled = false;
     ch.scaledAt = std::chrono::steady_clock::now();
-    return ch.decoder->Render(size);
+    return ch.decoder->Render(job.size);
 }
 
 void DecodePipeline::Work()
@@ -176,7 +234,6 @@ void DecodePipeline::Work()
             continue;
         Job job = std::move(ch.queue.front());
         ch.queue.pop_front();
-        m_spaceAvailable.notify_all();
         // The decoder is this worker's alone while the channel is busy.
         bool resync = ch.resync;
         if (!job.redraw && job.generation != ch.decodedGeneration) {
@@ -186,17 +243,20 @@ void DecodePipeline::Work()
         ch.resync = false;
         ch.busy = true;
         ++m_busyCount;
-        const QSize size = ch.tileSize;
+        job.size = ch.tileSize;
         lock.unlock();
 
-        QImage picture = Process(ch, job, resync, size);
+        bool decoded = false;
+        QImage picture = Process(ch, job, resync, decoded);
 
         lock.lock();
         ch.busy = false;
         --m_busyCount;
         // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
-        // tile size, or (for a redraw) a reset that cleared the tile.
-        const bool current = job.redraw ? !ch.picture.isNull() : job.generation == m_generation;
+        // tile size, or (for a redraw) a reset.
+        const bool current = job.redraw ? job.resets == m_resets : job.generation == m_generation;
+        if (decoded && current)
+            ch.hasFrame = true;
         const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
         if (stored) {
             ch.picture = std::move(picture);

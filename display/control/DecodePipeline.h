@@ -23,14 +23,19 @@ class DecoderLibrary;
 // Decodes the channels on worker threads: each channel has a bounded queue of copied
 // payloads and its own decoder; a channel is served by one worker at a time, so the frames of
 // a channel stay in order while different channels decode in parallel. Each channel's latest
-// picture, scaled to its tile, is kept here for drawing. Every frame is decoded, but a picture
-// is scaled only when the screen can show it: at most once per refresh interval while frames
-// keep coming, and always for the last frame of a burst. Every method may be called from any
-// thread.
+// picture, scaled to its tile, is kept here for drawing. A picture is scaled only when the
+// screen can show it: at most once per refresh interval while frames keep coming, and always
+// for the last frame of a burst. Every method may be called from any thread.
+//
+// Push never waits for the workers: the caller paces playback and must not be held back by
+// decoding. A channel is behind when its oldest waiting frame has waited kMaxLag, or
+// kMaxQueued frames are waiting; it then drops the frames it could not show in time and
+// resumes at its next key frame. While it is still behind when that key frame comes, it
+// takes key frames only, so fast forward keeps its pace with fewer pictures.
 class DecodePipeline {
 public:
-    // Frames a channel may have waiting before Push blocks its caller.
-    static constexpr size_t kMaxQueued = 8;
+    static constexpr std::chrono::milliseconds kMaxLag{200};
+    static constexpr size_t kMaxQueued = 32;
 
     // pictureReady runs on a worker after a new picture was stored.
     DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
@@ -39,21 +44,24 @@ public:
     DecodePipeline(const DecodePipeline&) = delete;
     DecodePipeline& operator=(const DecodePipeline&) = delete;
 
-    // Copies the payload and queues it, waiting while the channel's queue is full. False
-    // when the channel is not decoded (no tile shows it) or the data is empty.
-    bool Push(int channel, const uint8_t* data, size_t size);
+    // Copies the payload and queues it, or drops it when the channel is behind (see above).
+    // False when the channel is not decoded (no tile shows it), the frame was dropped or the
+    // data is empty.
+    bool Push(int channel, const uint8_t* data, size_t size, bool key);
     // Drops every queued frame; each decoder then waits for its channel's next key frame.
     // The pictures stay.
     void Flush();
-    // Flush, and forget every picture.
+    // Flush, and forget every picture and every decoded frame.
     void Reset();
+    // Frames of the channel dropped because it was behind, since the pipeline was made.
+    uint64_t Dropped(int channel) const;
     // Flush, then wait until no worker is decoding.
     void Stop();
     // Whether frames are queued or being decoded.
     bool IsRunning() const;
     // The tile size of each channel; an empty size means the channel is not shown and not
-    // decoded. A channel that appears starts at its next key frame; one whose size changed
-    // has its last picture scaled again.
+    // decoded. A channel that appears or changes size has the last frame it decoded scaled
+    // to its tile, and decodes again from its next key frame.
     void SetTileSizes(const std::array<QSize, kChannels>& sizes);
     std::array<QImage, kChannels> Pictures() const;
     // Whether a picture was stored since the last Reset.
@@ -64,14 +72,23 @@ private:
         bool redraw = false; // scale the last picture again instead of decoding
         std::vector<uint8_t> data;
         uint64_t generation = 0;
+        uint64_t resets = 0; // the Reset it follows
+        QSize size;          // the tile, taken when a worker starts on it
+        std::chrono::steady_clock::time_point pushed;
     };
     struct Channel {
         std::deque<Job> queue;
         bool scheduled = false; // waiting in m_ready
         bool busy = false;      // a worker holds the channel's decoder
         bool resync = true;     // the decoder must wait for a key frame
-        // The worker's own: which flush its decoder follows, and its picture not yet scaled.
+        bool awaitingKey = false; // behind: frames are dropped up to the next key frame
+        bool keysOnly = false;    // still behind at that key frame: only key frames are taken
+        bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
+        uint64_t dropped = 0;
+        // The worker's own: which flush and reset its decoder follows, and its picture not
+        // yet scaled.
         uint64_t decodedGeneration = 0;
+        uint64_t decoderResets = 0;
         bool unscaled = false;
         std::chrono::steady_clock::time_point scaledAt;
         QSize tileSize;
@@ -80,8 +97,13 @@ private:
     };
 
     void Work();
+    // Under the lock: whether a frame the channel is given is queued, dropping what it
+    // cannot show in time.
+    bool Admit(Channel& channel, bool key);
+    void QueueRedraw(int channel);
     void Schedule(int channel);
-    QImage Process(Channel& channel, Job& job, bool resync, QSize size);
+    // decoded: the job's frame gave a new picture.
+    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded);
     bool ScaleDue(const Channel& channel) const;
     void DropFrames();
 
@@ -89,11 +111,11 @@ private:
     std::function<void()> m_pictureReady;
     mutable std::mutex m_mutex;
     std::condition_variable m_workAvailable;
-    std::condition_variable m_spaceAvailable;
     std::condition_variable m_idle;
     std::array<Channel, kChannels> m_channels;
     std::deque<int> m_ready;
     uint64_t m_generation = 1;
+    uint64_t m_resets = 0;
     int m_busyCount = 0;
     bool m_shown = false;
     bool m_quitting = false;

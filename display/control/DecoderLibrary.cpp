@@ -4,12 +4,26 @@
 
 #include <filesystem>
 
+#include <QLoggingCategory>
+
 namespace display {
+namespace {
+
+Q_LOGGING_CATEGORY(lcDecoder, "kelvora.decoder")
+
+// The decoder library's messages join the control's own.
+void ForwardLog(const char* line) { qCWarning(lcDecoder, "%s", line); }
+
+} // namespace
 
 DecoderLibrary::~DecoderLibrary()
 {
-    if (m_handle)
-        dlclose(m_handle);
+    if (!m_handle)
+        return;
+    // The library may stay loaded for another user while this control's code goes.
+    if (const auto setLogSink = reinterpret_cast<SetLogSinkFn>(dlsym(m_handle, "SetLogSink")))
+        setLogSink(nullptr);
+    dlclose(m_handle);
 }
 
 bool DecoderLibrary::Load(const std::string& directory)
@@ -25,6 +39,8 @@ bool DecoderLibrary::Load(const std::string& directory)
         return false;
     m_createDecoder = reinterpret_cast<CreateVDecoderFn>(dlsym(m_handle, "CreateVDecoder"));
     m_createConverter = reinterpret_cast<CreateCConverterFn>(dlsym(m_handle, "CreateCConverter"));
+    if (const auto setLogSink = reinterpret_cast<SetLogSinkFn>(dlsym(m_handle, "SetLogSink")))
+        setLogSink(&ForwardLog);
     if (!IsLoaded()) {
         dlclose(m_handle);
         m_handle = nullptr;

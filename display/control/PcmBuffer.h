@@ -8,13 +8,13 @@
 
 namespace display {
 
-// The sound waiting to be played: mu-law frames come in from the play thread, the audio sink
-// pulls 16-bit samples at the volume of the moment. Holds at most two seconds; older sound is
-// dropped when the sink falls behind.
+// The sound waiting to be played: mu-law frames come in from the play thread, the audio output
+// reads 16-bit samples at the volume of the moment. Holds at most a fifth of a second; older
+// sound is dropped when the sink falls behind, so that sound never lags the picture by more.
 class PcmBuffer : public QIODevice {
 public:
     static constexpr int kSampleRate = 8000;
-    static constexpr size_t kMaxSamples = 2 * kSampleRate;
+    static constexpr size_t kMaxSamples = kSampleRate / 5;
     static constexpr int kMaxVolume = 15;
 
     explicit PcmBuffer(QObject* parent = nullptr);

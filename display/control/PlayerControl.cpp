@@ -155,6 +155,8 @@ int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
         return PushFrame(args);
     case kCaptureImage:
         return CaptureImage(args);
+    case kDroppedFrames:
+        return IntArg(args, 0) ? static_cast<int32_t>(m_pipeline->Dropped(*IntArg(args, 0))) : kBadArguments;
     default:
         return kBadArguments;
     }
@@ -185,7 +187,7 @@ int32_t PlayerControl::PushFrame(std::span<const DispArg> args)
     }
     if (m_keyFramesOnly.load() && *frameType != 1)
         return 0;
-    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length));
+    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length), *frameType == 1);
     return 0;
 }
 

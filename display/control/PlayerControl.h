@@ -33,6 +33,8 @@ class DecodePipeline;
 // DISPIDs 44 to 48 are display options, each taking one long (0 is the normal look) and
 // returning the previous value: 44 hides the channel titles, 45 hides the selection outline,
 // 46 decodes key frames only, 47 hides the idle picture's texts, 48 mutes the sound.
+// DISPID 105 (channel) returns how many of the channel's frames were dropped because its
+// decoding was behind, since the control was made (for benchmarks and tests).
 // SetMode: mode 0 ignores the mouse (no recording to pick from); any other mode answers it.
 // CaptureImage's first argument is the alpha byte written into every pixel; a non-zero last
 // argument draws the selection outline into the capture too.

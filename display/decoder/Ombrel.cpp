@@ -2,9 +2,16 @@
 #include "display/decoder/Ombrel.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
@@ -12,13 +19,70 @@ extern "C" {
 
 namespace {
 
+using LogClock = std::chrono::steady_clock;
+
+// A damaged stream makes libavcodec complain about nearly every frame: each source of
+// messages says one line a second at most and counts the rest.
+struct LogThrottle {
+    std::string name;
+    LogClock::time_point last{};
+    bool said = false;
+    int leftOut = 0;
+};
+
 struct Decoder {
     OmbrelVDecoder api; // first, so that the interface pointer is the object's address
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;   // the picture being received
     AVFrame* last = nullptr;    // the last picture received, kept for Last
+    LogThrottle log{"decoder"};
 };
+
+std::atomic<OmbrelLogFn> g_logSink{nullptr};
+bool g_logInstalled = false;
+std::mutex g_logMutex;
+LogThrottle g_otherLog{"decoder library"};
+
+void Say(const std::string& line)
+{
+    if (const OmbrelLogFn sink = g_logSink.load())
+        sink(line.c_str());
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void LogLine(void* source, int level, const char* format, va_list args)
+{
+    if (level > AV_LOG_ERROR || !format)
+        return;
+    char text[512];
+    int prefix = 0;
+    av_log_format_line2(source, level, format, args, text, sizeof text, &prefix);
+    size_t length = std::strlen(text);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+    std::string line;
+    {
+        std::lock_guard lock(g_logMutex);
+        // libavcodec names its codec context as the source; the decoder is its opaque.
+        const bool ours = source && *static_cast<const AVClass**>(source) == avcodec_get_class() &&
+                          static_cast<AVCodecContext*>(source)->opaque;
+        LogThrottle& t = ours ? static_cast<Decoder*>(static_cast<AVCodecContext*>(source)->opaque)->log : g_otherLog;
+        const LogClock::time_point now = LogClock::now();
+        if (t.said && now - t.last < std::chrono::seconds(1)) {
+            ++t.leftOut;
+            return;
+        }
+        line = t.name + ": " + text;
+        if (t.leftOut > 0)
+            line += " (" + std::to_string(t.leftOut) + " more messages left out)";
+        t.said = true;
+        t.last = now;
+        t.leftOut = 0;
+    }
+    Say(line);
+}
 
 void Fill(const AVFrame* frame, OmbrelPicture* out)
 {
@@ -70,9 +134,22 @@ int Last(OmbrelVDecoder* self, OmbrelPicture* out)
     return 1;
 }
 
+void SetName(OmbrelVDecoder* self, const char* name)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    std::lock_guard lock(g_logMutex);
+    d->log.name = std::string(name ? name : "").substr(0, 31);
+}
+
 void ReleaseDecoder(OmbrelVDecoder* self)
 {
     auto* d = reinterpret_cast<Decoder*>(self);
+    {
+        // A message being said for this decoder must not find it gone.
+        std::lock_guard lock(g_logMutex);
+        if (d->context)
+            d->context->opaque = nullptr;
+    }
     avcodec_free_context(&d->context);
     av_packet_free(&d->packet);
     av_frame_free(&d->frame);
@@ -117,8 +194,13 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
     const AVCodec* decoder = avcodec_find_decoder(id);
     if (!decoder)
         return nullptr;
+    static std::once_flag logInstalled;
+    std::call_once(logInstalled, [] {
+        g_logInstalled = true;
+        av_log_set_callback(LogLine);
+    });
     auto* d = new Decoder;
-    d->api = {Decode, Reset, Last, ReleaseDecoder};
+    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName};
     d->context = avcodec_alloc_context3(decoder);
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
@@ -127,6 +209,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
         // Every frame handed in must come out at once: the picture on screen is the last one
         // pushed, even when playback pauses. The caller parallelises across channels instead.
         d->context->thread_count = 1;
+        d->context->opaque = d;
         d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
     }
     if (!d->context || !d->packet || !d->frame || !d->last || avcodec_open2(d->context, decoder, nullptr) < 0) {
@@ -141,4 +224,13 @@ OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
     auto* c = new Converter;
     c->api = {Convert, ReleaseConverter};
     return &c->api;
+}
+
+OMBREL_EXPORT void SetLogSink(OmbrelLogFn sink) { g_logSink.store(sink); }
+
+// libavutil outlives this library when the library is unloaded: it must not keep calling in.
+__attribute__((destructor)) static void RestoreLibavLog()
+{
+    if (g_logInstalled)
+        av_log_set_callback(av_log_default_callback);
 }

@@ -32,6 +32,8 @@ struct OmbrelVDecoder {
     /* The last picture decoded, if any (1), else 0. */
     int (*Last)(OmbrelVDecoder* self, OmbrelPicture* out);
     void (*Release)(OmbrelVDecoder* self);
+    /* Names the stream in the library's messages about it (copied; at most 31 bytes kept). */
+    void (*SetName)(OmbrelVDecoder* self, const char* name);
 };
 
 typedef struct OmbrelCConverter OmbrelCConverter;
@@ -48,8 +50,15 @@ OmbrelVDecoder* CreateVDecoder(int codec);
 /* A colour converter and scaler; it keeps its scaling tables while the geometry stays. */
 OmbrelCConverter* CreateCConverter(void);
 
+/* Where the library's messages go: errors only, one line each, at most one a second for each
+ * decoder (the line then says how many were left out), prefixed with the decoder's name.
+ * Without a sink they go to stderr. May be called from any thread. */
+typedef void (*OmbrelLogFn)(const char* line);
+void SetLogSink(OmbrelLogFn sink);
+
 typedef OmbrelVDecoder* (*CreateVDecoderFn)(int codec);
 typedef OmbrelCConverter* (*CreateCConverterFn)(void);
+typedef void (*SetLogSinkFn)(OmbrelLogFn sink);
 
 #ifdef __cplusplus
 }

@@ -175,6 +175,29 @@ TEST_F(PlayerEndToEnd, OpeningAnotherRecordingWhilePlaying)
     EXPECT_TRUE(Text(ui::id::kOsd).startsWith("2024-06-03 09:00:01"));
 }
 
+TEST_F(PlayerEndToEnd, AnOpenAfterPlayingShowsTheIdlePictureWhetherItSucceedsOrFails)
+{
+    QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
+    QTest::qWait(50);
+    const QImage idle = display->grab().toImage();
+    testsupport::WriteBytes(s_dir->File("short.vrc"), std::vector<uint8_t>(100, 0));
+    for (const char* next : {"one.vrc", "short.vrc"}) {
+        Open("four.vrc");
+        Click(ui::id::kPlay);
+        ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1 && Shown(); }));
+        Player().OpenFile(QString::fromStdString(s_dir->File(next)));
+        m_messages.clear();
+        // Not one tile keeps a picture of the recording played before, even after the layout
+        // is changed back and forth.
+        for (int tiles : {16, 1}) {
+            Player().OnChannelLayout(tiles);
+            QTest::qWait(100);
+            EXPECT_FALSE(Shown()) << next;
+            EXPECT_EQ(display->grab().toImage(), idle) << next;
+        }
+    }
+}
+
 TEST_F(PlayerEndToEnd, ClosingWhilePlayingStopsTheThreadsFirst)
 {
     Open("four.vrc");

@@ -1,6 +1,9 @@
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
+#include <QtGlobal>
 
 #include "display/SampleStreams.h"
 #include "display/SystemDirectory.h"
@@ -74,6 +77,45 @@ TEST(DecoderLibrary, TheRecordersBlockNeverReachesTheDecoder)
     EXPECT_NEAR(got.blue(), want.blue(), 20);
     // The last frame's bar is where that frame put it.
     EXPECT_GT(picture.pixelColor(testsupport::BarProbe(static_cast<int>(streams.channels[0].size()) - 1)).lightness(), 230);
+}
+
+std::mutex g_linesMutex;
+std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> g_lines;
+
+TEST(DecoderLibrary, ADamagedStreamSaysAtMostOneLineASecondNamingItsChannel)
+{
+    DecoderLibrary library;
+    ASSERT_TRUE(library.Load(LibraryDirectory().string()));
+    sample::SampleOptions options;
+    options.channels = 1;
+    options.seconds = 2;
+    auto frames = testsupport::SampleStreams::Make(options).channels[0];
+    // Every frame but the first key frame has garbage in its middle.
+    uint32_t noise = 12345;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        auto& data = frames[i].data;
+        for (size_t b = data.size() / 3; b < data.size() * 2 / 3; ++b)
+            data[b] = static_cast<uint8_t>((noise = noise * 1103515245 + 12345) >> 16);
+    }
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        std::lock_guard lock(g_linesMutex);
+        g_lines.emplace_back(std::chrono::steady_clock::now(), text.toStdString());
+    });
+    display::ChannelDecoder decoder(library, "CH-7");
+    auto decodeAll = [&] {
+        for (const auto& frame : frames)
+            decoder.Decode(frame.data.data(), frame.data.size());
+    };
+    decodeAll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    decodeAll();
+    qInstallMessageHandler(previous);
+    std::lock_guard lock(g_linesMutex);
+    ASSERT_GE(g_lines.size(), 2u);
+    EXPECT_EQ(g_lines[0].second.rfind("CH-7: ", 0), 0u) << g_lines[0].second;
+    EXPECT_NE(g_lines.back().second.find("more messages left out"), std::string::npos) << g_lines.back().second;
+    for (size_t i = 1; i < g_lines.size(); ++i)
+        EXPECT_GE(g_lines[i].first - g_lines[i - 1].first, std::chrono::milliseconds(999)) << g_lines[i].second;
 }
 
 TEST(DecoderLibrary, MissingLibraryOrExportLeavesItUnloaded)

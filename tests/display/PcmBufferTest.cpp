@@ -39,7 +39,7 @@ TEST(PcmBuffer, PlaysAtTheVolumeOfTheMoment)
     }
 }
 
-TEST(PcmBuffer, KeepsOnlyTheNewestTwoSeconds)
+TEST(PcmBuffer, KeepsOnlyTheNewestFifthOfASecond)
 {
     PcmBuffer buffer;
     buffer.open(QIODevice::ReadOnly);

@@ -64,10 +64,14 @@ protected:
         m_control.Player().PushFrame(frame.data.data(), 1'700'000'000, 0, 0, static_cast<int32_t>(frame.data.size()),
                                      frame.key ? 1 : 0, channel);
     }
+    // At the pace the control decodes, so that it drops nothing (any thread).
     void PushAll(int channel, const std::vector<SampleFrame>& frames)
     {
-        for (const SampleFrame& frame : frames)
-            Push(channel, frame);
+        for (size_t i = 0; i < frames.size(); ++i) {
+            Push(channel, frames[i]);
+            for (int32_t running = i % 6 == 5; running; m_control.Player().QueryRunning(&running))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
     void PushEveryChannel()
     {
@@ -143,8 +147,8 @@ TEST_F(PlayerControlTest, ShowsTheLatestFrameOfTheMovingPicture)
     m_control.Player().SetLayout(0, 1);
     int next = 0;
     for (int i : {0, 7, 20}) {
-        for (; next <= i; ++next)
-            Push(0, frames[next]);
+        PushAll(0, {frames.begin() + next, frames.begin() + i + 1});
+        next = i + 1;
         m_control.WaitIdle();
         const QImage capture = m_control.Capture();
         EXPECT_GT(capture.pixelColor(testsupport::BarProbe(i)).lightness(), 230) << "frame " << i;
@@ -353,6 +357,52 @@ TEST_F(PlayerControlTest, ResetReturnsToTheIdlePicture)
     EXPECT_TRUE(m_control.Capture().isNull());
     QTest::qWait(50);
     EXPECT_TRUE(Near(m_control.Widget()->grab().toImage().pixelColor(TileProbe(0, 1)), kIdleBackground, 2));
+}
+
+TEST_F(PlayerControlTest, ABehindChannelDropsUpToItsNextKeyFrameAndCountsWhatItDropped)
+{
+    // Three GOPs handed over at once: far more than a channel may have waiting.
+    const auto stream = SampleStreams::Make([] {
+        sample::SampleOptions o = Options(1);
+        o.seconds = 3;
+        return o;
+    }()).channels[0];
+    m_control.Player().SetLayout(0, 1);
+    for (const SampleFrame& frame : stream)
+        Push(0, frame);
+    m_control.WaitIdle();
+    const int32_t dropped = m_control.Player().DroppedFrames(0);
+    EXPECT_GT(dropped, 0);
+    EXPECT_LT(dropped, static_cast<int32_t>(stream.size()));
+    EXPECT_EQ(m_control.Player().DroppedFrames(1), 0);
+    // What is shown was decoded from a key frame on: a clean picture of the channel.
+    EXPECT_TRUE(Near(m_control.Capture().pixelColor(TileProbe(0, 1)), SampleColour(0)));
+    // Handed over at the pace it decodes, nothing more is dropped, and the last frame shows.
+    PushAll(0, stream);
+    m_control.WaitIdle();
+    EXPECT_EQ(m_control.Player().DroppedFrames(0), dropped);
+    EXPECT_GT(m_control.Capture().pixelColor(testsupport::BarProbe(static_cast<int>(stream.size()) - 1)).lightness(), 230);
+}
+
+TEST_F(PlayerControlTest, ALayoutChangeRedrawsEveryTileFromItsLastFrameUntilAReset)
+{
+    m_control.Player().SetLayout(0, 4);
+    PushEveryChannel();
+    // Paused: no frame comes, yet the channels hidden meanwhile show their pictures again.
+    for (int tiles : {1, 4}) {
+        m_control.Player().SetLayout(0, tiles);
+        m_control.WaitIdle();
+    }
+    QImage capture = m_control.Capture();
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(k, 4)), SampleColour(k))) << "channel " << k;
+    // After a reset no frame of before comes back, whatever the layout does.
+    m_control.Player().PushReset();
+    for (int tiles : {16, 4}) {
+        m_control.Player().SetLayout(0, tiles);
+        m_control.WaitIdle();
+    }
+    EXPECT_TRUE(m_control.Capture().isNull());
 }
 
 TEST_F(PlayerControlTest, CaptureWritesBottomRowFirstInBgraWithinTheBuffer)

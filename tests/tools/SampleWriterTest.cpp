@@ -323,6 +323,48 @@ TEST_P(ReusedGop, RepeatsTheFirstGopWithFreshStamps)
 
 INSTANTIATE_TEST_SUITE_P(Formats, ReusedGop, testing::Values(0, 2, 4));
 
+// A recording like a real recorder's: noisy textured D1 at about 1.5 Mbit/s a channel, the
+// channels' stamps a few milliseconds apart, video and audio alike.
+TEST(SampleWriter, RealisticFootageWithOffsetStamps)
+{
+    testsupport::TempDir folder;
+    SampleOptions o;
+    o.channels = 3;
+    o.audioMask = 0b100;
+    o.seconds = 4;
+    o.gop = 50;
+    o.realistic = true;
+    o.stampOffsetMs = 3;
+    ASSERT_EQ(SampleWriter::Write(folder / "r.vrc", o), "");
+    ASSERT_TRUE(recording::RecordingReport::Run(folder / "r.vrc").ok);
+    const SampleFile f = SampleFile::Load(folder / "r.vrc");
+    for (int k = 0; k < 3; ++k) {
+        const auto run = f.Run(f.header.videoCh[k]);
+        ASSERT_EQ(run.size(), 100u);
+        Decoder decoder("h264");
+        size_t bytes = 0;
+        for (size_t i = 0; i < run.size(); ++i) {
+            EXPECT_EQ(run[i].header.f_msec, i * 40 + 3 * k);
+            EXPECT_EQ(run[i].header.f_key, i % 50 == 0 ? 1u : 0u);
+            EXPECT_LT(run[i].header.f_size, 131'072u);
+            bytes += run[i].payload.size();
+            EXPECT_TRUE(decoder.Send(run[i].payload)) << i;
+        }
+        const double bitRate = 8.0 * static_cast<double>(bytes) / o.seconds;
+        EXPECT_GT(bitRate, 1e6) << k;
+        EXPECT_LT(bitRate, 2e6) << k;
+        // Texture and noise: the picture is far from flat anywhere.
+        ASSERT_NE(decoder.last->data[0], nullptr);
+        const uint8_t* row = decoder.last->data[0] + 400 * decoder.last->linesize[0];
+        const auto [lo, hi] = std::minmax_element(row, row + 704);
+        EXPECT_GT(*hi - *lo, 40) << k;
+    }
+    const auto audio = f.Run(f.header.audioCh[2]);
+    ASSERT_FALSE(audio.empty());
+    EXPECT_EQ(audio[0].header.f_msec, 6u);
+    EXPECT_EQ(audio[1].header.f_msec, 26u);
+}
+
 TEST(SampleWriter, RefusesOptionsThatCannotMakeARecording)
 {
     struct Bad {
@@ -337,6 +379,7 @@ TEST(SampleWriter, RefusesOptionsThatCannotMakeARecording)
         {"format 5", [](SampleOptions& o) { o.videoFormat = 5; }},
         {"version 3", [](SampleOptions& o) { o.version = 3; }},
         {"GOP 0", [](SampleOptions& o) { o.gop = 0; }},
+        {"stamps 41 ms apart", [](SampleOptions& o) { o.stampOffsetMs = 41; }},
         {"month 13", [](SampleOptions& o) { o.start.wMonth = 13; }},
         {"31 April", [](SampleOptions& o) { o.start = {2024, 4, 0, 31, 0, 0, 0, 0}; }},
         {"past 2038", [](SampleOptions& o) { o.start = {2038, 1, 0, 19, 3, 14, 0, 0}; }},

@@ -19,6 +19,15 @@ struct SampleOptions {
     // Encode one GOP per channel and repeat its pictures with fresh stamps: fast enough
     // for files of gigabytes, but the burned-in time repeats every GOP.
     bool reuseGop = false;
+    // Pictures like a camera's (RealisticScene) at about kRealisticBitRate, instead of flat
+    // colours with large texts.
+    bool realistic = false;
+    // Channel k's stamps, video and audio, come k times this many milliseconds after
+    // channel 0's, as a recorder that stamps its channels independently writes them.
+    int stampOffsetMs = 0;
 };
+
+// Bits a second of each channel's video in a realistic recording.
+constexpr int kRealisticBitRate = 1'500'000;
 
 } // namespace sample

@@ -105,4 +105,10 @@ void SamplePicture::Paint(AVFrame& frame, int channel, int frameIndex, const rec
     FillRect(frame, {BarX(frameIndex), kBarBand.y, kBarWidth, kBarBand.height}, kWhite);
 }
 
+void SamplePicture::PaintCaption(AVFrame& frame, int channel, const recording::SystemTime& time)
+{
+    DrawText(frame, ChannelText(channel), 24, kPictureHeight - 64, 3);
+    DrawText(frame, DateText(time) + " " + TimeText(time), 24, kPictureHeight - 36, 3);
+}
+
 } // namespace sample

@@ -16,6 +16,9 @@ namespace sample {
 class SamplePicture {
 public:
     static void Paint(AVFrame& frame, int channel, int frameIndex, const recording::SystemTime& time);
+    // The small caption a recorder burns into its pictures, "CAM nn" and the date and time,
+    // in the bottom left corner (the player titles its tiles in the top left).
+    static void PaintCaption(AVFrame& frame, int channel, const recording::SystemTime& time);
 
     // The texts burned in, as they appear.
     static std::string ChannelText(int channel);

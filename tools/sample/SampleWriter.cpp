@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "recording/KeyFrame.h"
 #include "recording/TimeConversion.h"
+#include "tools/sample/RealisticScene.h"
 #include "tools/sample/RecordingWriter.h"
 #include "tools/sample/SamplePicture.h"
 #include "tools/sample/ToneEncoder.h"
@@ -24,16 +26,16 @@ struct Stamp {
 };
 
 // Video stamps run on from the start of the first frame's second; audio stamps give the
-// millisecond within their own second.
-Stamp VideoStamp(int32_t start, int64_t picture)
+// millisecond within their own second. offset: the channel's lag behind channel 0, in ms.
+Stamp VideoStamp(int32_t start, int64_t picture, int offset)
 {
-    const int64_t ms = picture * kMsPerPicture;
+    const int64_t ms = picture * kMsPerPicture + offset;
     return {static_cast<int32_t>(start + ms / 1000), static_cast<uint32_t>(ms)};
 }
 
-Stamp AudioStamp(int32_t start, int64_t frame)
+Stamp AudioStamp(int32_t start, int64_t frame, int offset)
 {
-    const int64_t ms = frame * kMsPerAudioFrame;
+    const int64_t ms = frame * kMsPerAudioFrame + offset;
     return {static_cast<int32_t>(start + ms / 1000), static_cast<uint32_t>(ms % 1000)};
 }
 
@@ -59,7 +61,7 @@ recording::RecordingHeader MakeHeader(const SampleOptions& o)
 class VideoRun {
 public:
     VideoRun(RecordingWriter& writer, const SampleOptions& o, int32_t start, int channel)
-        : m_writer(writer), m_options(o), m_start(start), m_channel(channel)
+        : m_writer(writer), m_options(o), m_start(start), m_channel(channel), m_offset(channel * o.stampOffsetMs)
     {
         static_assert(recording::kPrefixBlockSize > 4);
         m_block[4] = SampleWriter::kBlockMark;
@@ -68,16 +70,24 @@ public:
     std::string Write()
     {
         std::string error;
-        auto encoder = VideoEncoder::Create(m_options.videoFormat, m_options.gop, error);
+        auto encoder = VideoEncoder::Create(m_options.videoFormat, m_options.gop,
+                                            m_options.realistic ? kRealisticBitRate : 0, error);
         if (!encoder)
             return error;
+        std::unique_ptr<RealisticScene> scene;
+        if (m_options.realistic)
+            scene = std::make_unique<RealisticScene>(m_channel);
         const int64_t total = int64_t{m_options.seconds} * kFramesPerSecond;
         const int64_t encoded = m_options.reuseGop ? std::min<int64_t>(m_options.gop, total) : total;
         const VideoEncoder::Sink sink = [&](const EncodedFrame& f) { return Take(f); };
         for (int64_t i = 0; i < encoded; ++i) {
-            recording::SystemTime time = recording::FTimeToSystemTime(VideoStamp(m_start, i).fTime);
-            time.wMilliseconds = static_cast<uint16_t>(i * kMsPerPicture % 1000);
-            SamplePicture::Paint(encoder->NextPicture(), m_channel, static_cast<int>(i), time);
+            const Stamp stamp = VideoStamp(m_start, i, m_offset);
+            recording::SystemTime time = recording::FTimeToSystemTime(stamp.fTime);
+            time.wMilliseconds = static_cast<uint16_t>(stamp.fMsec % 1000);
+            if (scene)
+                scene->Paint(encoder->NextPicture(), static_cast<int>(i), time);
+            else
+                SamplePicture::Paint(encoder->NextPicture(), m_channel, static_cast<int>(i), time);
             if (!encoder->Encode(i, sink))
                 return Failure("encoding failed");
         }
@@ -112,7 +122,7 @@ private:
             m_error = "a key frame does not begin with the sequence header";
             return false;
         }
-        const Stamp s = VideoStamp(m_start, index);
+        const Stamp s = VideoStamp(m_start, index, m_offset);
         const std::span<const uint8_t> block =
             m_options.videoFormat >= 3 ? std::span<const uint8_t>(m_block) : std::span<const uint8_t>();
         return m_writer.Append(s.fTime, s.fMsec, key ? 1 : 0, block, {data, size});
@@ -128,6 +138,7 @@ private:
     const SampleOptions& m_options;
     int32_t m_start;
     int m_channel;
+    int m_offset;
     std::array<uint8_t, recording::kPrefixBlockSize> m_block{};
     int64_t m_next = 0;
     std::vector<std::vector<uint8_t>> m_kept;
@@ -145,7 +156,7 @@ std::string WriteAudioRun(RecordingWriter& writer, const SampleOptions& o, int32
         const uint8_t* bytes = encoder->Encode(j);
         if (!bytes)
             return SamplePicture::ChannelText(channel) + " audio: encoding failed";
-        const Stamp s = AudioStamp(start, j);
+        const Stamp s = AudioStamp(start, j, channel * o.stampOffsetMs);
         if (!writer.Append(s.fTime, s.fMsec, 0, {}, {bytes, ToneEncoder::kFrameSamples}))
             return writer.Error();
     }
@@ -168,6 +179,8 @@ std::string SampleWriter::Check(const SampleOptions& o)
         return "the header version must be 0, 1 or 2";
     if (o.gop < 1 || o.gop > 1000)
         return "the GOP length must be 1..1000";
+    if (o.stampOffsetMs < 0 || o.stampOffsetMs > 40)
+        return "the stamp offset must be 0..40 milliseconds";
     // The conversion keeps only the low 32 bits of the seconds; a date it cannot give back
     // lies outside what f_time can hold.
     const auto start = recording::SystemTimeToFTime(o.start);

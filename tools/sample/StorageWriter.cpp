@@ -32,7 +32,7 @@ recording::SystemTime FrameTime(int64_t frame)
 std::string EncodeChannel(int channel, int frames, std::vector<Packet>& out)
 {
     std::string error;
-    auto encoder = VideoEncoder::Create(kFormat, kFramesPerSecond, error);
+    auto encoder = VideoEncoder::Create(kFormat, kFramesPerSecond, 0, error);
     if (!encoder)
         return error;
     const VideoEncoder::Sink sink = [&](const EncodedFrame& f) {

@@ -24,7 +24,7 @@ bool ConfigureX264(AVCodecContext& c, int gop)
 
 } // namespace
 
-std::unique_ptr<VideoEncoder> VideoEncoder::Create(int videoFormat, int gop, std::string& error)
+std::unique_ptr<VideoEncoder> VideoEncoder::Create(int videoFormat, int gop, int bitRate, std::string& error)
 {
     // The encoders' statistics would bury the caller's own output.
     av_log_set_level(AV_LOG_ERROR);
@@ -53,7 +53,11 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Create(int videoFormat, int gop, std
     c.keyint_min = gop;
     c.max_b_frames = 0;
     c.thread_count = 2;
-    if (!h264) {
+    if (bitRate > 0) {
+        c.bit_rate = bitRate;
+        c.rc_max_rate = bitRate * 3 / 2;
+        c.rc_buffer_size = bitRate / 2; // key frames stay well within what a record may hold
+    } else if (!h264) {
         c.flags |= AV_CODEC_FLAG_QSCALE;
         c.global_quality = FF_QP2LAMBDA * 4;
     }

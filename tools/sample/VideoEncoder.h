@@ -27,8 +27,9 @@ class VideoEncoder {
 public:
     using Sink = std::function<bool(const EncodedFrame&)>;
 
-    // Encodes at a fixed quality. Empty with `error` set on failure.
-    static std::unique_ptr<VideoEncoder> Create(int videoFormat, int gop, std::string& error);
+    // Encodes at a fixed quality, or at about bitRate bits a second when it is not 0. Empty
+    // with `error` set on failure.
+    static std::unique_ptr<VideoEncoder> Create(int videoFormat, int gop, int bitRate, std::string& error);
     ~VideoEncoder();
 
     // A blank picture to paint, owned by the encoder and valid until the next call.

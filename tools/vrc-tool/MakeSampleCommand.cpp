@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: vrc-tool make-sample OUT [--channels N] [--audio LIST] [--seconds S] [--format 0..4]\n"
     "                            [--version 0|1|2] [--gop N] [--start \"YYYY-MM-DD hh:mm:ss\"]\n"
-    "                            [--reuse-gop]\n";
+    "                            [--reuse-gop] [--realistic] [--stamp-offset MS]\n";
 
 constexpr const char* kHelp =
     "Writes a recording with really encoded 704x576 video at 25 frames a second: channel k shows\n"
@@ -30,7 +30,13 @@ constexpr const char* kHelp =
     "  --start TIME     recorded time of the first frame (default \"2024-06-03 09:00:00\")\n"
     "  --reuse-gop      encode one GOP per channel and repeat it with fresh stamps: fast for\n"
     "                   large files (16 channels, --seconds 3800: about 2 GiB), but the\n"
-    "                   burned-in time then repeats every GOP\n";
+    "                   burned-in time then repeats every GOP\n"
+    "  --realistic      pictures like a camera's instead: a textured view, fixed or panning,\n"
+    "                   with moving objects and sensor noise, a small caption, and about\n"
+    "                   1.5 Mbit/s per channel (a 60 s, 16-channel one takes minutes)\n"
+    "  --stamp-offset MS  channel k's stamps come k x MS milliseconds after channel 0's, as\n"
+    "                   a recorder stamping its channels independently writes them (0..40,\n"
+    "                   default 0)\n";
 
 std::optional<int> ParseInt(const std::string& text)
 {
@@ -71,8 +77,8 @@ std::string ParseOptions(const Args& args, std::string& out, sample::SampleOptio
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--reuse-gop") {
-            o.reuseGop = true;
+        if (a == "--reuse-gop" || a == "--realistic") {
+            (a == "--reuse-gop" ? o.reuseGop : o.realistic) = true;
             continue;
         }
         if (!a.starts_with("--")) {
@@ -86,7 +92,8 @@ std::string ParseOptions(const Args& args, std::string& out, sample::SampleOptio
         const std::string& v = args[++i];
         std::optional<int> n = ParseInt(v);
         int* field = a == "--channels" ? &o.channels : a == "--seconds" ? &o.seconds : a == "--format" ? &o.videoFormat
-                   : a == "--version" ? &o.version : a == "--gop" ? &o.gop : nullptr;
+                   : a == "--version" ? &o.version : a == "--gop" ? &o.gop
+                   : a == "--stamp-offset" ? &o.stampOffsetMs : nullptr;
         if (field) {
             if (!n)
                 return a + " takes a whole number, not '" + v + "'";
