@@ -236,6 +236,7 @@ int32_t PlayerControl::SetLayout(int32_t first, int32_t tiles)
     {
         std::lock_guard lock(m_mutex);
         const TileGrid grid(first, tiles, m_grid.Screen());
+        // Even the layout already shown (an open sends it) starts from the whole picture.
         m_zoom.Reset();
         if (tiles == 1)
             m_current.store(grid.First());
