@@ -1,6 +1,7 @@
 #include "display/control/PlayerControl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 
 #include "display/DispId.h"
 #include "display/SystemDirectory.h"
@@ -20,6 +22,9 @@ constexpr int32_t kBadArguments = -1;
 constexpr int32_t kNoPicture = -1;
 constexpr int kTitleLength = 19; // tile titles are kept in 20-character buffers
 constexpr int kBitsPerPixel = 32;
+// Zoom per wheel notch: six notches from the whole picture to the closest view.
+const double kZoomPerNotch = std::sqrt(2.0);
+constexpr double kWheelNotch = 120.0;
 
 std::optional<int32_t> IntArg(std::span<const DispArg> args, size_t i)
 {
@@ -173,6 +178,10 @@ int32_t PlayerControl::PushFrame(std::span<const DispArg> args)
         return kBadArguments;
     if (*channel == -1 && !payload && *length == 0) {
         // The reset form: back to the idle picture, as after start-up.
+        {
+            std::lock_guard lock(m_mutex);
+            m_zoom.Reset();
+        }
         m_pipeline->Reset();
         m_audio.Clear();
         RequestRepaint();
@@ -200,8 +209,9 @@ int32_t PlayerControl::CaptureImage(std::span<const DispArg> args)
     Scene scene = TakeScene();
     if (scene.idle)
         return kNoPicture;
-    // Always the full 704x576 frame, whatever size the control is shown at.
+    // Always the full 704x576 frame, whatever size the control is shown at and however it is zoomed.
     scene.grid = scene.grid.Over(QSize(kScreenWidth, kScreenHeight));
+    scene.visible = kWholePicture;
     QImage image = ComposeScreen(scene);
     if (IntArg(args, 5).value_or(0) != 0) {
         QPainter painter(&image);
@@ -229,6 +239,8 @@ int32_t PlayerControl::SetLayout(int32_t first, int32_t tiles)
     {
         std::lock_guard lock(m_mutex);
         const TileGrid grid(first, tiles, m_grid.Screen());
+        // Even the layout already shown (an open sends it) starts from the whole picture.
+        m_zoom.Reset();
         if (tiles == 1)
             m_current.store(grid.First());
         else
@@ -318,6 +330,9 @@ int32_t PlayerControl::SetOption(std::atomic<int32_t>& option, std::span<const D
 
 void PlayerControl::ApplyGridLocked(const TileGrid& grid)
 {
+    // Another size of the same tiles (full screen) keeps the zoom; other tiles do not.
+    if (grid.First() != m_grid.First() || grid.Tiles() != m_grid.Tiles())
+        m_zoom.Reset();
     m_grid = grid;
     std::array<QSize, kChannels> sizes{};
     for (int tile = 0; tile < grid.Tiles(); ++tile) {
@@ -334,6 +349,7 @@ Scene PlayerControl::TakeScene() const
     {
         std::lock_guard lock(m_mutex);
         scene.grid = m_grid;
+        scene.visible = m_zoom.Visible();
         scene.channelCount = m_channelCount;
         scene.titles = m_titles;
         scene.titleText = m_titleText;
@@ -394,6 +410,7 @@ void PlayerControl::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    m_panFrom = event->position();
     m_current.store(channel);
     m_audio.Clear();
     update();
@@ -419,6 +436,52 @@ void PlayerControl::mouseDoubleClickEvent(QMouseEvent* event)
     m_current.store(channel);
     update();
     Fire(kLayoutToggled, channel, tiles);
+}
+
+void PlayerControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_panFrom || !(event->buttons() & Qt::LeftButton))
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_zoom.IsZoomed())
+            return;
+        m_zoom.Pan(ToTileFractionLocked(event->position()) - ToTileFractionLocked(*m_panFrom));
+    }
+    m_panFrom = event->position();
+    update();
+}
+
+void PlayerControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_panFrom.reset();
+}
+
+void PlayerControl::wheelEvent(QWheelEvent* event)
+{
+    const double notches = event->angleDelta().y() / kWheelNotch;
+    {
+        std::lock_guard lock(m_mutex);
+        if (notches == 0 || !CanZoomLocked(event->position())) {
+            event->ignore();
+            return;
+        }
+        m_zoom.ZoomAbout(ToTileFractionLocked(event->position()), std::pow(kZoomPerNotch, notches));
+    }
+    update();
+}
+
+bool PlayerControl::CanZoomLocked(QPointF point) const
+{
+    return m_mode.load() != 0 && m_grid.Tiles() == 1 && m_pipeline->HasShown() &&
+           m_grid.ChannelOf(m_grid.TileAt(point.toPoint()), m_channelCount) >= 0;
+}
+
+QPointF PlayerControl::ToTileFractionLocked(QPointF point) const
+{
+    const QRectF tile(m_grid.TileRect(0));
+    return QPointF((point.x() - tile.x()) / tile.width(), (point.y() - tile.y()) / tile.height());
 }
 
 void PlayerControl::RequestRepaint() { m_repaintPending.store(true); }

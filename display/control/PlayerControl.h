@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "display/DispatchTarget.h"
 #include "display/control/AudioOutput.h"
 #include "display/control/DecoderLibrary.h"
+#include "display/control/DigitalZoom.h"
 #include "display/control/Scene.h"
 #include "display/control/TileGrid.h"
 
@@ -20,7 +22,9 @@ class DecodePipeline;
 
 // The display control: a 704x576 widget (larger in full screen, with larger tiles) that decodes the payloads it is handed on worker
 // threads and shows the channels in 1, 4, 9 or 16 tiles, plays the current channel's sound,
-// and lets the user pick and enlarge a tile. It is driven only through Invoke, from the GUI
+// and lets the user pick and enlarge a tile. In the single-tile layout the mouse wheel zooms
+// the picture about the pointer (1x to 8x) and dragging pans it; a new layout, channel or
+// recording shows the whole picture again, and CaptureImage always takes the whole picture. It is driven only through Invoke, from the GUI
 // thread and the play thread at once; the widget itself is touched on the GUI thread only.
 //
 // SetCurrentChannel (16) makes a channel current as a click on its tile does, showing its page
@@ -54,6 +58,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int32_t PushFrame(std::span<const DispArg> args);
@@ -69,6 +76,10 @@ private:
     Scene TakeScene() const;
     void DrawOutline(QPainter& painter, const Scene& scene) const;
     int ChannelAt(QPoint point) const;
+    // Whether the picture under a point may be zoomed: a recording's picture alone on screen.
+    bool CanZoomLocked(QPointF point) const;
+    // A point of the control as a fraction of the single tile.
+    QPointF ToTileFractionLocked(QPointF point) const;
     // From any thread: the screen needs drawing at the next refresh.
     void RequestRepaint();
     void OnRefresh();
@@ -85,9 +96,13 @@ private:
     TileGrid m_grid;
     TileGrid m_previousGrid;
     int m_channelCount = kChannels;
+    DigitalZoom m_zoom;
     std::array<QString, kChannels> m_titles;
     QString m_titleText;
     QString m_versionText;
+
+    // Where the last pan step of a left-button drag ended (GUI thread only).
+    std::optional<QPointF> m_panFrom;
 
     std::atomic<int32_t> m_current{0};
     std::atomic<int32_t> m_mode{0};

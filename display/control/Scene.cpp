@@ -52,7 +52,12 @@ void DrawTile(QPainter& painter, const Scene& scene, int tile)
     } else {
         // A picture made for another tile size (the layout just changed) is stretched until
         // its channel's next picture arrives.
-        painter.drawImage(rect, scene.pictures[channel]);
+        const QImage& picture = scene.pictures[channel];
+        const QRectF& v = scene.visible;
+        const QRectF source(v.x() * picture.width(), v.y() * picture.height(), v.width() * picture.width(),
+                            v.height() * picture.height());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, scene.visible != kWholePicture);
+        painter.drawImage(QRectF(rect), picture, source);
     }
     if (channel >= 0 && scene.showTitles)
         DrawTitle(painter, rect, scene.titles[channel]);

@@ -2,17 +2,22 @@
 #include <array>
 
 #include <QImage>
+#include <QRectF>
 #include <QString>
 
 #include "display/control/TileGrid.h"
 
 namespace display {
 
+constexpr QRectF kWholePicture(0, 0, 1, 1);
+
 // Everything the screen is drawn from, copied out of the control in one step.
 struct Scene {
     TileGrid grid;
     int channelCount = kChannels;
     std::array<QImage, kChannels> pictures;
+    // The part of each picture its tile shows, as fractions of the picture (a digital zoom).
+    QRectF visible = kWholePicture;
     std::array<QString, kChannels> titles;
     QString titleText;
     QString versionText;

@@ -3,7 +3,10 @@
 #include <thread>
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "display/ControlHarness.h"
@@ -84,6 +87,21 @@ protected:
     {
         QTest::mouseDClick(m_control.Widget(), Qt::LeftButton, {}, TileProbe(tile, tiles));
     }
+
+    void Wheel(QPoint at, int notches)
+    {
+        QWheelEvent event(at, m_control.Widget()->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_control.Widget(), &event);
+    }
+    void Drag(QPoint from, QPoint to)
+    {
+        QTest::mousePress(m_control.Widget(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, m_control.Widget()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(m_control.Widget(), &move);
+        QTest::mouseRelease(m_control.Widget(), Qt::LeftButton, {}, to);
+    }
+    QImage Screen() const { return m_control.Widget()->grab().toImage(); }
 
     static SampleStreams s_sixteen;
     ControlHarness m_control;
@@ -254,6 +272,41 @@ TEST_F(PlayerControlTest, ClickSelectsAndDoubleClickSwitchesBetweenSingleViewAnd
     const std::vector<ControlHarness::Event> expected{{6, 3, 1}, {6, 3, 4}};
     EXPECT_EQ(switches, expected);
     EXPECT_EQ(m_control.Events().front(), (ControlHarness::Event{3, 3, 0}));
+}
+
+TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptureStaysWhole)
+{
+    m_control.Player().SetLayout(0, 4);
+    PushEveryChannel();
+    const QImage grid = Screen();
+    Wheel(TileProbe(0, 4), 2);
+    EXPECT_EQ(Screen(), grid) << "the grid is never zoomed";
+
+    m_control.Player().SetLayout(0, 1);
+    Push(0, s_sixteen.channels[0][0]);
+    m_control.WaitIdle();
+    // Frame 0's white bar spans x 0..47; beside it lies the plain background.
+    const QPoint bar = testsupport::BarProbe(0);
+    const QPoint beside = bar + QPoint(36, 0);
+    auto isBar = [](const QImage& image, QPoint at) { return image.pixelColor(at).lightness() > 230; };
+    ASSERT_TRUE(isBar(Screen(), bar));
+    ASSERT_FALSE(isBar(Screen(), beside));
+
+    Wheel(bar, 2); // two notches: twice the size, the bar still under the pointer
+    EXPECT_TRUE(isBar(Screen(), bar));
+    EXPECT_TRUE(isBar(Screen(), beside));
+    EXPECT_TRUE(Near(Screen().pixelColor(beside + QPoint(40, 0)), SampleColour(0)));
+    const QImage capture = m_control.Capture();
+    EXPECT_TRUE(isBar(capture, bar));
+    EXPECT_TRUE(Near(capture.pixelColor(beside), SampleColour(0))) << "the capture is the whole frame";
+
+    Drag(bar, bar - QPoint(200, 0)); // 100 picture pixels to the right: the bar leaves the view
+    EXPECT_TRUE(Near(Screen().pixelColor(bar), SampleColour(0)));
+    EXPECT_EQ(m_control.Player().CurrentChannel(), 0);
+
+    m_control.Player().SetLayout(0, 1);
+    EXPECT_TRUE(isBar(Screen(), bar));
+    EXPECT_FALSE(isBar(Screen(), beside)) << "a new layout shows the whole picture";
 }
 
 TEST_F(PlayerControlTest, RightClickReportsTheTileWithoutSelectingIt)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "display/control/DigitalZoom.h"
 #include "display/control/TileGrid.h"
 
 namespace {
 
+using display::DigitalZoom;
 using display::TileGrid;
 
 struct GridCase {
@@ -74,6 +76,56 @@ TEST(TileGridScreen, LargerScreensGiveLargerTiles)
     EXPECT_EQ(TileGrid(0, 16, screen).TileAt(QPoint(1000, 1000)), 15);
     EXPECT_EQ(TileGrid(0, 16).Over(screen), TileGrid(0, 16, screen));
     EXPECT_EQ(TileGrid(0, 16).TileAt(QPoint(1000, 100)), -1);
+}
+
+struct ZoomStep {
+    QPointF anchor;
+    double factor;
+    double wantScale;
+    bool anchorHeld; // false where the picture would leave the view's edge
+};
+
+TEST(DigitalZoom, KeepsThePointUnderThePointerWithinOneToEightTimes)
+{
+    const std::vector<ZoomStep> steps{
+        {{0.5, 0.5}, 2.0, 2.0, true},   {{0.1, 0.9}, 2.0, 4.0, true},  {{0.97, 0.03}, 1.5, 6.0, true},
+        {{0.3, 0.6}, 4.0, 8.0, true},   {{0.3, 0.6}, 2.0, 8.0, true},  {{0.8, 0.2}, 0.5, 4.0, true},
+        {{0.5, 0.5}, 0.01, 1.0, false}, {{0.0, 0.0}, 4.0, 4.0, true},  {{1.0, 1.0}, 0.5, 2.0, false},
+    };
+    DigitalZoom zoom;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const ZoomStep& step = steps[i];
+        const QPointF before = zoom.ToPicture(step.anchor);
+        zoom.ZoomAbout(step.anchor, step.factor);
+        EXPECT_DOUBLE_EQ(zoom.Scale(), step.wantScale) << "step " << i;
+        const QRectF visible = zoom.Visible();
+        EXPECT_NEAR(visible.width(), 1.0 / step.wantScale, 1e-12) << "step " << i;
+        EXPECT_TRUE(visible.left() >= 0 && visible.top() >= 0 && visible.right() <= 1 + 1e-12 &&
+                    visible.bottom() <= 1 + 1e-12)
+            << "step " << i;
+        const QPointF after = zoom.ToPicture(step.anchor);
+        EXPECT_EQ(std::abs(after.x() - before.x()) < 1e-12 && std::abs(after.y() - before.y()) < 1e-12,
+                  step.anchorHeld)
+            << "step " << i;
+    }
+    // Zoomed out from the bottom right corner: pinned to the top left instead of leaving the view.
+    EXPECT_EQ(zoom.Visible(), QRectF(0, 0, 0.5, 0.5));
+}
+
+TEST(DigitalZoom, PansOnlyAsFarAsThePictureFillsTheViewAndResets)
+{
+    DigitalZoom zoom;
+    zoom.Pan({-0.3, -0.3});
+    EXPECT_EQ(zoom.Visible(), QRectF(0, 0, 1, 1));
+    zoom.ZoomAbout({0, 0}, 2.0);
+    // Dragging left and down shows more of the right, and nothing above the top.
+    zoom.Pan({-0.2, 0.1});
+    EXPECT_EQ(zoom.Visible(), QRectF(0.1, 0, 0.5, 0.5));
+    zoom.Pan({-5, -5});
+    EXPECT_EQ(zoom.Visible(), QRectF(0.5, 0.5, 0.5, 0.5));
+    zoom.Reset();
+    EXPECT_EQ(zoom.Scale(), 1.0);
+    EXPECT_EQ(zoom.Visible(), QRectF(0, 0, 1, 1));
 }
 
 } // namespace
