@@ -13,6 +13,7 @@
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
+#include "ui/FullScreenView.h"
 #include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
@@ -41,6 +42,7 @@ RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* cont
     m_dialog.GetSeekSlider()->setValue(0);
     ConnectControls();
     m_tools = std::make_unique<OperatorTools>(m_dialog, *this);
+    m_snapshotKeys.Watch(m_tools->FullScreen());
 }
 
 // The threads read through the recording's handles and call the display control: both go
