@@ -94,7 +94,7 @@ void PlayLoop::ServeStep()
 {
     std::lock_guard turn(m_core.m_turnLock);
     const int32_t direction = m_core.m_nStepRequest.exchange(0);
-    if (m_core.m_nPlayState != kPaused || m_core.m_bSeekDone != 1)
+    if (direction == 0 || m_core.m_nPlayState != kPaused || m_core.m_bSeekDone != 1)
         return;
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
