@@ -218,10 +218,11 @@ TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
 
 TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
 {
-    // Two video channels and audio, paused inside a pacing wait near the end of the first
-    // second. A step on must hand over exactly the next video frame of uninterrupted play
-    // (audio is dropped while paused), a step back the latest key frame of any channel
-    // stamped before the frame on screen, and each shows its date-time and elapsed texts.
+    // Two video channels and audio, paused inside the pacing wait between the video frames
+    // at 980 ms (channel 1) and 1000 ms (channel 0), so the frame read ahead is video. A step
+    // on must hand over exactly the next video frame of uninterrupted play (audio is dropped
+    // while paused), a step back the latest key frame of any channel stamped before the
+    // frame on screen, and each shows its date-time and elapsed texts.
     RecordingBuilder b;
     b.VideoRun(0, kT0, 0, 100, 40, 25, 2000).VideoRun(1, kT0, 20, 100, 40, 25, 2000).AudioRun(0, kT0, 0, 200, 20, 160);
     std::vector<Pushed> video;
@@ -252,7 +253,7 @@ TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
     playback::TransportCommands& t = h.core.Transport();
     t.OnStepForward(); // nothing searched yet
     EXPECT_EQ(h.core.m_nStepRequest, 0);
-    h.gate.CloseWhen([&h] { return h.Frames().size() >= 97; });
+    h.gate.CloseWhen([&h] { return h.Frames().size() >= 100; });
     t.OnPlay();
     h.WaitForSearch();
     h.Start();
