@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "playback/PlayerCore.h"
 #include "recording/KeyFrame.h"
@@ -21,6 +22,9 @@ constexpr uint32_t kBufferSize = FrameRecord::kMaxPayload;
 constexpr int kPrefixedFormat = 4;
 // How far the hand-overs may fall behind their due times before the run is anchored anew.
 constexpr int64_t kMaxLateMs = 1000;
+// A frame step gives up after this many turns without a hand-over (a run of unreadable or
+// oversized records).
+constexpr int kMaxStepTurns = 256;
 
 // Positions move on by record sizes read from the file; a lying size must not wrap a
 // position back into the run, so the sum stops at the largest offset.
@@ -61,7 +65,10 @@ void PlayLoop::Run()
 void PlayLoop::Turn()
 {
     if (!Playable()) {
-        Idle();
+        if (m_core.m_nStepRequest != 0)
+            ServeStep();
+        else
+            Idle();
         return;
     }
     std::unique_lock turn(m_core.m_turnLock);
@@ -72,6 +79,8 @@ void PlayLoop::Turn()
         Idle();
         return;
     }
+    // A step asked for just before playing resumed has nothing left to step from.
+    m_core.m_nStepRequest = 0;
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
     m_speed = m_core.m_nPlaySpeed;
@@ -79,6 +88,118 @@ void PlayLoop::Turn()
         Forward();
     else
         Reverse();
+}
+
+void PlayLoop::ServeStep()
+{
+    std::lock_guard turn(m_core.m_turnLock);
+    const int32_t direction = m_core.m_nStepRequest.exchange(0);
+    if (direction == 0 || m_core.m_nPlayState != kPaused || m_core.m_bSeekDone != 1)
+        return;
+    if (m_core.m_nSeekCount != m_seekCount)
+        RestartSlots();
+    const uint32_t pushed = m_pushed;
+    m_stepping = true;
+    if (direction > 0)
+        StepForward();
+    else
+        StepBack();
+    m_stepping = false;
+    if (m_pushed == pushed)
+        return;
+    // The turn has moved on: the frame just shown is in slot s, or slot 0 after a step back.
+    ShowTime(m_Slots[direction > 0 ? m_s : 0]);
+    m_core.m_PosTime = m_core.m_ShownTime.Load();
+}
+
+// Runs forward turns, without pacing, until one of them has handed a frame to the display:
+// slots that restarted need two reads before the first hand-over, and audio frames in
+// between are dropped as in every state but playing. The anchor is left alone; the next
+// Play searches and anchors anew.
+void PlayLoop::StepForward()
+{
+    if (m_shown.reversed && m_shown.seek == m_seekCount) {
+        ResumeForwardAfterShown();
+        RestartSlots();
+    }
+    const uint32_t pushed = m_pushed;
+    for (int i = 0; i < kMaxStepTurns && m_pushed == pushed && m_core.m_bAtEnd != 1; ++i)
+        Forward();
+}
+
+// The reverse rule from the frame on screen: every channel goes to its latest key frame
+// stamped before it, and one reverse turn reads the latest of those and moves its channel
+// on to the key frame before. That frame is handed over at once, since a step hands over
+// the frame it read rather than the one before it.
+void PlayLoop::StepBack()
+{
+    if (!m_shown.valid || m_shown.seek != m_seekCount)
+        return;
+    PlayerCore::Offsets before{};
+    bool any = false;
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (!m_core.m_bVideoCh[k])
+            continue;
+        const std::optional<uint32_t> q = KeyFrameBefore(k, m_shown.key);
+        // A channel with nothing before sits one byte below its first record, where the
+        // reverse gathering no longer reads.
+        before[k] = q ? *q : m_core.m_dwVideoStart[k] - 1;
+        any = any || q.has_value();
+    }
+    if (!any)
+        return;
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (m_core.m_bVideoCh[k])
+            m_core.m_dwVideoPos[k] = before[k];
+    }
+    m_shown.reversed = true;
+    RestartSlots();
+    Reverse();
+    if (m_s != 1)
+        return;
+    Started();
+    HandOver(m_Slots[0], false);
+}
+
+std::optional<uint32_t> PlayLoop::KeyFrameBefore(int channel, uint32_t key)
+{
+    const uint32_t start = m_core.m_dwVideoStart[channel];
+    const uint32_t pos = m_core.m_dwVideoPos[channel];
+    if (pos < start)
+        return std::nullopt;
+    uint32_t q = std::min(pos, m_core.m_dwVideoEnd[channel]);
+    for (;;) {
+        FrameRecord r;
+        if (ReadHeader(q, r) < kHeader)
+            return std::nullopt;
+        if (r.f_key == 1 && r.f_msec < key)
+            return q;
+        const uint64_t back = uint64_t{r.f_prevSize} + kHeader;
+        if (r.f_prevSize == 0 || q < start + back)
+            return std::nullopt;
+        q -= static_cast<uint32_t>(back);
+    }
+}
+
+// After steps back the video positions are key frames at or before the frame on screen:
+// each channel walks on to its first record that plays after it (equal stamps play in
+// channel order), as if forward play had stopped there.
+void PlayLoop::ResumeForwardAfterShown()
+{
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (!m_core.m_bVideoCh[k])
+            continue;
+        const uint32_t start = m_core.m_dwVideoStart[k];
+        const uint32_t end = m_core.m_dwVideoEnd[k];
+        const uint32_t pos = m_core.m_dwVideoPos[k];
+        uint32_t q = pos >= start && pos <= end ? pos : start;
+        FrameRecord r;
+        while (q <= end && ReadHeader(q, r) == kHeader &&
+               (r.f_msec < m_shown.key || (r.f_msec == m_shown.key && k <= m_shown.channel)))
+            q = Advance(q, uint64_t{kHeader} + r.f_size);
+        m_core.m_dwVideoPos[k] = q;
+    }
+    m_shown.reversed = false;
 }
 
 bool PlayLoop::Playable() const
@@ -136,15 +257,7 @@ void PlayLoop::Forward()
         m_core.m_bFirstFrame = 0;
         m_core.m_ctrlPlayer.PushReset();
     }
-    Anchor();
-    HandOver(p, true);
-    if (!Pace(step.delta))
-        return;
-    if (step.pSec != step.nSec)
-        SecondEnded(p, true);
-    if (!Pace(step.rest))
-        return;
-    m_s = 1 - m_s;
+    ShowAndPace(p, step, true);
 }
 
 void PlayLoop::Reverse()
@@ -184,14 +297,20 @@ void PlayLoop::Reverse()
         RestartSlots();
         return;
     }
+    ShowAndPace(p, step, false);
+}
+
+void PlayLoop::ShowAndPace(const FrameSlot& p, const Step& step, bool forward)
+{
     Anchor();
-    HandOver(p, false);
-    if (!Pace(step.delta))
-        return;
-    if (step.pSec != step.nSec)
-        SecondEnded(p, false);
-    if (!Pace(step.rest))
-        return;
+    HandOver(p, forward);
+    if (Pace(step.delta)) {
+        if (step.pSec != step.nSec)
+            SecondEnded(p, forward);
+        Pace(step.rest);
+    }
+    // P is on screen even when a pause cut the turn short: N is the next frame to show,
+    // which is what a frame step from that pause hands over.
     m_s = 1 - m_s;
 }
 
@@ -324,6 +443,7 @@ void PlayLoop::HandOver(const FrameSlot& p, bool forward)
         if (forward && m_core.m_bIFrameOnly == 1 && p.f_key != 1)
             return;
         Push(p);
+        m_shown = {true, p.key, p.channel, m_seekCount, !forward};
         return;
     }
     const bool audible = m_core.m_bAudioCh[p.channel] == 1 && m_core.m_bSoundOn == 1;
@@ -342,16 +462,14 @@ void PlayLoop::Push(const FrameSlot& p)
         payload += recording::kPrefixBlockSize;
         length = length > recording::kPrefixBlockSize ? length - recording::kPrefixBlockSize : 0;
     }
+    ++m_pushed;
     m_core.m_ctrlPlayer.PushFrame(payload, p.f_time, static_cast<int32_t>(p.key % 1000), p.audio,
                                   static_cast<int32_t>(length), static_cast<int32_t>(p.f_key), p.channel);
 }
 
 void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
 {
-    const recording::SystemTime now = CalendarOf(p);
-    m_core.m_CurTime = now;
-    if (m_core.m_bSeekDone == 1)
-        m_core.m_view.SetText(PlayerView::kOsd, recording::FormatDateTime(now, m_core.m_nTimeFormat));
+    ShowTime(p);
     const int32_t posSec = m_core.m_nPosSec;
     if (forward && posSec <= m_core.m_nSeekMax) {
         m_core.m_view.SetSeekPos(posSec);
@@ -360,13 +478,21 @@ void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
         m_core.m_view.SetSeekPos(posSec);
         m_core.m_nPosSec = posSec - 1;
     }
+}
+
+void PlayLoop::ShowTime(const FrameSlot& p)
+{
+    const recording::SystemTime now = CalendarOf(p);
+    m_core.m_CurTime = now;
+    if (m_core.m_bSeekDone == 1)
+        m_core.m_view.SetText(PlayerView::kOsd, recording::FormatDateTime(now, m_core.m_nTimeFormat));
     const uint32_t elapsed = (p.key - m_core.m_dwStartMsec) / 1000;
     m_core.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedSeconds(elapsed, m_core.m_TotalTime));
 }
 
 void PlayLoop::Anchor()
 {
-    if (m_anchorSpeed == m_speed)
+    if (m_stepping || m_anchorSpeed == m_speed)
         return;
     m_anchorSpeed = m_speed;
     m_anchor = m_core.m_clock.Now();
@@ -375,6 +501,8 @@ void PlayLoop::Anchor()
 
 bool PlayLoop::Pace(int64_t milliseconds)
 {
+    if (m_stepping)
+        return true;
     if (!StillPlaying())
         return false;
     m_recorded += milliseconds;

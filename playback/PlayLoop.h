@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "recording/FrameRecord.h"
@@ -57,6 +58,14 @@ private:
     };
 
     void Turn();
+    // Serves a frame step asked for while paused: exactly one more frame to the display.
+    void ServeStep();
+    void StepForward();
+    void StepBack();
+    // The position of a channel's latest key frame stamped before key, walking back from
+    // where the channel stands.
+    std::optional<uint32_t> KeyFrameBefore(int channel, uint32_t key);
+    void ResumeForwardAfterShown();
     // Whether a turn may hand anything over: playing, at a speed, with a search's positions.
     bool Playable() const;
     void Idle();
@@ -71,9 +80,13 @@ private:
     // Started handling: false while the first frame after a restart only fills slot 0.
     bool Started();
     Step StepOf(bool reverse) const;
+    // Hands P over, paces the turn and moves on to the next slot.
+    void ShowAndPace(const FrameSlot& p, const Step& step, bool forward);
     void HandOver(const FrameSlot& p, bool forward);
     void Push(const FrameSlot& p);
     void SecondEnded(const FrameSlot& p, bool forward);
+    // The date-time and elapsed texts of P.
+    void ShowTime(const FrameSlot& p);
     // Sets the anchor at the first hand-over of a run.
     void Anchor();
     // Adds a step of recorded time and waits until it is due. False ends the turn: the
@@ -115,6 +128,16 @@ private:
     int32_t m_anchorSpeed = 0; // the speed of the anchored run; 0 while none is
     int64_t m_anchor = 0;     // counter value at the run's first hand-over
     int64_t m_recorded = 0;   // recorded milliseconds paced since then
+    uint32_t m_pushed = 0;    // frames handed to the display so far
+    // The last video frame handed over: where frame steps go from.
+    struct Shown {
+        bool valid = false;
+        uint32_t key = 0;
+        int channel = 0;
+        uint32_t seek = 0;     // the search it was played from
+        bool reversed = false; // shown in reverse: the positions are key frames before it
+    } m_shown;
+    bool m_stepping = false;  // turns run for a frame step: no pacing, no anchor
 };
 
 } // namespace playback

@@ -131,6 +131,8 @@ public:
     // Counts the searches started, so the play loop restarts its frame slots after every
     // one even when it never saw m_bSeekDone at 0.
     std::atomic<uint32_t> m_nSeekCount{0};
+    // 1 or -1 while a frame step forward or back waits for the paused play loop.
+    std::atomic<int32_t> m_nStepRequest{0};
 
     WorkerThread m_hPlayThread{"play"}; // the play thread's record
     WorkerThread m_hSeekThread{"seek"}; // the seek thread's record

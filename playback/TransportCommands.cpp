@@ -200,6 +200,17 @@ void TransportCommands::OnSpeaker()
     c.m_bSoundOn = 1 - c.m_bSoundOn;
 }
 
+void TransportCommands::OnStepForward() { RequestStep(1); }
+
+void TransportCommands::OnStepBack() { RequestStep(-1); }
+
+void TransportCommands::RequestStep(int32_t direction)
+{
+    const PlayerCore& c = m_core;
+    if (FileReady() && c.m_nPlayState == kPaused && c.m_bSeekDone == 1 && c.m_bAtEnd != 1)
+        m_core.m_nStepRequest = direction;
+}
+
 bool TransportCommands::FileReady() const { return m_core.m_bFileChosen != 0 && m_core.m_bFileOpened != 0; }
 
 void TransportCommands::CopyPositionsToRequests()

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace playback {
 
@@ -25,9 +26,14 @@ public:
     void OnSeekSlider(int scrollCode, bool released, int pos);
     void OnVolumeSlider(int scrollCode, int pos);
     void OnSpeaker();
+    // While paused, the play loop hands over the next frame in play order, or the key
+    // frame before the one on screen.
+    void OnStepForward();
+    void OnStepBack();
 
 private:
     bool FileReady() const;
+    void RequestStep(int32_t direction);
     void Resume();
     void Jump(int seconds);
     void CopyPositionsToRequests();

@@ -92,6 +92,8 @@ void OperatorTools::Run(PlayerCommand command)
     case PlayerCommand::Open: return Click(id::kFileOpen);
     case PlayerCommand::Print: return Click(id::kPrint);
     case PlayerCommand::FullScreen: return ToggleFullScreen();
+    case PlayerCommand::StepForward: return m_player.Core().Transport().OnStepForward();
+    case PlayerCommand::StepBack: return m_player.Core().Transport().OnStepBack();
     case PlayerCommand::KeyList: return ShowKeyList();
     }
 }

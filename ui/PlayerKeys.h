@@ -36,6 +36,8 @@ enum class PlayerCommand {
     Open,
     Print,
     FullScreen,
+    StepForward,
+    StepBack,
     KeyList,
 };
 

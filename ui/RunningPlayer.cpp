@@ -12,6 +12,7 @@
 #include "recording/StorageListing.h"
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
+#include "ui/FullScreenView.h"
 #include "ui/MessageBox.h"
 #include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
@@ -53,6 +54,7 @@ RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* cont
     m_dialog.GetSeekSlider()->setValue(0);
     ConnectControls();
     m_tools = std::make_unique<OperatorTools>(m_dialog, *this);
+    m_snapshotKeys.Watch(m_tools->FullScreen());
 }
 
 // The threads read through the recording's handles and call the display control: both go

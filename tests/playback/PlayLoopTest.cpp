@@ -7,6 +7,7 @@
 
 #include "PlaybackHarness.h"
 #include "display/DispId.h"
+#include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
 
 using playback::PlayerView;
@@ -213,6 +214,83 @@ TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
             << c.channels << " channels at " << c.speed << "x: " << r.recordedMs << " ms recorded in " << r.wallMs
             << " ms";
     }
+}
+
+TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
+{
+    // Two video channels and audio, paused inside the pacing wait between the video frames
+    // at 980 ms (channel 1) and 1000 ms (channel 0), so the frame read ahead is video. A step
+    // on must hand over exactly the next video frame of uninterrupted play (audio is dropped
+    // while paused), a step back the latest key frame of any channel stamped before the
+    // frame on screen, and each shows its date-time and elapsed texts.
+    RecordingBuilder b;
+    b.VideoRun(0, kT0, 0, 100, 40, 25, 2000).VideoRun(1, kT0, 20, 100, 40, 25, 2000).AudioRun(0, kT0, 0, 200, 20, 160);
+    std::vector<Pushed> video;
+    {
+        PlaybackHarness whole(b.Build());
+        whole.Open();
+        whole.core.Transport().OnPlay();
+        whole.WaitForEnd();
+        whole.StopPlaying();
+        for (const Pushed& f : whole.Frames())
+            if (f.audio == 0)
+                video.push_back(f);
+    }
+    const auto after = [&video](const Pushed& shown) {
+        const auto at = std::find(video.begin(), video.end(), shown);
+        return at == video.end() || at + 1 == video.end() ? Pushed{} : *(at + 1);
+    };
+    const auto keyBefore = [&video](const Pushed& shown) {
+        Pushed best{};
+        for (const Pushed& f : video)
+            if (f.key == 1 && StampOf(f) < StampOf(shown) && (best.len == 0 || StampOf(f) > StampOf(best)))
+                best = f;
+        return best;
+    };
+
+    PlaybackHarness h(b.Build(), true);
+    h.Open();
+    playback::TransportCommands& t = h.core.Transport();
+    t.OnStepForward(); // nothing searched yet
+    EXPECT_EQ(h.core.m_nStepRequest, 0);
+    h.gate.CloseWhen([&h] { return h.Frames().size() >= 100; });
+    t.OnPlay();
+    h.WaitForSearch();
+    h.Start();
+    h.gate.WaitUntilHeld();
+    t.OnStepForward(); // playing
+    t.OnStepBack();
+    EXPECT_EQ(h.core.m_nStepRequest, 0);
+    std::thread pause([&t] { t.OnPlay(); });
+    h.WaitFor([&h] { return h.core.m_nPlayState == playback::kPaused; });
+    h.gate.Open();
+    pause.join();
+
+    const size_t paused = h.Frames().size();
+    const Pushed last = h.Frames().back();
+    const Pushed first = *std::find_if(video.begin(), video.end(), [&last](const Pushed& f) {
+        return std::tie(f.f_time, f.msec, f.ch) > std::tie(last.f_time, last.msec, last.ch);
+    });
+    Pushed shown{};
+    int step = 0;
+    for (const int direction : {1, 1, -1, -1, 1}) {
+        shown = direction < 0 ? keyBefore(shown) : step == 0 ? first : after(shown);
+        ASSERT_NE(shown.len, 0) << "step " << step;
+        ++step;
+        h.view.Clear();
+        direction > 0 ? t.OnStepForward() : t.OnStepBack();
+        h.WaitFor([&h] { return !h.view.LastText(PlayerView::kOsd).empty(); });
+        const std::vector<Pushed> frames = h.Frames();
+        ASSERT_EQ(frames.size(), paused + step);
+        EXPECT_EQ(frames.back(), shown) << "step " << step;
+        EXPECT_EQ(h.view.LastText(PlayerView::kOsd),
+                  recording::FormatDateTime(recording::FTimeToSystemTime(shown.f_time), 1));
+        EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime),
+                  recording::FormatElapsedSeconds(shown.f_time - kT0, h.core.m_TotalTime));
+        EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
+    }
+    h.StopPlaying();
+    EXPECT_EQ(h.Frames().size(), paused + step);
 }
 
 TEST(PlayLoop, RefreshesTimeTextsAndSliderOncePerSecond)

@@ -17,17 +17,21 @@
 
 #include "display/ControlRegistry.h"
 #include "display/DispId.h"
+#include "playback/PlayState.h"
+#include "playback/PlayerCore.h"
 #include "support/RecordingBuilder.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
 #include "tools/sample/StorageWriter.h"
 #include "ui/ControlIds.h"
+#include "ui/FullScreenView.h"
 #include "ui/MessageBox.h"
 #include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
 #include "ui/SeekSlider.h"
 #include "ui/SnapshotNote.h"
+#include "ui/StaticText.h"
 #include "ui/TimePreview.h"
 #include "ui/VolumeSlider.h"
 
@@ -378,6 +382,35 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelWithinTheRecording)
     EXPECT_EQ(m_display.CallsOf(display::kSetCurrentChannel).size(), 3u);
 }
 
+TEST_F(RunningPlayerTest, PeriodAndCommaStepWhilePausedAndKeepTheTimeShown)
+{
+    Open(1, 1, 0);
+    m_dialog->show();
+    QWindow* window = m_dialog->windowHandle();
+    playback::PlayerCore& core = Player().Core();
+    const auto pushes = [&] { return m_display.CallsOf(display::kPushFrame).size(); };
+    PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
+    PressKey(window, Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pushes() > 3; }, 5000));
+    PressKey(window, Qt::Key_Space);
+    ASSERT_EQ(core.m_nPlayState, playback::kPaused);
+    QTest::qWait(50);
+    const size_t paused = pushes();
+    const auto osd = [&] { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(ui::id::kOsd))->Text(); };
+    ASSERT_EQ(osd(), "");
+    PressKey(window, Qt::Key_Period, {}, QStringLiteral("."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return osd() != ""; }, 5000));
+    EXPECT_EQ(pushes(), paused + 1);
+    EXPECT_TRUE(osd().startsWith("2010-03-09 08:05:0")) << osd().toStdString();
+    // Comma: back to the key frame at the start, the time still shown.
+    PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pushes() == paused + 2; }, 5000));
+    const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
+    EXPECT_EQ(key[1], 0); // milliseconds
+    EXPECT_EQ(key[4], 1); // a key frame
+    ASSERT_TRUE(QTest::qWaitFor([&] { return osd() == "2010-03-09 08:05:07"; }, 5000));
+}
+
 TEST_F(RunningPlayerTest, KeyListNamesEveryKey)
 {
     m_dialog->show();
@@ -464,6 +497,14 @@ TEST_F(RunningPlayerTest, SnapshotLeavesANoteOnThePictureClearOfTheDateAndTime)
     EXPECT_TRUE(m_dialog->GetDlgItem(ui::id::kDisplay)->geometry().contains(onWindow));
     EXPECT_FALSE(onWindow.intersects(m_dialog->GetDlgItem(ui::id::kOsd)->geometry()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !note.isVisible(); }, 4000));
+    // In full screen as well, the note on the picture there.
+    Player().Tools().ToggleFullScreen();
+    QWidget* fullScreen = Player().Tools().FullScreen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fullScreen->windowHandle() && fullScreen->isVisible(); }, 2000));
+    PressKey(fullScreen->windowHandle(), Qt::Key_S, {}, QStringLiteral("s"));
+    EXPECT_TRUE(note.isVisible());
+    EXPECT_EQ(note.window(), fullScreen);
+    Player().Tools().ToggleFullScreen();
 
     capture::SnapshotOutcome saved{capture::SnapshotOutcome::Result::Saved, "/home/u/Storage/Capture/x.bmp", {}};
     EXPECT_EQ(ui::SnapshotNote::TextOf(saved), "Snapshot saved: /home/u/Storage/Capture/x.bmp");

@@ -1,5 +1,6 @@
 #include "ui/capture/SnapshotKeyFilter.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QApplication>
@@ -10,14 +11,14 @@
 namespace capture {
 
 SnapshotKeyFilter::SnapshotKeyFilter(QWidget* playerWindow, std::function<void()> onSnapshot, QObject* parent)
-    : QObject(parent), m_playerWindow(playerWindow), m_onSnapshot(std::move(onSnapshot))
+    : QObject(parent), m_windows{playerWindow}, m_onSnapshot(std::move(onSnapshot))
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool SnapshotKeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !IsPlayerWindow(watched))
+    if (event->type() != QEvent::KeyPress || !IsWatched(watched))
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_S && !(key->modifiers() & Qt::AltModifier))
@@ -25,9 +26,12 @@ bool SnapshotKeyFilter::eventFilter(QObject* watched, QEvent* event)
     return false; // the focused control still gets the key
 }
 
-bool SnapshotKeyFilter::IsPlayerWindow(QObject* watched) const
+void SnapshotKeyFilter::Watch(QWidget* window) { m_windows.emplace_back(window); }
+
+bool SnapshotKeyFilter::IsWatched(QObject* watched) const
 {
-    return IsKeyDeliveryTo(watched, m_playerWindow);
+    return std::any_of(m_windows.begin(), m_windows.end(),
+                       [watched](const QPointer<QWidget>& w) { return IsKeyDeliveryTo(watched, w); });
 }
 
 } // namespace capture
