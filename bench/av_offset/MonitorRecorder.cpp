@@ -54,6 +54,7 @@ void MonitorRecorder::Read(int fd)
         if (n <= 0)
             break;
         bytes.insert(bytes.end(), block, block + n);
+        m_receiving.store(true);
         const auto played = std::chrono::duration<double>(static_cast<double>(bytes.size() / 2) / m_rate);
         m_blockStarts.push_back(arrived - std::chrono::duration_cast<Clock::duration>(played));
     }

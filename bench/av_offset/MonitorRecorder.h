@@ -27,6 +27,8 @@ public:
     // Empty on success, else why parec could not be started.
     std::string Start();
     void Stop();
+    // Whether parec has delivered sound yet.
+    bool Receiving() const { return m_receiving.load(); }
 
     // After Stop: the samples, and when the first of them played.
     const std::vector<int16_t>& Samples() const { return m_samples; }
@@ -42,6 +44,7 @@ private:
     const int m_rate;
     pid_t m_pid = -1;
     std::thread m_reader;
+    std::atomic<bool> m_receiving{false};
     std::vector<int16_t> m_samples;
     // Per block: arrival time less the duration of every sample received up to it.
     std::vector<Clock::time_point> m_blockStarts;

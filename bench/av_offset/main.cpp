@@ -38,7 +38,8 @@ using testsupport::PulseServer;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // Samples where a beep starts: the first sample above 60% of the loudest (the beep is four
-// times the steady tone) after at least half a second without one.
+// times the steady tone) after at least half a second without one. The first half second has
+// no such history: a recording that starts inside a beep would show a false onset there.
 std::vector<size_t> BeepOnsets(const std::vector<int16_t>& samples)
 {
     int peak = 0;
@@ -50,7 +51,7 @@ std::vector<size_t> BeepOnsets(const std::vector<int16_t>& samples)
     for (size_t i = 0; i < samples.size(); ++i) {
         if (std::abs(int(samples[i])) <= threshold || peak < 1000)
             continue;
-        if (!last || i - *last > PulseServer::kRate / 2)
+        if (i >= PulseServer::kRate / 2 && (!last || i - *last > PulseServer::kRate / 2))
             onsets.push_back(i);
         last = i;
     }
@@ -95,7 +96,9 @@ int Run(int seconds, int stampOffsetMs)
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        Wait(500); // parec connected and recording
+        for (int i = 0; i < 100 && !recorder.Receiving(); ++i)
+            Wait(50);
+        Wait(500); // more than the half second BeepOnsets ignores
         const Clock::time_point play = Clock::now();
         player.Core().Transport().OnPlay();
         Wait(seconds * 1000);
