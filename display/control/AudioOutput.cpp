@@ -27,7 +27,7 @@ void ReportNoDevice(const char* why)
 AudioOutput::AudioOutput(QObject* parent)
     : m_buffer(new PcmBuffer(parent))
 {
-    m_buffer->open(QIODevice::ReadOnly);
+    m_buffer->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_retry.setSingleShot(true);
     m_retry.setInterval(10);
     QObject::connect(&m_retry, &QTimer::timeout, [this] { Feed(); });

@@ -56,4 +56,27 @@ TEST(PcmBuffer, KeepsOnlyTheNewestFifthOfASecond)
     EXPECT_EQ(buffer.Samples(), 0u);
 }
 
+// Two seconds of input against a reader that keeps up: sound that waited a whole second (a
+// sink that started late) is cut to the steady level, a level that emptied once is jitter.
+TEST(PcmBuffer, CutsOnlyABacklogThatNeverDrainedInASecond)
+{
+    const std::vector<uint8_t> frame(160, 0xFF);
+    constexpr int kStalled = 6;
+    for (const bool drainedOnce : {false, true}) {
+        PcmBuffer buffer;
+        buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        std::vector<char> sink(frame.size() * 2);
+        for (int i = 0; i < 2 * PcmBuffer::kSampleRate / 160; ++i) {
+            if (i == 0 || (drainedOnce && i == 75)) {
+                ReadAll(buffer);
+                for (int k = 0; k < kStalled; ++k)
+                    buffer.Append(frame.data(), frame.size());
+            }
+            buffer.Append(frame.data(), frame.size());
+            buffer.read(sink.data(), static_cast<qint64>(sink.size()));
+        }
+        EXPECT_EQ(buffer.Samples(), drainedOnce ? kStalled * frame.size() : PcmBuffer::kSteadySamples) << drainedOnce;
+    }
+}
+
 } // namespace

@@ -13,8 +13,6 @@
 namespace testsupport {
 namespace {
 
-constexpr const char* kSink = "kelvora_test";
-
 QProcessEnvironment ServerEnvironment(const std::string& dir)
 {
     // Everything the server and its clients would look for in a session goes to the folder.

@@ -18,6 +18,8 @@ namespace testsupport {
 class PulseServer {
 public:
     static constexpr int kRate = 8000;
+    // The null sink; its monitor is "<kSink>.monitor".
+    static constexpr const char* kSink = "kelvora_test";
 
     // Whether a pulseaudio program can be found at all.
     static bool Installed();
