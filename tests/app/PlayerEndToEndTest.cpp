@@ -120,6 +120,8 @@ TEST_F(PlayerEndToEnd, FastForwardAndRewindCycleTheirTexts)
 {
     Open("four.vrc");
     Click(ui::id::kPlay);
+    // Rewinding from the first second would reach the start, and pause, before the next press.
+    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd) >= "2024-06-03 09:00:02"; }));
     const char* ff[] = {"( FF 2X )", "( FF 4X )", "( FF 8X )", "( FF 16X )", "( FF 32X )", "( FF 2X )"};
     const char* tips[] = {"2X", "4X", "8X", "16X", "FF", "2X"};
     for (int i = 0; i < 6; ++i) {
