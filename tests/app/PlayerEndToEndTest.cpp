@@ -31,6 +31,12 @@ protected:
         s_dir = new testsupport::TempDir;
         Write("four.vrc", 4, 0b0001, 8);
         Write("one.vrc", 1, 0, 3);
+        // Long enough that no speed reaches either end while a test presses through the speeds.
+        sample::SampleOptions o;
+        o.channels = 4;
+        o.seconds = 600;
+        o.reuseGop = true;
+        ASSERT_EQ(sample::SampleWriter::Write(s_dir->File("long.vrc"), o), "");
     }
     static void TearDownTestSuite()
     {
@@ -118,7 +124,7 @@ TEST_F(PlayerEndToEnd, PausesAndResumesFromTheFrameShown)
 
 TEST_F(PlayerEndToEnd, FastForwardAndRewindCycleTheirTexts)
 {
-    Open("four.vrc");
+    Open("long.vrc");
     Click(ui::id::kPlay);
     // Rewinding from the first second would reach the start, and pause, before the next press.
     ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd) >= "2024-06-03 09:00:02"; }));
