@@ -15,8 +15,8 @@ template <typename F> void QtPlayerView::OnGuiThread(F&& f)
     if (QThread::currentThread() == m_dialog.thread())
         f();
     else
-        // The dialog is the call's context: calls still queued when it goes are dropped.
-        QMetaObject::invokeMethod(&m_dialog, std::forward<F>(f), Qt::QueuedConnection);
+        // Calls still queued when the view goes are dropped with their context.
+        QMetaObject::invokeMethod(&m_context, std::forward<F>(f), Qt::QueuedConnection);
 }
 
 void QtPlayerView::SetText(int control, const std::string& text)

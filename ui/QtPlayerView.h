@@ -1,4 +1,6 @@
 #pragma once
+#include <QObject>
+
 #include "playback/PlayerView.h"
 
 namespace ui {
@@ -25,6 +27,10 @@ private:
     template <typename F> void OnGuiThread(F&& f);
 
     PlayerDialog& m_dialog;
+    // The context of queued calls: they die with the view, not with the dialog, which outlives
+    // it while its children (the display control and its sound sink) are torn down, and a sink
+    // may run the event loop then.
+    QObject m_context;
 };
 
 } // namespace ui

@@ -40,6 +40,10 @@ AudioOutput::~AudioOutput()
     m_retry.stop();
     if (m_sink)
         m_sink->stop();
+    m_device = nullptr;
+    // The sink's destructor may run the event loop and with it a queued Feed: it must find the
+    // sink gone while the timer and the buffer are still there.
+    m_sink.reset();
 }
 
 bool AudioOutput::Start()
@@ -86,6 +90,8 @@ void AudioOutput::Play(const uint8_t* muLaw, size_t size)
 
 void AudioOutput::Feed()
 {
+    if (!m_sink || !m_device)
+        return;
     std::array<char, 4096> chunk;
     for (;;) {
         const qint64 room = std::min<qint64>(m_sink->bytesFree(), static_cast<qint64>(chunk.size())) & ~qint64{1};
