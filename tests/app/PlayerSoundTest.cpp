@@ -72,6 +72,12 @@ protected:
     {
         if (!PulseServer::Installed())
             GTEST_SKIP() << "no pulseaudio program on this machine: the sound test needs PulseAudio";
+#if defined(__SANITIZE_THREAD__)
+        // With a live sound server, libpulse's uninstrumented threads call into Qt and back, and
+        // TSan then reports races between accesses that hold the same lock. The engine's threads
+        // are checked under TSan by the other tests; this one runs in the plain and ASan builds.
+        GTEST_SKIP() << "not run under ThreadSanitizer: it cannot follow PulseAudio's own threads";
+#endif
         m_server = &PulseServer::Shared();
         ASSERT_EQ(m_server->Error(), "");
         ASSERT_TRUE(m_library.LoadAndRegister());
