@@ -166,6 +166,11 @@ TEST(PlayLoop, APauseOrAnOpenInsideAWaitBeforeASecondEndsLeavesNothingOfThatSeco
 
 TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
 {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // Instrumented builds run several times slower and share the machine with each other: their
+    // pace says nothing about the player's. They check this test's threads, not its clock.
+    GTEST_SKIP() << "real-time pace is checked in the plain build only";
+#endif
     // 20 s of 4 channels with audio and of 16 channels, with the channels' stamps on the same
     // milliseconds or k x 40/16 ms apart as a real recorder's are. The cases run side by
     // side, each with its own play thread, so the test takes about 20 s.
