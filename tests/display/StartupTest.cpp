@@ -20,26 +20,29 @@ namespace {
 
 namespace fs = std::filesystem;
 using app::DecoderInstallation;
+using Bytes = std::vector<uint8_t>;
 
-std::vector<char> Read(const fs::path& path)
+Bytes Read(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::vector<char> Carried()
+const Bytes& Carried()
 {
-    QResource resource(QString::fromLatin1(DecoderInstallation::kResourcePath));
-    const auto* data = reinterpret_cast<const char*>(resource.data());
-    return data ? std::vector<char>(data, data + resource.size()) : std::vector<char>{};
+    static const Bytes carried = [] {
+        QResource resource(QString::fromLatin1(DecoderInstallation::kResourcePath));
+        return resource.data() ? Bytes(resource.data(), resource.data() + resource.size()) : Bytes{};
+    }();
+    return carried;
 }
 
 // A decoder library other than the carried one that still loads: the carried bytes with
 // padding behind them.
-std::vector<char> Older()
+Bytes Older()
 {
-    std::vector<char> older = Carried();
-    older.resize(older.size() + 4096, '\0');
+    Bytes older = Carried();
+    older.resize(older.size() + 4096, 0);
     return older;
 }
 
@@ -52,12 +55,7 @@ protected:
         ui::SetMessageBoxHandler([this](const QString& text) { m_messages.push_back(text.toStdString()); });
     }
     void TearDown() override { ui::SetMessageBoxHandler({}); }
-
     void Install() { DecoderInstallation::Install(QString::fromStdString(m_dir.Path().string())); }
-    void WriteTarget(const std::vector<char>& bytes)
-    {
-        std::ofstream(m_target, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
     std::vector<fs::path> Entries() const
     {
         std::vector<fs::path> entries;
@@ -67,7 +65,8 @@ protected:
     }
 
     testsupport::TempDir m_dir;
-    const fs::path m_target = m_dir.Path() / DecoderInstallation::kFileName;
+    const fs::path m_target = m_dir / DecoderInstallation::kFileName;
+    const std::vector<fs::path> m_onlyTarget{DecoderInstallation::kFileName};
     std::vector<std::string> m_messages;
 };
 
@@ -75,7 +74,7 @@ TEST_F(StartupTest, ControlLibraryFailuresShowTheirMessagesAndLeaveNothingLoaded
 {
     // The decoder library exists but has no DllRegisterServer.
     for (const auto& [bareName, message] : {std::pair{"VQC_No_Such_Player", "Load Dll Fail."},
-                                           std::pair{"Ombrel", "Loading DLL Failed."}}) {
+                                            std::pair{"Ombrel", "Loading DLL Failed."}}) {
         m_messages.clear();
         app::ControlLibrary library;
         EXPECT_FALSE(library.LoadAndRegister(QString::fromLatin1(bareName)));
@@ -88,22 +87,20 @@ TEST_F(StartupTest, ControlLibraryFailuresShowTheirMessagesAndLeaveNothingLoaded
 // library takes the name in one step and the old file lives on unchanged for whoever holds it.
 TEST_F(StartupTest, InstallsTheBuiltDecoderInOneStepOverAnOlderOneAndLeavesAnIdenticalOneAlone)
 {
-    const std::vector<char> carried = Carried();
-    ASSERT_GT(carried.size(), 10'000u);
-    EXPECT_EQ(Read(fs::path(display::SystemDirectory()) / DecoderInstallation::kFileName), carried);
-    const std::vector<char> older = Older();
-    WriteTarget(older);
+    ASSERT_GT(Carried().size(), 10'000u);
+    EXPECT_EQ(Read(fs::path(display::SystemDirectory()) / DecoderInstallation::kFileName), Carried());
+    testsupport::WriteBytes(m_target, Older());
     display::DecoderLibrary running;
     ASSERT_TRUE(running.Load(m_dir.Path().string()));
     const int held = ::open(m_target.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(held, 0);
 
     Install();
-    EXPECT_EQ(Read(m_target), carried);
-    std::vector<char> heldBytes(older.size() + 1);
-    EXPECT_EQ(::pread(held, heldBytes.data(), heldBytes.size(), 0), static_cast<ssize_t>(older.size()));
+    EXPECT_EQ(Read(m_target), Carried());
+    Bytes heldBytes(Older().size() + 1);
+    EXPECT_EQ(::pread(held, heldBytes.data(), heldBytes.size(), 0), static_cast<ssize_t>(Older().size()));
     heldBytes.pop_back();
-    EXPECT_EQ(heldBytes, older);
+    EXPECT_EQ(heldBytes, Older());
     ::close(held);
     OmbrelVDecoder* decoder = running.CreateDecoder(OMBREL_CODEC_H264);
     ASSERT_NE(decoder, nullptr);
@@ -114,7 +111,7 @@ TEST_F(StartupTest, InstallsTheBuiltDecoderInOneStepOverAnOlderOneAndLeavesAnIde
     fs::last_write_time(m_target, stamp);
     Install();
     EXPECT_EQ(fs::last_write_time(m_target), stamp);
-    EXPECT_EQ(Entries(), std::vector<fs::path>{DecoderInstallation::kFileName});
+    EXPECT_EQ(Entries(), m_onlyTarget);
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -125,33 +122,21 @@ TEST_F(StartupTest, AWriteCutShortLeavesTheOldLibraryLoadableOrNoFileAtAll)
         SCOPED_TRACE(withOlder);
         fs::remove(m_target);
         if (withOlder)
-            WriteTarget(Older());
+            testsupport::WriteBytes(m_target, Older());
         {
             testsupport::FileSizeLimit limit(8192);
             Install();
         }
+        EXPECT_EQ(Entries(), withOlder ? m_onlyTarget : std::vector<fs::path>{});
+        EXPECT_EQ(Read(m_target), withOlder ? Older() : Bytes{});
         if (withOlder) {
-            EXPECT_EQ(Read(m_target), Older());
             EXPECT_TRUE(display::DecoderLibrary().Load(m_dir.Path().string()));
         }
-        EXPECT_EQ(Entries(), withOlder ? std::vector<fs::path>{DecoderInstallation::kFileName} : std::vector<fs::path>{});
     }
     EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(StartupTest, UnwritableTargetIsLeftAloneWithoutAMessage)
-{
-    DecoderInstallation::Install(QString::fromStdString((m_dir.Path() / "missing").string()));
-    EXPECT_FALSE(fs::exists(m_dir.Path() / "missing"));
-    // A directory standing where the file would go cannot be opened for writing either.
-    fs::create_directory(m_target);
-    Install();
-    EXPECT_TRUE(fs::is_directory(m_target));
-    EXPECT_EQ(Entries(), std::vector<fs::path>{DecoderInstallation::kFileName});
-    EXPECT_TRUE(m_messages.empty());
-}
-
-TEST_F(StartupTest, MissingOrUnreadableResourceShowsItsMessage)
+TEST_F(StartupTest, FailuresToReadTheResourceShowTheirMessagesAndToWriteNone)
 {
     const QString target = QString::fromStdString(m_dir.Path().string());
     DecoderInstallation::Install(target, QStringLiteral(":/Codec/225"));
@@ -159,6 +144,16 @@ TEST_F(StartupTest, MissingOrUnreadableResourceShowsItsMessage)
     DecoderInstallation::Install(target, QStringLiteral(":/Codec"));
     EXPECT_EQ(m_messages, (std::vector<std::string>{"Can't open codec file.", "Memory allocation failed."}));
     EXPECT_TRUE(Entries().empty());
+
+    m_messages.clear();
+    DecoderInstallation::Install(QString::fromStdString(m_dir.File("missing")));
+    EXPECT_FALSE(fs::exists(m_dir / "missing"));
+    // A directory standing where the file would go cannot be replaced either.
+    fs::create_directory(m_target);
+    Install();
+    EXPECT_TRUE(fs::is_directory(m_target));
+    EXPECT_EQ(Entries(), m_onlyTarget);
+    EXPECT_TRUE(m_messages.empty());
 }
 
 } // namespace
