@@ -13,11 +13,7 @@ namespace testsupport {
 
 SampleStreams SampleStreams::Make(int channels, int videoFormat, int gop, int seconds)
 {
-    sample::SampleOptions options;
-    options.channels = channels;
-    options.videoFormat = videoFormat;
-    options.gop = gop;
-    options.seconds = seconds;
+    const sample::SampleOptions options{.channels = channels, .seconds = seconds, .videoFormat = videoFormat, .gop = gop};
     TempDir dir;
     const std::string path = dir.File("sample.vrc");
     const std::string error = sample::SampleWriter::Write(path, options);
