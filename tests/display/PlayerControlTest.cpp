@@ -42,7 +42,8 @@ QRect TileRect(int tile, int tiles)
 {
     const int side = tiles == 1 ? 1 : tiles == 4 ? 2 : tiles == 9 ? 3 : 4;
     const int col = tile % side, row = tile / side;
-    return QRect(QPoint(col * 704 / side, row * 576 / side), QPoint((col + 1) * 704 / side - 1, (row + 1) * 576 / side - 1));
+    return QRect(QPoint(col * 704 / side, row * 576 / side),
+                 QPoint((col + 1) * 704 / side - 1, (row + 1) * 576 / side - 1));
 }
 
 // Where a tile shows its picture's plain background.
@@ -129,12 +130,18 @@ protected:
         return QImage(buffer.data(), width, height, width * bits / 8, QImage::Format_ARGB32).mirrored();
     }
     QImage Screen() const { return m_widget->grab().toImage(); }
-    bool TileShows(int tile, int tiles, QColor colour) { return Near(Capture().pixelColor(TileProbe(tile, tiles)), colour); }
+    bool TileShows(int tile, int tiles, QColor colour)
+    {
+        return Near(Capture().pixelColor(TileProbe(tile, tiles)), colour);
+    }
     void Click(int tile, int tiles, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(m_widget.get(), button, {}, TileProbe(tile, tiles));
     }
-    void DoubleClick(int tile, int tiles) { QTest::mouseDClick(m_widget.get(), Qt::LeftButton, {}, TileProbe(tile, tiles)); }
+    void DoubleClick(int tile, int tiles)
+    {
+        QTest::mouseDClick(m_widget.get(), Qt::LeftButton, {}, TileProbe(tile, tiles));
+    }
 
     app::ControlLibrary m_library;
     std::unique_ptr<QWidget> m_widget;
@@ -334,27 +341,6 @@ TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptu
     m_player.SetLayout(0, 1);
     EXPECT_TRUE(Lit(Screen(), bar));
     EXPECT_FALSE(Lit(Screen(), beside)) << "a new layout shows the whole picture";
-}
-
-// The player sets each option to 0 at start-up, and must get the normal look from it.
-TEST_F(PlayerControlTest, DisplayOptionsChangeTheLookAndReturnTheirPreviousValue)
-{
-    const auto& frames = Sample(1).channels[0];
-    m_player.SetChannelTitle(0, u"CH-1");
-    m_player.SetLayout(0, 4);
-    for (const int32_t value : {1, 0}) {
-        SCOPED_TRACE(value);
-        // 44 hides the titles, 45 the selection outline; 46 decodes key frames only.
-        for (const int32_t dispid : {display::kInit44, display::kInit45, display::kInit46})
-            EXPECT_EQ(m_player.Invoke(dispid, std::array<display::DispArg, 1>{value}), 1 - value);
-        PushAll(0, frames);
-        WaitIdle();
-        const QImage capture = Capture();
-        EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), SampleColour(0)));
-        EXPECT_EQ(LitPixels(capture, QRect(4, 3, 30, 14)).count > 10, value == 0);
-        EXPECT_EQ(Lit(capture, BarProbe(static_cast<int>(frames.size()) - 1) / 2), value == 0);
-        EXPECT_EQ(Near(Screen().pixelColor(1, 1), kOutline, 10), value == 0);
-    }
 }
 
 // Three GOPs handed over at once are far more than a channel may have waiting. An open after
