@@ -4,33 +4,14 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 
 namespace testsupport {
-namespace {
-
-QProcessEnvironment ServerEnvironment(const std::string& dir)
-{
-    // Everything the server and its clients would look for in a session goes to the folder.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString d = QString::fromStdString(dir);
-    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "PULSE_CONFIG_PATH"})
-        env.insert(name, d);
-    env.remove("DBUS_SESSION_BUS_ADDRESS");
-    return env;
-}
-
-// A child that ends with this process, even when the process is killed.
-void EndWithParent(QProcess& process)
-{
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-}
-
-} // namespace
 
 PulseServer& PulseServer::Shared()
 {
@@ -43,16 +24,19 @@ bool PulseServer::Installed() { return !QStandardPaths::findExecutable("pulseaud
 PulseServer::PulseServer()
 {
     const std::string socket = m_dir.File("native");
-    {
-        std::ofstream script(m_dir.File("server.pa"));
-        script << "load-module module-null-sink sink_name=" << kSink << " rate=" << kRate << "\n"
-               << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket << "\n"
-               << "set-default-sink " << kSink << "\n";
-    }
-    m_server.setProcessEnvironment(ServerEnvironment(m_dir.Path().string()));
+    std::ofstream(m_dir.File("server.pa")) << "load-module module-null-sink sink_name=" << kSink << " rate=" << kRate
+                                           << "\nload-module module-native-protocol-unix auth-anonymous=1 socket="
+                                           << socket << "\nset-default-sink " << kSink << "\n";
+    // Everything the server and its clients would look for in a session goes to the folder.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "PULSE_CONFIG_PATH"})
+        env.insert(name, QString::fromStdString(m_dir.Path().string()));
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
+    m_server.setProcessEnvironment(env);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    EndWithParent(m_server);
-    EndWithParent(m_recorder);
+    // Children that end with this process, even when it is killed.
+    for (QProcess* child : {&m_server, &m_recorder})
+        child->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // -n: no default script; the server stays in the foreground, never exits on its own and
     // works without shared memory or a session bus.
     m_server.start("pulseaudio", {"-n", "-F", QString::fromStdString(m_dir.File("server.pa")), "--daemonize=no",
@@ -92,10 +76,10 @@ std::vector<int16_t> PulseServer::StopRecording()
         m_recorder.kill();
         m_recorder.waitForFinished(3000);
     }
-    std::ifstream in(m_dir.File("monitor.raw"), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::copy_n(bytes.data(), samples.size() * 2, reinterpret_cast<char*>(samples.data()));
+    QFile file(QString::fromStdString(m_dir.File("monitor.raw")));
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
     return samples;
 }
 

@@ -1,5 +1,7 @@
 #include "display/SampleStreams.h"
 
+#include <stdexcept>
+
 #include "recording/KeyFrame.h"
 #include "support/TempDir.h"
 #include "support/SampleFile.h"
@@ -9,8 +11,9 @@
 
 namespace testsupport {
 
-SampleStreams SampleStreams::Make(const sample::SampleOptions& options)
+SampleStreams SampleStreams::Make(int channels, int videoFormat, int gop, int seconds)
 {
+    const sample::SampleOptions options{.channels = channels, .seconds = seconds, .videoFormat = videoFormat, .gop = gop};
     TempDir dir;
     const std::string path = dir.File("sample.vrc");
     const std::string error = sample::SampleWriter::Write(path, options);

@@ -7,8 +7,6 @@
 #include <QPoint>
 #include <QRect>
 
-#include "tools/sample/SampleOptions.h"
-
 namespace testsupport {
 
 struct SampleFrame {
@@ -16,11 +14,12 @@ struct SampleFrame {
     bool key = false;
 };
 
-// The video frames of a sample recording, channel by channel, as the play loop would hand them
-// over: the payload whole, except that format 4 loses its 52-byte block first.
+// The video frames of a sample recording of channels 0..channels-1, channel by channel, as the
+// play loop would hand them over: the payload whole, except that format 4 loses its 52-byte
+// block first.
 struct SampleStreams {
     std::array<std::vector<SampleFrame>, 16> channels;
-    static SampleStreams Make(const sample::SampleOptions& options);
+    static SampleStreams Make(int channels, int videoFormat = 2, int gop = 25, int seconds = 1);
 };
 
 // The background colour of a channel's sample pictures.
