@@ -28,11 +28,21 @@ inline void Settle()
     }
 }
 
-inline QImage Snapshot(QWidget* w)
-{
-    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+inline QImage Snapshot(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-inline QRgb Rgb(int r, int g, int b) { return qRgb(r, g, b); }
+// A widget that counts its paints, to tell a needless repaint from none.
+template <class Widget>
+class PaintCounter : public Widget {
+public:
+    using Widget::Widget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        ++paints;
+        Widget::paintEvent(e);
+    }
+};
 
 } // namespace test
