@@ -1,7 +1,6 @@
 #include "ui/AboutDialog.h"
 
 #include "MouseInput.h"
-#include "ui/DialogUnits.h"
 #include "ui/SkinButton.h"
 #include "ui/StaticText.h"
 #include "ui/SystemAboutDialog.h"
@@ -14,18 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(DialogUnits, ConvertAtOneAndAHalfAcrossAndOnePointEightSevenFiveDown)
-{
-    const struct { int units, x, y; } table[] = {
-        {0, 0, 0},   {1, 2, 2},   {8, 12, 15},    {17, 26, 32},   {23, 35, 43},
-        {31, 47, 58}, {183, 275, 343}, {217, 326, 407}, {-3, -5, -6},
-    };
-    for (const auto& c : table) {
-        EXPECT_EQ(ui::dlu::X(c.units), c.x) << c.units;
-        EXPECT_EQ(ui::dlu::Y(c.units), c.y) << c.units;
-    }
-}
 
 struct AboutDialogTest : ::testing::Test {
     ui::AboutDialog box;

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,9 +10,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -57,39 +54,6 @@ RecordingDisplay* g_display = nullptr;
 display::ControlInstance MakeFakeControl(QWidget* parent, display::DisplayEventSink*)
 {
     return {new QWidget(parent), g_display};
-}
-
-// Answers what the window opens in nested event loops (menus, modal boxes): each step runs from
-// a timer until it returns true, then the next one. Steps still waiting after five seconds close
-// whatever is open, so that a wrong menu or box fails the test rather than hanging it.
-class Answers {
-public:
-    explicit Answers(std::deque<std::function<bool()>> steps) : m_steps(std::move(steps))
-    {
-        m_clock.start();
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (!m_steps.empty() && m_steps.front()())
-                m_steps.pop_front();
-            else if (!m_steps.empty() && m_clock.hasExpired(5000))
-                for (QWidget* open : {QApplication::activePopupWidget(), QApplication::activeModalWidget()})
-                    if (open)
-                        open->close();
-        });
-        m_timer.start(10);
-    }
-    bool Done() const { return m_steps.empty(); }
-
-private:
-    std::deque<std::function<bool()>> m_steps;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-};
-
-bool CloseModalBox()
-{
-    if (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
-    return false;
 }
 
 // Picks the entries of `path` in the open pop-up menus by keyboard, as the user would.
@@ -264,7 +228,7 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
     bool forward = true;
     QString previous = Text(ui::id::kOsd);
     for (const auto& f : formats) {
-        Answers answers({PickFromMenu({"Time format", f.entry})});
+        test::Answers answers({PickFromMenu({"Time format", f.entry})});
         RightClickWindow();
         ASSERT_TRUE(answers.Done()) << f.entry;
         EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
@@ -283,7 +247,7 @@ TEST_F(RunningPlayerTest, AboutFromTheContextMenuOpensTheSkinnedBoxOverTheWindow
     m_dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     QString shown;
-    Answers answers({PickFromMenu({"About..."}), [&] {
+    test::Answers answers({PickFromMenu({"About..."}), [&] {
                          QWidget* modal = QApplication::activeModalWidget();
                          auto* box = qobject_cast<ui::AboutDialog*>(modal);
                          if (!modal || !modal->isVisible())
@@ -337,7 +301,7 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
     EXPECT_EQ(static_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(), path);
 
     QString shownFolder;
-    Answers answers({[&shownFolder] {
+    test::Answers answers({[&shownFolder] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (dialog)
             shownFolder = dialog->directory().absolutePath();
@@ -407,7 +371,7 @@ TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
     m_dialog->show();
     // The play button has the focus from the start: Space must not press it a second time.
     ASSERT_EQ(m_dialog->focusWidget(), m_dialog->GetDlgItem(ui::id::kPlay));
-    Answers closer({&CloseModalBox}); // Open and Print go on to their dialogs
+    test::Answers closer({&test::CloseModalBox}); // Open and Print go on to their dialogs
     std::vector<std::pair<void (D::*)(), std::unique_ptr<QSignalSpy>>> spies;
     for (const auto& k : keys)
         if (k.signal)

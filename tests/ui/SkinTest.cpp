@@ -2,7 +2,6 @@
 
 #include "MouseInput.h"
 #include "res/Resources.h"
-#include "res/StringTable.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -40,14 +39,6 @@ TEST(Resources, LooksOfOneButtonDifferAndPressedPlaySinksOnlyItsRoundFace)
     const QImage normal = res::LoadBitmap(153).toImage(), pressed = res::LoadBitmap(154).toImage();
     for (QPoint corner : {QPoint(0, 0), QPoint(42, 0), QPoint(2, 3), QPoint(40, 3), QPoint(0, 47), QPoint(42, 47)})
         EXPECT_EQ(pressed.pixel(corner), normal.pixel(corner)) << corner.x() << "," << corner.y();
-}
-
-TEST(Resources, Strings)
-{
-    const std::pair<int, QString> strings[] = {
-        {110, "Kelvora Player"}, {111, "About"}, {103, "PLAY"}, {107, "OleInitialize failed."}, {999, ""}};
-    for (const auto& [id, text] : strings)
-        EXPECT_EQ(res::LoadString(id), text) << id;
 }
 
 // Play's looks: normal 153, down 154, over 189; the pause look 185 stands in as the checked one.

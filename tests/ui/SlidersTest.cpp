@@ -100,19 +100,6 @@ TEST_F(SeekSliderTest, KeyboardReportsButNeverClearsTheReleasedFlag)
     EXPECT_EQ(slider->IsReleased(), 1);
 }
 
-TEST(SeekSliderAlone, MovesButReportsNothingWithoutAParent)
-{
-    SeekSlider slider;
-    slider.setGeometry(0, 0, 214, 20);
-    slider.setRange(0, 9);
-    int reports = 0;
-    QObject::connect(&slider, &SeekSlider::Scrolled, [&] { ++reports; });
-    test::Click(&slider, {107, 10});
-    test::Settle();
-    EXPECT_EQ(slider.value(), 5);
-    EXPECT_EQ(reports, 0);
-}
-
 TEST_F(SeekSliderTest, PaintsGrooveAndThumbAndRepaintsOnlyOnAChange)
 {
     slider->setRange(0, 9);
