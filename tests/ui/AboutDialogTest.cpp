@@ -36,7 +36,7 @@ TEST_F(AboutDialogTest, LaysOutAndPaintsTheSkinnedBox)
     const struct { QPoint at; QColor colour; } points[] = {
         {{200, 10}, QColor(57, 57, 57)}, {{200, 24}, QColor(57, 57, 57)}, {{200, 200}, Qt::white},
         {{314, 50}, Qt::white}, // the version line sits on white
-        {{0, 200}, Qt::black},  {{325, 200}, Qt::black}, {{200, 342}, Qt::black}, {{200, 0}, Qt::black},
+        {{0, 200}, Qt::black}, {{325, 200}, Qt::black}, {{200, 342}, Qt::black}, {{200, 0}, Qt::black},
     };
     for (const auto& p : points)
         EXPECT_EQ(QColor(image.pixel(p.at)), p.colour) << p.at.x() << "," << p.at.y();
@@ -44,11 +44,15 @@ TEST_F(AboutDialogTest, LaysOutAndPaintsTheSkinnedBox)
 
 TEST_F(AboutDialogTest, OkAndEnterAcceptAndTheCloseButtonRejects)
 {
+    const auto press = [&](Qt::Key k) {
+        QKeyEvent key(QEvent::KeyPress, k, {});
+        QApplication::sendEvent(&box, &key);
+    };
     const struct { std::function<void()> act; QDialog::DialogCode result; } ways[] = {
         {[&] { test::Click(box.OkButton(), {5, 5}); }, QDialog::Accepted},
         {[&] { test::Click(box.CancelButton(), {5, 5}); }, QDialog::Rejected},
-        {[&] { QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, {}); QApplication::sendEvent(&box, &key); }, QDialog::Accepted},
-        {[&] { QKeyEvent key(QEvent::KeyPress, Qt::Key_Enter, {}); QApplication::sendEvent(&box, &key); }, QDialog::Accepted},
+        {[&] { press(Qt::Key_Return); }, QDialog::Accepted},
+        {[&] { press(Qt::Key_Enter); }, QDialog::Accepted},
     };
     for (const auto& way : ways) {
         box.show();
@@ -80,7 +84,8 @@ TEST(SystemAboutDialog, PlainCaptionedBoxWithIconVersionAndKoreanOk)
     bool icon = false, version = false;
     for (auto* label : box.findChildren<QLabel*>()) {
         icon |= !label->pixmap().isNull() && label->pos() == QPoint(35, 32);
-        version |= label->text() == "Kelvora Player Version 1.0.2.0 (Build 090903)" && label->pos() == QPoint(99, 19);
+        version |= label->text() == "Kelvora Player Version 1.0.2.0 (Build 090903)" &&
+                   label->pos() == QPoint(99, 19);
     }
     EXPECT_TRUE(icon);
     EXPECT_TRUE(version);

@@ -30,17 +30,17 @@ TEST_F(PlayerDialogTest, EachControlSitsAtItsPositionWithItsLook)
     const struct { int id; QRect geometry; bool visible; int bitmap; } controls[] = {
         {id::kPlay, {352, 644, 43, 48}, true, 153},       {id::kR, {316, 644, 36, 48}, true, 160},
         {id::kRew, {280, 644, 36, 48}, true, 162},        {id::kF, {395, 644, 36, 48}, true, 156},
-        {id::kFf, {431, 644, 36, 48}, true, 158},         {id::kVolume, {604, 661, 115, 14}, true, 0},
+        {id::kFf, {431, 644, 36, 48}, true, 158}, {id::kVolume, {604, 661, 115, 14}, true, 0},
         {id::kSpeakerMin, {590, 661, 14, 15}, true, 166}, {id::kSpeakerMax, {699, 661, 14, 15}, false, 166},
-        {id::kMinimize, {683, 3, 19, 19}, true, 182},     {id::kMaximize, {683, 3, 19, 19}, false, 180},
-        {id::kExit, {702, 3, 19, 19}, true, 178},         {id::kDisplay, {15, 30, 704, 576}, true, 0},
-        {id::kSeek, {10, 694, 713, 20}, true, 0},         {id::kPathBox, {25, 724, 604, 15}, true, 0},
-        {id::kFileOpen, {634, 721, 53, 22}, true, 163},   {id::kPrint, {690, 721, 22, 21}, true, 215},
+        {id::kMinimize, {683, 3, 19, 19}, true, 182}, {id::kMaximize, {683, 3, 19, 19}, false, 180},
+        {id::kExit, {702, 3, 19, 19}, true, 178}, {id::kDisplay, {15, 30, 704, 576}, true, 0},
+        {id::kSeek, {10, 694, 713, 20}, true, 0}, {id::kPathBox, {25, 724, 604, 15}, true, 0},
+        {id::kFileOpen, {634, 721, 53, 22}, true, 163}, {id::kPrint, {690, 721, 22, 21}, true, 215},
         {id::kOsd, {270, 606, 180, 14}, true, 0},         {id::kSpeed, {195, 606, 80, 14}, true, 0},
         {id::kTotalTime, {24, 662, 129, 15}, true, 0},    {id::kName, {35, 6, 62, 15}, false, 0},
-        {id::kVer, {660, 608, 50, 15}, false, 0},         {id::kSearching, {470, 606, 66, 14}, false, 0},
+        {id::kVer, {660, 608, 50, 15}, false, 0}, {id::kSearching, {470, 606, 66, 14}, false, 0},
         {id::kCh1, {641, 622, 19, 19}, true, 205},        {id::kCh4, {661, 622, 19, 19}, true, 207},
-        {id::kCh9, {681, 622, 19, 19}, true, 209},        {id::kCh16, {701, 622, 19, 19}, true, 211},
+        {id::kCh9, {681, 622, 19, 19}, true, 209}, {id::kCh16, {701, 622, 19, 19}, true, 211},
     };
     dialog.show();
     for (const auto& c : controls) {
@@ -141,7 +141,8 @@ TEST_F(PlayerDialogTest, DraggingTheSurfaceMovesTheWindowButNotFromTheVideo)
         test::Press(&dialog, c.press);
         test::Drag(&dialog, c.press + QPoint(30, 20));
         test::Release(&dialog, c.press + QPoint(30, 20));
-        EXPECT_EQ(dialog.pos(), c.moves ? QPoint(130, 120) : QPoint(100, 100)) << c.press.x() << "," << c.press.y();
+        EXPECT_EQ(dialog.pos(), QPoint(100, 100) + (c.moves ? QPoint(30, 20) : QPoint()))
+            << c.press.x() << "," << c.press.y();
     }
 }
 
@@ -153,9 +154,13 @@ TEST_F(PlayerDialogTest, ExitAcceptsAndEscapeCloseAndTheWindowMenusCloseReject)
     EXPECT_EQ(actions[2]->text(), "Minimize");
     EXPECT_TRUE(actions[4]->isSeparator());
     EXPECT_EQ(actions[5]->text(), QString::fromUtf8("VorqPlayer 정보(&A)..."));
+    const auto escape = [&] {
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, {});
+        QApplication::sendEvent(&dialog, &esc);
+    };
     const struct { const char* way; std::function<void()> act; QDialog::DialogCode result; } ways[] = {
         {"exit", [&] { test::Click(dialog.GetDlgItem(id::kExit), {5, 5}); }, QDialog::Accepted},
-        {"escape", [&] { QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, {}); QApplication::sendEvent(&dialog, &esc); }, QDialog::Rejected},
+        {"escape", escape, QDialog::Rejected},
         {"close", [&] { dialog.close(); }, QDialog::Rejected},
         {"menu", [&] { actions[3]->trigger(); }, QDialog::Rejected},
     };
@@ -198,8 +203,8 @@ TEST_F(PlayerDialogTest, ControlsForwardTheirNotifications)
     const std::pair<int, Signal> buttons[] = {
         {id::kPlay, &PlayerDialog::PlayClicked},         {id::kRew, &PlayerDialog::RewClicked},
         {id::kR, &PlayerDialog::RClicked},               {id::kF, &PlayerDialog::FClicked},
-        {id::kFf, &PlayerDialog::FfClicked},             {id::kFileOpen, &PlayerDialog::FileOpenClicked},
-        {id::kPrint, &PlayerDialog::PrintClicked},       {id::kSpeakerMin, &PlayerDialog::SpeakerClicked},
+        {id::kFf, &PlayerDialog::FfClicked}, {id::kFileOpen, &PlayerDialog::FileOpenClicked},
+        {id::kPrint, &PlayerDialog::PrintClicked}, {id::kSpeakerMin, &PlayerDialog::SpeakerClicked},
         {id::kCh1, &PlayerDialog::Ch1Clicked},           {id::kCh4, &PlayerDialog::Ch4Clicked},
         {id::kCh9, &PlayerDialog::Ch9Clicked},           {id::kCh16, &PlayerDialog::Ch16Clicked},
     };

@@ -121,7 +121,8 @@ protected:
         return out;
     }
     size_t Pushes() const { return m_display.CallsOf(display::kPushFrame).size(); }
-    void RightClickWindow() { QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, QPoint(400, 12)); }
+    // On the title band, where nothing else takes the click.
+    void RightClickWindow() { QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, {400, 12}); }
 
     RecordingDisplay m_display;
     std::vector<std::string> m_messages;
@@ -134,12 +135,14 @@ TEST_F(RunningPlayerTest, IntroducesItselfToTheDisplayInOrder)
     const std::vector<Call> calls = m_display.Calls();
     ASSERT_GE(calls.size(), 26u);
     EXPECT_EQ(calls[0].dispid, display::kSetOwnerWindow);
-    for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(calls[1 + k], (Call{display::kSetChannelTitle, {k}, u"CH-" + QString::number(k + 1).toStdU16String(), {}}));
+    for (int k = 0; k < 16; ++k) {
+        const std::u16string title = u"CH-" + QString::number(k + 1).toStdU16String();
+        EXPECT_EQ(calls[1 + k], (Call{display::kSetChannelTitle, {k}, title, {}}));
+    }
     EXPECT_EQ(calls[17].text, u"Kelvora Player");
     EXPECT_EQ(calls[18].text, u"                  Ver 1.2.0.1");
     const std::vector<int32_t> rest[] = {{display::kSetVolume, 0}, {47, 0}, {46, 0}, {45, 0},
-                                         {44, 0},                  {48, 0}, {display::kSetVolume, 8}};
+                                         {44, 0}, {48, 0}, {display::kSetVolume, 8}};
     for (size_t i = 0; i < std::size(rest); ++i)
         EXPECT_EQ((std::vector<int32_t>{calls[19 + i].dispid, calls[19 + i].ints.at(0)}), rest[i]) << i;
 }
@@ -191,7 +194,8 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
     for (QAction* a : menu->actions())
         texts << (a->isSeparator() ? "-" : a->text());
     // The operator's items follow the window's own, in a group of their own.
-    EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "-", "About...", "-", "Full Screen", "Go to Time..."}));
+    EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "-", "About...", "-", "Full Screen",
+                                  "Go to Time..."}));
     EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
     EXPECT_FALSE(menu->actions()[0]->isChecked());
     for (int expected : {1, 0}) {
@@ -286,7 +290,8 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
     const QString path = QString::fromStdString((folder / "r.vrc").string());
     const QUrl remote(QStringLiteral("https://example.com/x.vrc"));
     QMimeData data, remoteOnly;
-    data.setUrls({remote, QUrl::fromLocalFile(path), QUrl::fromLocalFile(QString::fromStdString(m_dir.File("x.vrc")))});
+    const QUrl missing = QUrl::fromLocalFile(QString::fromStdString(m_dir.File("x.vrc")));
+    data.setUrls({remote, QUrl::fromLocalFile(path), missing});
     remoteOnly.setUrls({remote});
     for (QMimeData* offered : {&remoteOnly, &data}) {
         QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, offered, Qt::LeftButton, Qt::NoModifier);
@@ -363,7 +368,7 @@ TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
         {Qt::Key_Plus, Qt::ShiftModifier, &D::FfClicked}, {Qt::Key_Plus, Qt::KeypadModifier, &D::FfClicked},
         {Qt::Key_Minus, {}, &D::RewClicked},         {Qt::Key_1, {}, &D::Ch1Clicked},
         {Qt::Key_4, {}, &D::Ch4Clicked},             {Qt::Key_9, {}, &D::Ch9Clicked},
-        {Qt::Key_0, {}, &D::Ch16Clicked},            {Qt::Key_O, Qt::ControlModifier, &D::FileOpenClicked},
+        {Qt::Key_0, {}, &D::Ch16Clicked}, {Qt::Key_O, Qt::ControlModifier, &D::FileOpenClicked},
         {Qt::Key_P, Qt::ControlModifier, &D::PrintClicked},
         {Qt::Key_Up, {}, &D::VolumeTrackEnded},      {Qt::Key_Down, {}, &D::VolumeTrackEnded},
         {Qt::Key_O, {}, nullptr},                    {Qt::Key_M, Qt::AltModifier, nullptr},
