@@ -2,6 +2,7 @@
 
 #include "MouseInput.h"
 #include "res/Resources.h"
+#include "res/StringTable.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ TEST(Resources, EveryBitmapOfTheSkinAtItsSize)
             EXPECT_EQ(res::LoadBitmap(id).size(), g.size) << id;
     EXPECT_TRUE(res::LoadBitmap(0).isNull());
     EXPECT_TRUE(res::LoadBitmap(999).isNull());
+    EXPECT_TRUE(res::LoadString(999).isEmpty());
     EXPECT_FALSE(res::LoadAppIcon().pixmap(32, 32).isNull());
 }
 
