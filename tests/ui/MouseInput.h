@@ -10,6 +10,10 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <ostream>
+
+// Texts as text, not as arrays of code units, in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace test {
 

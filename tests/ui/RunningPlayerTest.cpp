@@ -120,6 +120,15 @@ protected:
             out.push_back(c.ints);
         return out;
     }
+    QStringList CheckedFormats()
+    {
+        QStringList out;
+        const auto menu = Player().BuildContextMenu();
+        for (QAction* a : menu->actions()[1]->menu()->actions())
+            if (a->isChecked())
+                out << a->text();
+        return out;
+    }
     size_t Pushes() const { return m_display.CallsOf(display::kPushFrame).size(); }
     // On the title band, where nothing else takes the click.
     void RightClickWindow() { QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, {400, 12}); }
@@ -235,6 +244,7 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         test::Answers answers({PickFromMenu({"Time format", f.entry})});
         RightClickWindow();
         ASSERT_TRUE(answers.Done()) << f.entry;
+        EXPECT_EQ(CheckedFormats(), QStringList{f.entry});
         EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
         pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
@@ -308,9 +318,11 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
     QString shownFolder;
     test::Answers answers({[&shownFolder] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog)
-            shownFolder = dialog->directory().absolutePath();
-        return dialog && (dialog->reject(), true);
+        if (!dialog)
+            return false;
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+        return true;
     }});
     Player().OnFileOpen();
     EXPECT_EQ(shownFolder, QString::fromStdString(folder.string()));
