@@ -1,10 +1,19 @@
 #pragma once
 // Simulated mouse input sent straight to one widget, as the window system delivers it while that
-// widget holds the mouse (so points outside the widget still reach it).
+// widget holds the mouse (so points outside the widget still reach it), and answers to the menus
+// and boxes a widget opens.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
+#include <deque>
+#include <functional>
+#include <ostream>
+
+// Texts as text, not as arrays of code units, in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace test {
 
@@ -28,11 +37,54 @@ inline void Settle()
     }
 }
 
-inline QImage Snapshot(QWidget* w)
-{
-    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+inline QImage Snapshot(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-inline QRgb Rgb(int r, int g, int b) { return qRgb(r, g, b); }
+// A widget that counts its paints, to tell a needless repaint from none.
+template <class Widget>
+class PaintCounter : public Widget {
+public:
+    using Widget::Widget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        ++paints;
+        Widget::paintEvent(e);
+    }
+};
+
+// Answers what the window opens in nested event loops (menus, modal boxes): each step runs from
+// a timer until it returns true, then the next one. Steps still waiting after five seconds close
+// whatever is open, so that a wrong menu or box fails the test rather than hanging it.
+class Answers {
+public:
+    explicit Answers(std::deque<std::function<bool()>> steps) : m_steps(std::move(steps))
+    {
+        m_clock.start();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (!m_steps.empty() && m_steps.front()())
+                m_steps.pop_front();
+            else if (!m_steps.empty() && m_clock.hasExpired(5000))
+                for (QWidget* open : {QApplication::activePopupWidget(), QApplication::activeModalWidget()})
+                    if (open)
+                        open->close();
+        });
+        m_timer.start(10);
+    }
+    bool Done() const { return m_steps.empty(); }
+
+private:
+    std::deque<std::function<bool()>> m_steps;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+};
+
+inline bool CloseModalBox()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    return false;
+}
 
 } // namespace test

@@ -7,14 +7,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <filesystem>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
+#include "MouseInput.h"
 #include "display/ControlRegistry.h"
 #include "display/DispId.h"
 #include "playback/PlayState.h"
@@ -23,6 +24,7 @@
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
 #include "tools/sample/StorageWriter.h"
+#include "ui/AboutDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/FullScreenView.h"
 #include "ui/MessageBox.h"
@@ -30,6 +32,7 @@
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
 #include "ui/SeekSlider.h"
+#include "ui/SkinButton.h"
 #include "ui/SnapshotNote.h"
 #include "ui/StaticText.h"
 #include "ui/TimePreview.h"
@@ -39,6 +42,11 @@ namespace {
 
 using testsupport::RecordingDisplay;
 using Call = RecordingDisplay::Call;
+using Ints = std::vector<std::vector<int32_t>>;
+using D = ui::PlayerDialog;
+
+constexpr int32_t kMorning = 1268121907;   // 2010-03-09 08:05:07
+constexpr int32_t kAfternoon = 1267974249; // 2010-03-07 15:04:09
 
 RecordingDisplay* g_display = nullptr;
 
@@ -46,6 +54,31 @@ RecordingDisplay* g_display = nullptr;
 display::ControlInstance MakeFakeControl(QWidget* parent, display::DisplayEventSink*)
 {
     return {new QWidget(parent), g_display};
+}
+
+// Picks the entries of `path` in the open pop-up menus by keyboard, as the user would.
+std::function<bool()> PickFromMenu(QStringList path)
+{
+    return [path]() mutable {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+            if (a->text() != path.front())
+                continue;
+            menu->setActiveAction(a); // a submenu opens at once
+            if (path.size() == 1)
+                QTest::keyClick(menu, Qt::Key_Return);
+            path.pop_front();
+            return path.isEmpty();
+        }
+        return false;
+    };
+}
+
+// One key press and release as the window system delivers them.
+void PressKey(QWindow* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}, const QString& text = {})
+{
+    QTest::simulateEvent(window, true, key, modifiers, text, false);
+    QTest::simulateEvent(window, false, key, modifiers, text, false);
 }
 
 class RunningPlayerTest : public testing::Test {
@@ -64,26 +97,41 @@ protected:
         ui::SetMessageBoxHandler({});
     }
     ui::RunningPlayer& Player() { return m_dialog->Player(); }
+    playback::PlayerCore& Core() { return Player().Core(); }
+    QString Text(int id) const { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(id))->Text(); }
 
-    // Opens a recording of the given channel count, video channels and audio channels.
-    void Open(uint8_t chCount, int videoChannels, int audioChannels)
+    // Opens a recording of the given channel count with frames in its first video and audio channels.
+    void Open(uint8_t chCount, int videoChannels, int audioChannels, int frames = 100, int gop = 25,
+              int32_t start = kMorning)
     {
         testsupport::RecordingBuilder b;
         for (int k = 0; k < videoChannels; ++k)
-            b.VideoRun(k, 1268121907, 0, 100, 40, 25, 3000);
+            b.VideoRun(k, start, 0, frames, 40, gop, 3000);
         for (int k = 0; k < audioChannels; ++k)
-            b.AudioRun(k, 1268121907, 0, 50, 20, 160);
+            b.AudioRun(k, start, 0, 50, 20, 160);
         b.ChCount(chCount).Build().Write(m_dir.File("r.vrc"));
         Player().OpenFile(QString::fromStdString(m_dir.File("r.vrc")));
-        ASSERT_TRUE(m_messages.empty());
+        ASSERT_EQ(m_messages, std::vector<std::string>{});
     }
-    std::vector<std::vector<int32_t>> LayoutCalls() const
+    Ints IntsOf(int32_t dispid) const
     {
-        std::vector<std::vector<int32_t>> out;
-        for (const Call& c : m_display.CallsOf(display::kSetLayout))
+        Ints out;
+        for (const Call& c : m_display.CallsOf(dispid))
             out.push_back(c.ints);
         return out;
     }
+    QStringList CheckedFormats()
+    {
+        QStringList out;
+        const auto menu = Player().BuildContextMenu();
+        for (QAction* a : menu->actions()[1]->menu()->actions())
+            if (a->isChecked())
+                out << a->text();
+        return out;
+    }
+    size_t Pushes() const { return m_display.CallsOf(display::kPushFrame).size(); }
+    // On the title band, where nothing else takes the click.
+    void RightClickWindow() { QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, {400, 12}); }
 
     RecordingDisplay m_display;
     std::vector<std::string> m_messages;
@@ -94,21 +142,18 @@ protected:
 TEST_F(RunningPlayerTest, IntroducesItselfToTheDisplayInOrder)
 {
     const std::vector<Call> calls = m_display.Calls();
-    ASSERT_GE(calls.size(), 25u);
+    ASSERT_GE(calls.size(), 26u);
     EXPECT_EQ(calls[0].dispid, display::kSetOwnerWindow);
     for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(calls[1 + k].dispid, display::kSetChannelTitle);
-        EXPECT_EQ(calls[1 + k].ints, std::vector<int32_t>{k});
-        EXPECT_EQ(calls[1 + k].text, u"CH-" + QString::number(k + 1).toStdU16String());
+        const std::u16string title = u"CH-" + QString::number(k + 1).toStdU16String();
+        EXPECT_EQ(calls[1 + k], (Call{display::kSetChannelTitle, {k}, title, {}}));
     }
     EXPECT_EQ(calls[17].text, u"Kelvora Player");
     EXPECT_EQ(calls[18].text, u"                  Ver 1.2.0.1");
     const std::vector<int32_t> rest[] = {{display::kSetVolume, 0}, {47, 0}, {46, 0}, {45, 0},
-                                         {44, 0},                  {48, 0}, {display::kSetVolume, 8}};
-    for (size_t i = 0; i < std::size(rest); ++i) {
-        EXPECT_EQ(calls[19 + i].dispid, rest[i][0]) << i;
-        EXPECT_EQ(calls[19 + i].ints, std::vector<int32_t>{rest[i][1]}) << i;
-    }
+                                         {44, 0}, {48, 0}, {display::kSetVolume, 8}};
+    for (size_t i = 0; i < std::size(rest); ++i)
+        EXPECT_EQ((std::vector<int32_t>{calls[19 + i].dispid, calls[19 + i].ints.at(0)}), rest[i]) << i;
 }
 
 TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
@@ -116,8 +161,7 @@ TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
     const struct {
         const char* name;
         uint8_t chCount;
-        int video;
-        int audio;
+        int video, audio;
         std::vector<int> acting; // of 1, 4, 9, 16
     } cases[] = {
         {"no recording", 0, 0, 0, {1}},
@@ -134,69 +178,113 @@ TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
         m_display.Clear();
         for (int tiles : {1, 4, 9, 16})
             Player().OnChannelLayout(tiles);
-        std::vector<std::vector<int32_t>> expected;
+        Ints expected;
         for (int tiles : c.acting)
             expected.push_back({2, tiles});
-        EXPECT_EQ(LayoutCalls(), expected) << c.name;
+        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << c.name;
     }
 }
 
 TEST_F(RunningPlayerTest, DoubleClickReturnsASingleChannelRecordingToItsChannel)
 {
     Player().OnDisplayEvent(display::kLayoutToggled);
-    EXPECT_TRUE(LayoutCalls().empty()); // no channel selected
+    EXPECT_TRUE(IntsOf(display::kSetLayout).empty()); // no channel selected
     Open(1, 1, 0);
     m_display.Clear();
     Player().OnDisplayEvent(display::kEvent4);
     Player().OnDisplayEvent(display::kLayoutToggled);
-    EXPECT_EQ(LayoutCalls(), (std::vector<std::vector<int32_t>>{{0, 1}}));
+    EXPECT_EQ(IntsOf(display::kSetLayout), (Ints{{0, 1}}));
 }
 
-TEST_F(RunningPlayerTest, ContextMenuShowsAndChangesTheChoices)
+TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
 {
-    auto checked = [](QMenu& menu) {
-        std::vector<std::string> out;
-        for (QAction* a : menu.actions()) {
-            if (a->isChecked())
-                out.push_back(a->text().toStdString());
-            if (a->menu())
-                for (QAction* f : a->menu()->actions())
-                    if (f->isChecked())
-                        out.push_back(f->text().toStdString());
-        }
-        return out;
-    };
-    auto menu = Player().BuildContextMenu();
-    ASSERT_EQ(menu->actions().size(), 7);
-    EXPECT_EQ(menu->actions()[1]->text(), "Time format");
-    EXPECT_TRUE(menu->actions()[2]->isSeparator());
-    EXPECT_EQ(menu->actions()[3]->text(), "About...");
+    const auto menu = Player().BuildContextMenu();
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        texts << (a->isSeparator() ? "-" : a->text());
     // The operator's items follow the window's own, in a group of their own.
-    EXPECT_TRUE(menu->actions()[4]->isSeparator());
-    EXPECT_EQ(menu->actions()[5]->text(), "Full Screen");
-    EXPECT_EQ(menu->actions()[6]->text(), "Go to Time...");
+    EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "-", "About...", "-", "Full Screen",
+                                  "Go to Time..."}));
     EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
-    EXPECT_EQ(checked(*menu), std::vector<std::string>{"YYYY-MM-DD"});
+    EXPECT_FALSE(menu->actions()[0]->isChecked());
+    for (int expected : {1, 0}) {
+        Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
+        EXPECT_EQ(Core().m_bIFrameOnly, expected);
+        EXPECT_EQ(Player().BuildContextMenu()->actions()[0]->isChecked(), expected == 1);
+    }
+}
 
-    Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
-    Player().OnMenuCommand(32781);
-    EXPECT_EQ(Player().Core().m_nTimeFormat, 5);
-    EXPECT_EQ(checked(*Player().BuildContextMenu()), (std::vector<std::string>{"I-Frame Only", "MM/dd/YYYY"}));
-    Player().OnMenuCommand(32779);
-    Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
-    EXPECT_EQ(Player().Core().m_nTimeFormat, 6);
-    EXPECT_EQ(Player().Core().m_bIFrameOnly, 0);
+// Each step while paused writes the time anew; Comma and Period in turn keep it in the first second.
+TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMenu)
+{
+    Open(1, 1, 0, 100, 25, kAfternoon);
+    m_dialog->show();
+    QWindow* window = m_dialog->windowHandle();
+    PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
+    PressKey(window, Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pushes() > 3; }, 5000));
+    PressKey(window, Qt::Key_Space);
+    ASSERT_EQ(Core().m_nPlayState, playback::kPaused);
+    QTest::qWait(50);
+    ASSERT_EQ(Text(ui::id::kOsd), "");
+    size_t pushed = Pushes();
+    PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == "2010-03-07 15:04:09"; }, 5000));
+    const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
+    EXPECT_EQ(key[1], 0); // milliseconds: back to the key frame at the start
+    EXPECT_EQ(key[4], 1);
+    const struct { const char* entry; const char* shown; } formats[] = {
+        {"MM-DD-YYYY", "03-07-2010 15:04:09"}, {"DD-MM-YYYY", "07-03-2010 15:04:09"},
+        {"YYYY/MM/DD", "2010/03/07 15:04:09"}, {"MM/dd/YYYY", "03/07/2010 15:04:09"},
+        {"DD/MM/YYYY", "07/03/2010 15:04:09"}, {"YYYY-MM-DD", "2010-03-07 15:04:09"},
+    };
+    bool forward = true;
+    QString previous = Text(ui::id::kOsd);
+    for (const auto& f : formats) {
+        test::Answers answers({PickFromMenu({"Time format", f.entry})});
+        RightClickWindow();
+        ASSERT_TRUE(answers.Done()) << f.entry;
+        EXPECT_EQ(CheckedFormats(), QStringList{f.entry});
+        EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
+        pushed = Pushes();
+        PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == f.shown; }, 5000))
+            << f.entry << " shows " << Text(ui::id::kOsd).toStdString();
+        EXPECT_EQ(Pushes(), pushed + 1) << f.entry;
+        forward = !forward;
+        previous = f.shown;
+    }
+}
+
+TEST_F(RunningPlayerTest, AboutFromTheContextMenuOpensTheSkinnedBoxOverTheWindow)
+{
+    m_dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    QString shown;
+    test::Answers answers({PickFromMenu({"About..."}), [&] {
+                         QWidget* modal = QApplication::activeModalWidget();
+                         auto* box = qobject_cast<ui::AboutDialog*>(modal);
+                         if (!modal || !modal->isVisible())
+                             return false;
+                         shown = box ? box->VersionLine()->Text() : modal->metaObject()->className();
+                         box ? test::Click(box->OkButton(), {5, 5}) : void(modal->close());
+                         return true;
+                     }});
+    RightClickWindow();
+    ASSERT_TRUE(answers.Done());
+    EXPECT_EQ(shown, "Kelvora Player Version 1.3.0.0 (Build 100226)");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
 {
-    std::vector<uint8_t> bytes(2037, 0);
-    testsupport::WriteBytes(m_dir.File("short.vrc"), bytes);
+    testsupport::WriteBytes(m_dir.File("short.vrc"), std::vector<uint8_t>(2037, 0));
     Player().OpenFile(QString::fromStdString(m_dir.File("short.vrc")));
     EXPECT_EQ(m_messages, std::vector<std::string>{"C1001 : Broken or corrupted data file."});
-    EXPECT_EQ(Player().Core().m_bFileChosen, 0);
-    EXPECT_EQ(m_dialog->Player().Core().m_bFileOpened, 0);
-
+    EXPECT_EQ(Core().m_bFileChosen, 0);
+    EXPECT_EQ(Core().m_bFileOpened, 0);
     m_messages.clear();
     Player().OpenFile(QString::fromStdString(m_dir.File("other.bin")));
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
@@ -205,41 +293,39 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
 // A drop opens the first local file as the open dialog would; the dialog then starts in its folder.
 TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
 {
-    const std::filesystem::path folder = std::filesystem::path(m_dir.File("drop"));
+    const std::filesystem::path folder = m_dir / "drop";
     std::filesystem::create_directory(folder);
-    testsupport::RecordingBuilder b;
-    b.VideoRun(0, 1268121907, 0, 100, 40, 25, 3000);
-    b.ChCount(4).Build().Write((folder / "r.vrc").string());
+    testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).ChCount(4).Build().Write(
+        (folder / "r.vrc").string());
     const QString path = QString::fromStdString((folder / "r.vrc").string());
-
-    QMimeData data;
-    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromLocalFile(path),
-                  QUrl::fromLocalFile(QString::fromStdString(m_dir.File("short.vrc")))});
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_dialog.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
+    const QUrl remote(QStringLiteral("https://example.com/x.vrc"));
+    QMimeData data, remoteOnly;
+    const QUrl missing = QUrl::fromLocalFile(QString::fromStdString(m_dir.File("x.vrc")));
+    data.setUrls({remote, QUrl::fromLocalFile(path), missing});
+    remoteOnly.setUrls({remote});
+    for (QMimeData* offered : {&remoteOnly, &data}) {
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, offered, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(m_dialog.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), offered == &data);
+    }
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_dialog.get(), &drop);
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(Player().Core().m_bFileOpened, 1);
+    EXPECT_EQ(Core().m_bFileOpened, 1);
     EXPECT_EQ(static_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(), path);
 
     QString shownFolder;
-    QTimer::singleShot(0, [&shownFolder] {
-        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            shownFolder = dialog->directory().absolutePath();
-            dialog->reject();
-        }
-    });
+    test::Answers answers({[&shownFolder] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return false;
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+        return true;
+    }});
     Player().OnFileOpen();
     EXPECT_EQ(shownFolder, QString::fromStdString(folder.string()));
-
-    QMimeData remote;
-    remote.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc"))});
-    QDragEnterEvent refused(QPoint(300, 300), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
-    refused.ignore();
-    QApplication::sendEvent(m_dialog.get(), &refused);
-    EXPECT_FALSE(refused.isAccepted());
 }
 
 TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
@@ -259,14 +345,9 @@ TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
 
 TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
 {
-    for (int id : {ui::id::kOpenVdxFile, ui::id::kMakeChdFile, ui::id::kCombineFiles, ui::id::kFolderList}) {
-        EXPECT_FALSE(m_dialog->GetDlgItem(id)->isVisibleTo(m_dialog.get())) << id;
-        EXPECT_FALSE(m_dialog->GetDlgItem(id)->isEnabled()) << id;
-    }
     ASSERT_EQ(sample::StorageWriter::Write(m_dir.Path().string(), 2, 1), "");
     auto* folders = qobject_cast<QComboBox*>(m_dialog->GetDlgItem(ui::id::kFolderList));
     auto* path = qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox));
-
     Player().StorageChosen(QString::fromStdString(m_dir.Path().string()));
     EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
     ASSERT_EQ(folders->count(), 3);
@@ -275,84 +356,51 @@ TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
 
     folders->setCurrentIndex(1);
     Player().OnMakeChannelFiles();
-    for (const char* file : {"DISK0001_00.chv", "DISK0001_01.chv"})
-        EXPECT_TRUE(std::filesystem::exists(m_dir / "VX01/DISK0001/Ch" / file)) << file;
-    EXPECT_TRUE(m_messages.empty());
-
-    // The export tells what it could not write.
     const std::filesystem::path ch = m_dir / "VX01/DISK0001/Ch";
+    for (const char* file : {"DISK0001_00.chv", "DISK0001_01.chv"})
+        EXPECT_TRUE(std::filesystem::exists(ch / file)) << file;
+    EXPECT_TRUE(m_messages.empty());
+    // The export tells what it could not write.
     std::filesystem::remove_all(ch);
     testsupport::WriteBytes(ch.string(), {1});
     Player().OnMakeChannelFiles();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_TRUE(m_messages[0].starts_with("The channel files could not be written:\n" + (ch / "DISK0001_00.chv").string() +
-                                          ": Not a directory, "))
+    EXPECT_TRUE(m_messages[0].starts_with("The channel files could not be written:\n" +
+                                          (ch / "DISK0001_00.chv").string() + ": Not a directory, "))
         << m_messages[0];
-
     Player().StorageChosen({}); // a cancelled chooser leaves the path box alone
     EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
 }
 
-// One key press and release as the window system delivers them.
-void PressKey(QWindow* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}, const QString& text = {})
-{
-    QTest::simulateEvent(window, true, key, modifiers, text, false);
-    QTest::simulateEvent(window, false, key, modifiers, text, false);
-}
-
-struct KeyCase {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    void (ui::PlayerDialog::*signal)();
-};
-
 TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
 {
-    using D = ui::PlayerDialog;
-    const KeyCase keys[] = {
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; void (D::*signal)(); } keys[] = {
         {Qt::Key_Space, {}, &D::PlayClicked},        {Qt::Key_Right, {}, &D::FClicked},
         {Qt::Key_Left, {}, &D::RClicked},            {Qt::Key_M, {}, &D::SpeakerClicked},
         {Qt::Key_Plus, Qt::ShiftModifier, &D::FfClicked}, {Qt::Key_Plus, Qt::KeypadModifier, &D::FfClicked},
         {Qt::Key_Minus, {}, &D::RewClicked},         {Qt::Key_1, {}, &D::Ch1Clicked},
         {Qt::Key_4, {}, &D::Ch4Clicked},             {Qt::Key_9, {}, &D::Ch9Clicked},
-        {Qt::Key_0, {}, &D::Ch16Clicked},            {Qt::Key_O, Qt::ControlModifier, &D::FileOpenClicked},
+        {Qt::Key_0, {}, &D::Ch16Clicked}, {Qt::Key_O, Qt::ControlModifier, &D::FileOpenClicked},
         {Qt::Key_P, Qt::ControlModifier, &D::PrintClicked},
         {Qt::Key_Up, {}, &D::VolumeTrackEnded},      {Qt::Key_Down, {}, &D::VolumeTrackEnded},
         {Qt::Key_O, {}, nullptr},                    {Qt::Key_M, Qt::AltModifier, nullptr},
     };
     m_dialog->show();
-    QWindow* window = m_dialog->windowHandle();
     // The play button has the focus from the start: Space must not press it a second time.
     ASSERT_EQ(m_dialog->focusWidget(), m_dialog->GetDlgItem(ui::id::kPlay));
-    // Open and Print go on to their dialogs: close them as they come up.
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    closer.start(10);
-    std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (auto signal : {&D::PlayClicked, &D::FClicked, &D::RClicked, &D::SpeakerClicked, &D::FfClicked,
-                        &D::RewClicked, &D::Ch1Clicked, &D::Ch4Clicked, &D::Ch9Clicked, &D::Ch16Clicked,
-                        &D::FileOpenClicked, &D::PrintClicked, &D::VolumeTrackEnded})
-        spies.push_back(std::make_unique<QSignalSpy>(m_dialog.get(), signal));
-    const auto counts = [&] {
-        std::vector<int> out;
-        for (const auto& spy : spies)
-            out.push_back(static_cast<int>(spy->count()));
-        return out;
-    };
-    for (const KeyCase& k : keys) {
-        const std::vector<int> before = counts();
-        QSignalSpy expected(m_dialog.get(), k.signal ? k.signal : &D::PlayClicked);
-        PressKey(window, k.key, k.modifiers);
-        const std::vector<int> after = counts();
-        int changed = 0;
-        for (size_t i = 0; i < after.size(); ++i)
-            changed += after[i] - before[i];
-        EXPECT_EQ(changed, k.signal ? 1 : 0) << k.key;
+    test::Answers closer({&test::CloseModalBox}); // Open and Print go on to their dialogs
+    std::vector<std::pair<void (D::*)(), std::unique_ptr<QSignalSpy>>> spies;
+    for (const auto& k : keys)
         if (k.signal)
-            EXPECT_EQ(expected.count(), 1) << k.key;
+            spies.emplace_back(k.signal, std::make_unique<QSignalSpy>(m_dialog.get(), k.signal));
+    for (const auto& k : keys) {
+        std::vector<qsizetype> before;
+        for (const auto& [signal, spy] : spies)
+            before.push_back(spy->count());
+        PressKey(m_dialog->windowHandle(), k.key, k.modifiers);
+        for (size_t i = 0; i < spies.size(); ++i)
+            EXPECT_EQ(spies[i].second->count() - before[i], spies[i].first == k.signal ? 1 : 0)
+                << k.key << "+" << k.modifiers << " spy " << i;
     }
     // Up then Down: one step each way, as the slider's own drag would end.
     EXPECT_EQ(m_dialog->GetVolumeSlider()->GetPos(), 8);
@@ -363,52 +411,18 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelWithinTheRecording)
     m_dialog->show();
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_PageDown); // nothing open: no channel to go to
-    EXPECT_TRUE(m_display.CallsOf(display::kSetCurrentChannel).empty());
-
+    EXPECT_TRUE(IntsOf(display::kSetCurrentChannel).empty());
     Open(4, 4, 0);
-    m_display.SetResult(display::kCurrentChannel, 3);
-    PressKey(window, Qt::Key_PageDown);
-    m_display.SetResult(display::kCurrentChannel, 0);
-    PressKey(window, Qt::Key_PageUp);
-    PressKey(window, Qt::Key_PageDown);
-    std::vector<std::vector<int32_t>> made;
-    for (const Call& c : m_display.CallsOf(display::kSetCurrentChannel))
-        made.push_back(c.ints);
-    EXPECT_EQ(made, (std::vector<std::vector<int32_t>>{{0}, {3}, {1}}));
-
+    const std::pair<int, Qt::Key> presses[] = {{3, Qt::Key_PageDown}, {0, Qt::Key_PageUp}, {0, Qt::Key_PageDown}};
+    for (auto [current, key] : presses) {
+        m_display.SetResult(display::kCurrentChannel, current);
+        PressKey(window, key);
+    }
+    EXPECT_EQ(IntsOf(display::kSetCurrentChannel), (Ints{{0}, {3}, {1}}));
     // A focused slider keeps its own keys.
     m_dialog->GetSeekSlider()->setFocus();
     PressKey(window, Qt::Key_PageDown);
-    EXPECT_EQ(m_display.CallsOf(display::kSetCurrentChannel).size(), 3u);
-}
-
-TEST_F(RunningPlayerTest, PeriodAndCommaStepWhilePausedAndKeepTheTimeShown)
-{
-    Open(1, 1, 0);
-    m_dialog->show();
-    QWindow* window = m_dialog->windowHandle();
-    playback::PlayerCore& core = Player().Core();
-    const auto pushes = [&] { return m_display.CallsOf(display::kPushFrame).size(); };
-    PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
-    PressKey(window, Qt::Key_Space);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pushes() > 3; }, 5000));
-    PressKey(window, Qt::Key_Space);
-    ASSERT_EQ(core.m_nPlayState, playback::kPaused);
-    QTest::qWait(50);
-    const size_t paused = pushes();
-    const auto osd = [&] { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(ui::id::kOsd))->Text(); };
-    ASSERT_EQ(osd(), "");
-    PressKey(window, Qt::Key_Period, {}, QStringLiteral("."));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return osd() != ""; }, 5000));
-    EXPECT_EQ(pushes(), paused + 1);
-    EXPECT_TRUE(osd().startsWith("2010-03-09 08:05:0")) << osd().toStdString();
-    // Comma: back to the key frame at the start, the time still shown.
-    PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pushes() == paused + 2; }, 5000));
-    const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
-    EXPECT_EQ(key[1], 0); // milliseconds
-    EXPECT_EQ(key[4], 1); // a key frame
-    ASSERT_TRUE(QTest::qWaitFor([&] { return osd() == "2010-03-09 08:05:07"; }, 5000));
+    EXPECT_EQ(IntsOf(display::kSetCurrentChannel).size(), 3u);
 }
 
 TEST_F(RunningPlayerTest, KeyListNamesEveryKey)
@@ -424,10 +438,8 @@ TEST_F(RunningPlayerTest, KeyListNamesEveryKey)
 
 TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 {
-    testsupport::RecordingBuilder b;
-    b.VideoRun(0, 1268121907, 0, 250, 40, 25, 3000).ChCount(1).Build().Write(m_dir.File("ten.vrc"));
-    Player().OpenFile(QString::fromStdString(m_dir.File("ten.vrc")));
-    playback::PlayerCore& core = Player().Core();
+    Open(1, 1, 0, 250);
+    playback::PlayerCore& core = Core();
     ASSERT_EQ(core.m_nSeekMax, 8);
     const auto at = [&](int second) { return core.TimeAtSecond(second); };
     // As the slider, it acts once playback has started; paused, the position stays put.
@@ -438,12 +450,10 @@ TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
     EXPECT_TRUE(Player().Tools().GoToTime(at(7)));
     EXPECT_EQ(core.m_nPosSec, 7);
     EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 7);
-    recording::SystemTime expected = at(7);
-    EXPECT_EQ(core.m_PosTime.Load(), expected);
+    EXPECT_EQ(core.m_PosTime.Load(), at(7));
     EXPECT_TRUE(m_messages.empty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     EXPECT_EQ(core.m_nPosSec, 7);
-
     for (int outside : {-1, 9}) {
         m_messages.clear();
         EXPECT_FALSE(Player().Tools().GoToTime(at(outside)));
@@ -458,9 +468,7 @@ TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 
 TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)
 {
-    testsupport::RecordingBuilder b;
-    b.VideoRun(0, 1268121907, 0, 250, 40, 25, 3000).ChCount(1).Build().Write(m_dir.File("ten.vrc"));
-    Player().OpenFile(QString::fromStdString(m_dir.File("ten.vrc")));
+    Open(1, 1, 0, 250);
     const ui::TimePreview& preview = Player().Tools().Preview();
     EXPECT_EQ(preview.TextAt(2), "2010-03-09 08:05:09");
     Player().OnMenuCommand(32781);
@@ -469,19 +477,15 @@ TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragg
     m_dialog->show();
     ui::SeekSlider* slider = m_dialog->GetSeekSlider();
     const QRect groove = slider->ChannelRect();
-    const auto send = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
-        QMouseEvent e(type, QPointF(x, 10), slider->mapToGlobal(QPointF(x, 10)), Qt::LeftButton, held, {});
-        QApplication::sendEvent(slider, &e);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    };
-    send(QEvent::MouseButtonPress, groove.left(), Qt::LeftButton);
-    send(QEvent::MouseMove, groove.center().x(), Qt::LeftButton);
+    test::Press(slider, {groove.left(), 10});
+    test::Drag(slider, {groove.center().x(), 10});
+    test::Settle();
     EXPECT_TRUE(preview.Tip().isVisible());
     EXPECT_EQ(preview.Tip().text(), preview.TextAt(slider->value()));
     // Above the thumb, clear of the slider.
     EXPECT_LE(preview.Tip().geometry().bottom(), slider->mapToGlobal(QPoint(0, 0)).y());
-    send(QEvent::MouseButtonRelease, groove.center().x(), Qt::NoButton);
+    test::Release(slider, {groove.center().x(), 10});
+    test::Settle();
     EXPECT_FALSE(preview.Tip().isVisible());
 }
 
@@ -507,10 +511,11 @@ TEST_F(RunningPlayerTest, SnapshotLeavesANoteOnThePictureClearOfTheDateAndTime)
     EXPECT_EQ(note.window(), fullScreen);
     Player().Tools().ToggleFullScreen();
 
-    capture::SnapshotOutcome saved{capture::SnapshotOutcome::Result::Saved, "/home/u/Storage/Capture/x.bmp", {}};
-    EXPECT_EQ(ui::SnapshotNote::TextOf(saved), "Snapshot saved: /home/u/Storage/Capture/x.bmp");
-    capture::SnapshotOutcome failed{capture::SnapshotOutcome::Result::Failed, "/ro/x.bmp", "the file could not be written"};
-    EXPECT_EQ(ui::SnapshotNote::TextOf(failed), "Snapshot not saved: the file could not be written (/ro/x.bmp)");
+    using Outcome = capture::SnapshotOutcome;
+    EXPECT_EQ(ui::SnapshotNote::TextOf({Outcome::Result::Saved, "/home/u/Storage/Capture/x.bmp", {}}),
+              "Snapshot saved: /home/u/Storage/Capture/x.bmp");
+    EXPECT_EQ(ui::SnapshotNote::TextOf({Outcome::Result::Failed, "/ro/x.bmp", "the file could not be written"}),
+              "Snapshot not saved: the file could not be written (/ro/x.bmp)");
 }
 
 } // namespace
