@@ -1,52 +1,37 @@
 #include <gtest/gtest.h>
 
-#include <gmock/gmock.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 #include "recording/ChannelExport.h"
-#include "recording/FrameRecord.h"
 #include "recording/IndexRecord.h"
 #include "recording/StorageListing.h"
 #include "recording/TimeConversion.h"
 #include "support/FileSizeLimit.h"
+#include "support/SampleFile.h"
 #include "support/TempDir.h"
+#include "tests/tools/PayloadDecoder.h"
 #include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using recording::FrameRecord;
 using recording::IndexRecord;
 using sample::StorageWriter;
+using testsupport::SampleFile;
 
 constexpr int kChannels = 3;
 constexpr int kSeconds = 3;
-
-struct Frame {
-    FrameRecord header;
-    std::vector<uint8_t> payload;
-};
-
-std::vector<uint8_t> ReadAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The index records of all files in number order, read independently of the export.
 std::vector<std::pair<IndexRecord, std::vector<uint8_t>>> IndexRecords(const fs::path& folder)
 {
     std::vector<std::pair<IndexRecord, std::vector<uint8_t>>> out;
     for (int s = 0; s < kSeconds; ++s) {
-        const auto bytes = ReadAll(folder / ("DISK0001_" + std::to_string(StorageWriter::IndexNumber(s)) + ".vdx"));
+        const std::string name = "DISK0001_" + std::to_string(StorageWriter::IndexNumber(s)) + ".vdx";
+        const std::vector<uint8_t> bytes = SampleFile::LoadBytes(folder / name).bytes;
         for (size_t at = 0; at + IndexRecord::kHeaderSize <= bytes.size();) {
             const IndexRecord r = IndexRecord::Parse(&bytes[at]);
             at += IndexRecord::kHeaderSize;
@@ -57,51 +42,16 @@ std::vector<std::pair<IndexRecord, std::vector<uint8_t>>> IndexRecords(const fs:
     return out;
 }
 
-std::vector<Frame> ChannelFrames(const fs::path& file)
+fs::path ChannelFile(const fs::path& folder, int channel)
 {
-    const auto bytes = ReadAll(file);
-    std::vector<Frame> out;
-    for (size_t at = 0; at + FrameRecord::kHeaderSize <= bytes.size();) {
-        const FrameRecord h = FrameRecord::Parse(&bytes[at]);
-        at += FrameRecord::kHeaderSize;
-        if (h.f_size > bytes.size() - at)
-            break; // cut short
-        out.push_back({h, std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + h.f_size)});
-        at += h.f_size;
-    }
-    return out;
-}
-
-int DecodedFrames(const std::vector<Frame>& frames)
-{
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    AVCodecContext* ctx = avcodec_alloc_context3(codec);
-    avcodec_open2(ctx, codec, nullptr);
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    int decoded = 0;
-    auto drain = [&] {
-        while (avcodec_receive_frame(ctx, frame) == 0)
-            ++decoded;
-    };
-    for (const Frame& f : frames) {
-        pkt->data = const_cast<uint8_t*>(f.payload.data());
-        pkt->size = static_cast<int>(f.payload.size());
-        EXPECT_EQ(avcodec_send_packet(ctx, pkt), 0);
-        drain();
-    }
-    avcodec_send_packet(ctx, nullptr);
-    drain();
-    av_frame_free(&frame);
-    av_packet_free(&pkt);
-    avcodec_free_context(&ctx);
-    return decoded;
+    return folder / "Ch" / ("DISK0001_0" + std::to_string(channel) + ".chv");
 }
 
 TEST(StorageExport, ChannelFilesMatchTheIndexRecordsOneForOneAndDecode)
 {
     testsupport::TempDir dir;
     ASSERT_EQ(StorageWriter::Write(dir.Path().string(), kChannels, kSeconds), "");
+    // The last sub-folder's entries come first, each sub-folder's in name order.
     std::vector<std::string> list;
     recording::ApplyStorageInserts(list, recording::FindStorageEntries(dir.Path().string()));
     EXPECT_EQ(list, (std::vector<std::string>{"VX02/DISK0005", "VX01/DISK0001", "VX01/DISK0002"}));
@@ -113,24 +63,29 @@ TEST(StorageExport, ChannelFilesMatchTheIndexRecordsOneForOneAndDecode)
 
     const auto index = IndexRecords(folder);
     for (int c = 0; c < kChannels; ++c) {
-        const std::vector<Frame> frames = ChannelFrames(folder / "Ch" / ("DISK0001_0" + std::to_string(c) + ".chv"));
+        SCOPED_TRACE(c);
+        const SampleFile file = SampleFile::LoadBytes(ChannelFile(folder, c));
+        const auto frames = file.Records(0, file.bytes.size());
         size_t n = 0;
         uint32_t prev = 0;
+        testsupport::PayloadDecoder decoder("h264");
         for (const auto& [r, payload] : index) {
             if (r.i_ch != static_cast<uint32_t>(c))
                 continue;
             ASSERT_LT(n, frames.size());
-            const Frame& f = frames[n++];
+            const SampleFile::Record& f = frames[n++];
             EXPECT_EQ(f.header.f_time, recording::SystemTimeToFTime(r.i_time));
             EXPECT_EQ(f.header.f_msec, r.i_time.wMilliseconds);
             EXPECT_EQ(f.header.f_key, r.i_key);
             EXPECT_EQ(f.header.f_prevSize, prev);
-            EXPECT_EQ(f.payload, payload);
+            EXPECT_TRUE(std::ranges::equal(f.payload, payload));
+            EXPECT_TRUE(decoder.Send(f.payload));
             prev = r.i_size;
         }
         EXPECT_EQ(n, frames.size());
         EXPECT_EQ(result.channels[c].records, frames.size());
-        EXPECT_EQ(DecodedFrames(frames), kSeconds * 25) << "channel " << c;
+        EXPECT_TRUE(decoder.Flush());
+        EXPECT_EQ(decoder.frames, kSeconds * 25);
     }
 }
 
@@ -167,32 +122,30 @@ TEST_P(StorageExportLoss, NamesEveryFileThatLostRecordsAndExitsOne)
     testing::internal::GetCapturedStdout();
     const std::string errors = testing::internal::GetCapturedStderr();
 
-    EXPECT_EQ(status, 1) << c.what;
+    EXPECT_EQ(status, 1);
     const auto index = IndexRecords(folder);
     for (int ch = 0; ch < kChannels; ++ch) {
-        const fs::path file = folder / "Ch" / ("DISK0001_0" + std::to_string(ch) + ".chv");
-        const size_t records = std::count_if(index.begin(), index.end(), [ch](const auto& r) { return r.first.i_ch == uint32_t(ch); });
+        const fs::path file = ChannelFile(folder, ch);
+        SCOPED_TRACE(file);
+        const size_t records =
+            std::count_if(index.begin(), index.end(), [ch](const auto& r) { return r.first.i_ch == uint32_t(ch); });
         const bool failing = std::find(c.failing.begin(), c.failing.end(), ch) != c.failing.end();
         // What stays of a file holds whole records only (a device is not read).
         size_t kept = 0;
         if (fs::is_regular_file(fs::symlink_status(file))) {
-            const std::vector<Frame> frames = ChannelFrames(file);
-            uint64_t whole = 0;
-            for (const Frame& f : frames)
-                whole += FrameRecord::kHeaderSize + f.payload.size();
-            EXPECT_EQ(whole, fs::file_size(file)) << c.what << " " << file;
-            kept = frames.size();
+            const SampleFile left = SampleFile::LoadBytes(file);
+            kept = left.Records(0, left.bytes.size()).size();
         }
-        EXPECT_EQ(errors.find(file.string() + ":") != std::string::npos, failing) << c.what << "\n" << errors;
+        EXPECT_EQ(errors.find(file.string() + ":") != std::string::npos, failing) << errors;
         if (!failing) {
-            EXPECT_EQ(kept, records) << c.what;
+            EXPECT_EQ(kept, records);
             continue;
         }
         const std::string line = file.string() + ": " + c.reason + ", " + std::to_string(records - kept) +
                                  " record(s) not written" + (c.removed ? ", file removed" : "");
-        EXPECT_NE(errors.find(line), std::string::npos) << c.what << "\n" << errors;
+        EXPECT_NE(errors.find(line), std::string::npos) << errors;
         if (c.removed) {
-            EXPECT_FALSE(fs::exists(fs::symlink_status(file))) << c.what;
+            EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
         }
     }
 }

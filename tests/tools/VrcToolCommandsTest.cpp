@@ -1,8 +1,9 @@
-#include <array>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 
+#include "recording/LittleEndian.h"
 #include "support/SampleFile.h"
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
@@ -14,16 +15,17 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::SampleFile;
 using vrctool::ClipContents;
+using Command = int (*)(const vrctool::Args&);
 
 constexpr int kGop = 10;
 constexpr const char* kFrom = "2024-06-03 09:00:01";
 
 struct Outcome {
     int status = 0;
-    std::string out;
+    std::string out; // stdout, then stderr
 };
 
-Outcome Tool(int (*command)(const vrctool::Args&), const vrctool::Args& args)
+Outcome Tool(Command command, const vrctool::Args& args)
 {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -82,7 +84,17 @@ std::vector<std::vector<uint8_t>> LengthPrefixedUnits(const std::vector<uint8_t>
     return units;
 }
 
-class ExportCommand : public testing::Test {
+// The payloads of a run one after another, each without its first skip bytes.
+std::vector<uint8_t> Joined(const std::vector<SampleFile::Record>& run, size_t skip)
+{
+    std::vector<uint8_t> out;
+    for (const auto& r : run)
+        out.insert(out.end(), r.payload.begin() + static_cast<std::ptrdiff_t>(skip), r.payload.end());
+    return out;
+}
+
+// Three seconds of two channels, 25 pictures a second, a key frame every kGop.
+class VrcToolCommands : public testing::Test {
 protected:
     void Make(int format, uint32_t audioMask)
     {
@@ -96,19 +108,14 @@ protected:
         m_sample = SampleFile::Load(m_source);
     }
 
-    Outcome Export(vrctool::Args options)
-    {
-        vrctool::Args args{m_source};
-        args.insert(args.end(), options.begin(), options.end());
-        return Tool(vrctool::RunExport, args);
-    }
-
     testsupport::TempDir m_dir;
     std::string m_source = m_dir.File("in.vrc");
     SampleFile m_sample;
 };
 
-TEST_F(ExportCommand, CopiesTheRecordsFromTheKeyFrameBeforeFromUnchangedInBothContainers)
+// export copies the records from the key frame before --from unchanged into either
+// container; extract copies a whole run's payloads, without the block of formats 3 and 4.
+TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
 {
     struct Case {
         int format;
@@ -120,12 +127,13 @@ TEST_F(ExportCommand, CopiesTheRecordsFromTheKeyFrameBeforeFromUnchangedInBothCo
         const bool mkv = std::string(c.out).ends_with(".mkv");
         Make(c.format, 0x2);
         const std::string out = m_dir.File(c.out);
-        const Outcome r = mkv ? Export({"--channel", "1", "--from", kFrom, "--audio", "--force", out})
-                          : Export({"--channel", "1", "--from", kFrom, "--force", out});
+        vrctool::Args args{m_source, "--channel", "1", "--from", kFrom, "--force", out};
+        if (mkv)
+            args.insert(args.begin() + 1, "--audio");
+        const Outcome r = Tool(vrctool::RunExport, args);
         ASSERT_EQ(r.status, 0) << r.out;
 
-        // 25 frames a second, a key frame every 10: 09:00:01 begins at frame 25, inside the
-        // GOP of frame 20.
+        // 09:00:01 begins at frame 25, inside the GOP of frame 20.
         const auto run = m_sample.Run(m_sample.header.videoCh[1]);
         const size_t first = 20;
         const std::optional<ClipContents> clip = ClipContents::Read(out, true);
@@ -148,6 +156,13 @@ TEST_F(ExportCommand, CopiesTheRecordsFromTheKeyFrameBeforeFromUnchangedInBothCo
         EXPECT_TRUE(clip->video.front().key);
         EXPECT_EQ(FfmpegErrors(out), "");
 
+        const std::string raw = m_dir.File("raw");
+        ASSERT_EQ(Tool(vrctool::RunExtract, {m_source, "--channel", "1", raw}).status, 0);
+        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, Joined(run, skip));
+        ASSERT_EQ(Tool(vrctool::RunExtract, {m_source, "--audio", "--channel", "1", raw}).status, 0);
+        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes.size(), 150u * 160u);
+        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, Joined(m_sample.Run(m_sample.header.audioCh[1]), 0));
+
         // A clean recording has nothing to report on any of its runs.
         const Outcome timeline = Tool(vrctool::RunTimeline, {"--json", m_source});
         ASSERT_EQ(timeline.status, 0);
@@ -156,11 +171,11 @@ TEST_F(ExportCommand, CopiesTheRecordsFromTheKeyFrameBeforeFromUnchangedInBothCo
     }
 }
 
-TEST_F(ExportCommand, VerifyPassesOnAFreshExportAndNamesWhatChanged)
+TEST_F(VrcToolCommands, VerifyPassesOnAFreshExportAndNamesWhatChanged)
 {
     Make(2, 0);
     const std::string out = m_dir.File("clip.mkv");
-    ASSERT_EQ(Export({"--channel", "0", out}).status, 0);
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", out}).status, 0);
     const std::string manifest = out + ".manifest.json";
     const Outcome fresh = Tool(vrctool::RunVerify, {manifest});
     EXPECT_EQ(fresh.status, 0) << fresh.out;
@@ -194,50 +209,108 @@ TEST_F(ExportCommand, VerifyPassesOnAFreshExportAndNamesWhatChanged)
     EXPECT_EQ(moved.status, 0) << moved.out;
 }
 
-TEST_F(ExportCommand, RefusesBadInputNamingTheFileAndLeavesNoOutput)
+// Refusals name the file at fault, say why, exit 1 for the recording or the output and 2 for
+// a usage error, and leave no output behind.
+TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
 {
-    Make(2, 0);
+    Make(3, 0);
     const std::string out = m_dir.File("clip.mkv");
+    const std::string missing = m_dir.File("missing.vrc");
     std::vector<uint8_t> rejected = m_sample.bytes;
     rejected[2] = 3;
     testsupport::WriteBytes(m_dir.File("rejected.vrc"), rejected);
-    struct Case {
+    const struct {
         const char* why;
+        Command command;
         vrctool::Args args;
-        std::string names;
-        const char* says;
+        int status;
+        std::string says;
+    } cases[] = {
+        {"rejected recording", vrctool::RunExport, {m_dir.File("rejected.vrc"), "--channel", "0", out}, 1,
+         "rejected.vrc: C1003"},
+        {"no video", vrctool::RunExport, {m_source, "--channel", "5", out}, 1, m_source + ": channel 5 has no video"},
+        {"empty span", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-06-04 00:00:00", out}, 1,
+         "no frames"},
+        {"to before from", vrctool::RunExport,
+         {m_source, "--channel", "0", "--from", kFrom, "--to", "2024-06-03 09:00:00", out}, 1, "before --from"},
+        {"unwritable", vrctool::RunExport, {m_source, "--channel", "0", m_dir.File("no/such/dir/clip.mkv")}, 1,
+         "no/such/dir/clip.mkv: cannot create"},
+        {"sound in MP4", vrctool::RunExport, {m_source, "--channel", "0", "--audio", m_dir.File("clip.mp4")}, 1,
+         "clip.mp4: MP4 clips carry video only"},
+        {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
+         "usage: vrc-tool export"},
+        {"no video run", vrctool::RunExtract, {m_source, "--channel", "5", out}, 1, m_source + ": channel 5 has no video run"},
+        {"no audio run", vrctool::RunExtract, {m_source, "--audio", "--channel", "0", out}, 1, "has no audio run"},
+        {"rejected by extract", vrctool::RunExtract, {m_dir.File("rejected.vrc"), "--channel", "0", out}, 1,
+         "rejected.vrc: C1003"},
+        {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
+        {"channel x", vrctool::RunExtract, {m_source, "--channel", "x", out}, 2, "usage: vrc-tool extract"},
+        {"no channel", vrctool::RunExtract, {m_source, out}, 2, "usage: vrc-tool extract"},
+        {"no output", vrctool::RunExtract, {m_source, "--channel", "0"}, 2, "usage: vrc-tool extract"},
+        {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 2, missing + ": cannot read"},
+        {"timeline of a missing file", vrctool::RunTimeline, {missing}, 2, missing + ": cannot read"},
     };
-    const Case cases[] = {
-        {"rejected recording", {m_dir.File("rejected.vrc"), "--channel", "0", out}, "rejected.vrc", "C1003"},
-        {"no video", {m_source, "--channel", "5", out}, m_source, "has no video"},
-        {"empty span", {m_source, "--channel", "0", "--from", "2024-06-04 00:00:00", out}, m_source, "no frames"},
-        {"to before from", {m_source, "--channel", "0", "--from", kFrom, "--to", "2024-06-03 09:00:00", out}, m_source,
-         "before --from"},
-        {"unwritable", {m_source, "--channel", "0", m_dir.File("no/such/dir/clip.mkv")}, "no/such/dir/clip.mkv",
-         "cannot create"},
-        {"sound in MP4", {m_source, "--channel", "0", "--audio", m_dir.File("clip.mp4")}, "clip.mp4", "video only"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        const Outcome r = Tool(vrctool::RunExport, c.args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.out.find(c.names), std::string::npos) << r.out;
+        const Outcome r = Tool(c.command, c.args);
+        EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
         for (const auto& entry : fs::directory_iterator(m_dir.Path()))
             EXPECT_TRUE(entry.path().extension() == ".vrc") << entry.path();
     }
     // An existing clip stays as it was unless --force.
-    ASSERT_EQ(Export({"--channel", "0", out}).status, 0);
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", out}).status, 0);
     const auto size = fs::file_size(out);
-    const Outcome again = Export({"--channel", "0", "--to", kFrom, out});
+    const Outcome again = Tool(vrctool::RunExport, {m_source, "--channel", "0", "--to", kFrom, out});
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.out.find("exists already"), std::string::npos) << again.out;
     EXPECT_EQ(fs::file_size(out), size);
-    EXPECT_EQ(Export({"--channel", "0", "--to", kFrom, "--force", out}).status, 0);
+    EXPECT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--to", kFrom, "--force", out}).status, 0);
     EXPECT_LT(fs::file_size(out), size);
     // Several channels: one clip each, named by channel.
-    ASSERT_EQ(Export({"--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
     EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
+}
+
+// A run that breaks anywhere stops extract before it leaves a partial output.
+TEST_F(VrcToolCommands, ExtractRefusesABrokenRunAndLeavesNoOutput)
+{
+    Make(3, 0);
+    const auto run = m_sample.Run(m_sample.header.videoCh[0]);
+    const uint64_t second = run[1].offset;
+    const uint64_t last = run.back().offset;
+    const uint64_t end = m_sample.dataOffset + m_sample.header.videoCh[0].endPos;
+    const struct {
+        const char* why;
+        std::function<void(std::vector<uint8_t>&)> change;
+        const char* says;
+    } broken[] = {
+        {"record leaves its run", [&](auto& b) { recording::PutU32(&b[last + 8], static_cast<uint32_t>(end - last - 10)); },
+         "past the end of the run"},
+        {"huge f_size", [&](auto& b) { recording::PutU32(&b[second + 8], 0xFFFFFFF0u); }, "more than a frame can hold"},
+        {"shorter than the block",
+         [&](auto& b) {
+             // The last record shrinks to 10 bytes and the run's end moves with it.
+             recording::PutU32(&b[last + 8], 10);
+             recording::PutU32(&b[21 + 55], static_cast<uint32_t>(last + 30 - 2037));
+         },
+         "52-byte block"},
+        {"cut off", [&](auto& b) { b.resize(second + 10); }, "end of the file"},
+        {"no channels", [](auto& b) { b[3] = 0; }, "C1005"},
+    };
+    const std::string path = m_dir.File("broken.vrc");
+    const std::string out = m_dir.File("out.h264");
+    for (const auto& c : broken) {
+        SCOPED_TRACE(c.why);
+        std::vector<uint8_t> bytes = m_sample.bytes;
+        c.change(bytes);
+        testsupport::WriteBytes(path, bytes);
+        const Outcome r = Tool(vrctool::RunExtract, {path, "--channel", "0", out});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find(path + ": "), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+        EXPECT_FALSE(fs::exists(out));
+    }
 }
 
 } // namespace
