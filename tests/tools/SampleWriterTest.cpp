@@ -3,23 +3,87 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 #include "recording/KeyFrame.h"
 #include "recording/RecordingReport.h"
 #include "recording/TimeConversion.h"
 #include "support/SampleFile.h"
 #include "support/TempDir.h"
-#include "tests/tools/PayloadDecoder.h"
 #include "tools/sample/ChannelColour.h"
-#include "tools/sample/SamplePicture.h"
-#include "tools/sample/ToneEncoder.h"
 
 namespace {
 
 using recording::SystemTime;
 using sample::SampleOptions;
 using sample::SampleWriter;
-using testsupport::PayloadDecoder;
 using testsupport::SampleFile;
+
+// Feeds payloads to a strict libavcodec decoder and keeps what comes out: a count of
+// pictures, the last one, and every sound sample.
+class PayloadDecoder {
+public:
+    explicit PayloadDecoder(const std::string& name)
+    {
+        const AVCodec* codec = avcodec_find_decoder_by_name(name.c_str());
+        m_context = avcodec_alloc_context3(codec);
+        m_context->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK | AV_EF_BITSTREAM;
+        if (name == "pcm_mulaw") {
+            m_context->sample_rate = 8000;
+            av_channel_layout_default(&m_context->ch_layout, 1);
+        }
+        EXPECT_GE(avcodec_open2(m_context, codec, nullptr), 0) << name;
+    }
+    ~PayloadDecoder()
+    {
+        av_packet_free(&m_packet);
+        av_frame_free(&m_frame);
+        av_frame_free(&last);
+        avcodec_free_context(&m_context);
+    }
+    PayloadDecoder(const PayloadDecoder&) = delete;
+    PayloadDecoder& operator=(const PayloadDecoder&) = delete;
+
+    // False when the decoder reports an error on this payload.
+    bool Send(std::span<const uint8_t> payload)
+    {
+        av_packet_unref(m_packet);
+        if (av_new_packet(m_packet, static_cast<int>(payload.size())) < 0)
+            return false;
+        std::copy(payload.begin(), payload.end(), m_packet->data);
+        return avcodec_send_packet(m_context, m_packet) >= 0 && Receive();
+    }
+    bool Flush() { return avcodec_send_packet(m_context, nullptr) >= 0 && Receive(); }
+
+    int frames = 0;
+    std::vector<int16_t> samples;
+    AVFrame* last = av_frame_alloc(); // the last picture decoded (empty before the first)
+
+private:
+    bool Receive()
+    {
+        for (;;) {
+            const int rc = avcodec_receive_frame(m_context, m_frame);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0 || m_frame->decode_error_flags != 0 || (m_frame->flags & AV_FRAME_FLAG_CORRUPT))
+                return false;
+            ++frames;
+            if (m_frame->format == AV_SAMPLE_FMT_S16) {
+                auto* s = reinterpret_cast<const int16_t*>(m_frame->data[0]);
+                samples.insert(samples.end(), s, s + m_frame->nb_samples);
+            }
+            av_frame_unref(last);
+            av_frame_ref(last, m_frame);
+        }
+    }
+
+    AVCodecContext* m_context = nullptr;
+    AVFrame* m_frame = av_frame_alloc();
+    AVPacket* m_packet = av_packet_alloc();
+};
 
 std::span<const uint8_t> Elementary(const SampleFile::Record& r, int videoFormat)
 {
@@ -144,70 +208,16 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, SampleWriterFormats,
                                          Case{3, 2, 25, kNewYearsEve}, Case{4, 1, 25, kMorning},
                                          Case{4, 2, 7, kNewYearsEve, true}));
 
-// Pixel probes of a decoded picture, in RGB as a display would show them.
-sample::Rgb RgbAt(const AVFrame& f, int x, int y)
-{
-    const double Y = 1.164 * (f.data[0][y * f.linesize[0] + x] - 16);
-    const double U = f.data[1][y / 2 * f.linesize[1] + x / 2] - 128;
-    const double V = f.data[2][y / 2 * f.linesize[2] + x / 2] - 128;
-    auto c = [](double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); };
-    return {c(Y + 1.596 * V), c(Y - 0.392 * U - 0.813 * V), c(Y + 2.017 * U)};
-}
-
-int Distance(sample::Rgb a, sample::Rgb b)
-{
-    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
-}
-
-// Each channel shows its own colour, far from every other's, away from the text, and a bar
-// that moves with every picture; each audio channel has its own pitch.
-TEST(SamplePicture, ChannelColourBarAndPitch)
+// The pictures' colours and bar are checked where the display shows them, the tones where the
+// player sounds them; what is left to check here is that no two channels look alike.
+TEST(SamplePicture, EveryChannelHasAColourFarFromTheOthers)
 {
     for (int a = 0; a < 16; ++a) {
-        for (int b = a + 1; b < 16; ++b)
-            EXPECT_GE(Distance(sample::ChannelColour(a), sample::ChannelColour(b)), 60) << a << " " << b;
-    }
-    SampleOptions o;
-    o.channels = 16;
-    o.audioMask = 0b1001;
-    o.seconds = 1;
-    testsupport::TempDir dir;
-    const SampleFile f = WriteSample(dir, o);
-    for (int k : {0, 6, 13, 15}) {
-        SCOPED_TRACE(k);
-        PayloadDecoder decoder("h264");
-        int previousBar = -1;
-        for (const auto& r : f.Run(f.header.videoCh[k])) {
-            ASSERT_TRUE(decoder.Send(r.payload));
-            ASSERT_TRUE(decoder.last->data[0]);
-            const AVFrame& picture = *decoder.last;
-            const sample::Area band = sample::kBackgroundArea;
-            for (int x = band.x + 8; x < band.x + band.width; x += 97) {
-                for (int y = band.y + 8; y < band.y + band.height; y += 37)
-                    ASSERT_LE(Distance(RgbAt(picture, x, y), sample::ChannelColour(k)), 12) << x << "," << y;
-            }
-            // The bar is where it should be in this picture, and only there.
-            const int bar = sample::SamplePicture::BarX(decoder.frames - 1);
-            const int y = sample::SamplePicture::kBarBand.y + sample::SamplePicture::kBarBand.height / 2;
-            EXPECT_LE(Distance(RgbAt(picture, bar + sample::SamplePicture::kBarWidth / 2, y), {235, 235, 235}), 20);
-            const int away = bar >= 352 ? bar - 200 : bar + 200;
-            EXPECT_LE(Distance(RgbAt(picture, away, y), sample::ChannelColour(k)), 12);
-            EXPECT_NE(bar, previousBar);
-            previousBar = bar;
+        for (int b = a + 1; b < 16; ++b) {
+            const sample::Rgb x = sample::ChannelColour(a), y = sample::ChannelColour(b);
+            EXPECT_GE(std::max({std::abs(x.r - y.r), std::abs(x.g - y.g), std::abs(x.b - y.b)}), 60) << a << " " << b;
         }
-        EXPECT_EQ(decoder.frames, 25);
     }
-    for (int k : {0, 3}) {
-        PayloadDecoder decoder("pcm_mulaw");
-        for (const auto& r : f.Run(f.header.audioCh[k]))
-            ASSERT_TRUE(decoder.Send(r.payload));
-        ASSERT_EQ(decoder.samples.size(), 8000u);
-        int crossings = 0;
-        for (size_t i = 1; i < decoder.samples.size(); ++i)
-            crossings += (decoder.samples[i - 1] < 0) != (decoder.samples[i] < 0);
-        EXPECT_NEAR(crossings, 2 * sample::ToneEncoder::Pitch(k), 4) << k;
-    }
-    EXPECT_NE(sample::ToneEncoder::Pitch(0), sample::ToneEncoder::Pitch(3));
 }
 
 // A recording like a real recorder's: noisy textured D1 at about 1.5 Mbit/s a channel, the
