@@ -117,45 +117,41 @@ protected:
 // container; extract copies a whole run's payloads, without the block of formats 3 and 4.
 TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
 {
-    struct Case {
-        int format;
-        const char* out;
-    };
-    for (const Case c : {Case{0, "clip.mkv"}, Case{0, "clip.mp4"}, Case{2, "clip.mkv"}, Case{2, "clip.mp4"},
-                         Case{4, "clip.mkv"}, Case{4, "clip.mp4"}}) {
-        SCOPED_TRACE(std::to_string(c.format) + " " + c.out);
-        const bool mkv = std::string(c.out).ends_with(".mkv");
-        Make(c.format, 0x2);
-        const std::string out = m_dir.File(c.out);
-        vrctool::Args args{m_source, "--channel", "1", "--from", kFrom, "--force", out};
-        if (mkv)
-            args.insert(args.begin() + 1, "--audio");
-        const Outcome r = Tool(vrctool::RunExport, args);
-        ASSERT_EQ(r.status, 0) << r.out;
-
-        // 09:00:01 begins at frame 25, inside the GOP of frame 20.
+    for (const int format : {0, 2, 4}) {
+        Make(format, 0x2);
         const auto run = m_sample.Run(m_sample.header.videoCh[1]);
-        const size_t first = 20;
-        const std::optional<ClipContents> clip = ClipContents::Read(out, true);
-        ASSERT_TRUE(clip);
-        ASSERT_EQ(clip->video.size(), run.size() - first);
-        EXPECT_EQ(clip->videoCodec, c.format == 0 ? "mpeg4" : "h264");
-        EXPECT_EQ(clip->audioPackets > 0, mkv);
-        const size_t skip = c.format >= 3 ? 52 : 0;
-        for (size_t i = 0; i < clip->video.size(); ++i) {
-            SCOPED_TRACE(i);
-            const auto& record = run[first + i];
-            const auto payload = record.payload.subspan(skip);
-            if (c.format == 0)
-                ASSERT_TRUE(std::ranges::equal(clip->video[i].data, payload));
-            else
-                ASSERT_EQ(LengthPrefixedUnits(clip->video[i].data), AnnexBUnits(payload));
-            EXPECT_EQ(clip->video[i].key, record.header.f_key == 1);
-            EXPECT_EQ(clip->video[i].ms - clip->video[0].ms, int64_t{record.header.f_msec} - run[first].header.f_msec);
-        }
-        EXPECT_TRUE(clip->video.front().key);
-        EXPECT_EQ(FfmpegErrors(out), "");
+        const size_t skip = format >= 3 ? 52 : 0;
+        for (const bool mkv : {true, false}) {
+            SCOPED_TRACE(std::to_string(format) + (mkv ? " mkv" : " mp4"));
+            const std::string out = m_dir.File(mkv ? "clip.mkv" : "clip.mp4");
+            vrctool::Args args{m_source, "--channel", "1", "--from", kFrom, "--force", out};
+            if (mkv)
+                args.insert(args.begin() + 1, "--audio");
+            const Outcome r = Tool(vrctool::RunExport, args);
+            ASSERT_EQ(r.status, 0) << r.out;
 
+            // 09:00:01 begins at frame 25, inside the GOP of frame 20.
+            const size_t first = 20;
+            const std::optional<ClipContents> clip = ClipContents::Read(out, true);
+            ASSERT_TRUE(clip);
+            ASSERT_EQ(clip->video.size(), run.size() - first);
+            EXPECT_EQ(clip->videoCodec, format == 0 ? "mpeg4" : "h264");
+            EXPECT_EQ(clip->audioPackets > 0, mkv);
+            for (size_t i = 0; i < clip->video.size(); ++i) {
+                SCOPED_TRACE(i);
+                const auto& record = run[first + i];
+                const auto payload = record.payload.subspan(skip);
+                if (format == 0)
+                    ASSERT_TRUE(std::ranges::equal(clip->video[i].data, payload));
+                else
+                    ASSERT_EQ(LengthPrefixedUnits(clip->video[i].data), AnnexBUnits(payload));
+                EXPECT_EQ(clip->video[i].key, record.header.f_key == 1);
+                EXPECT_EQ(clip->video[i].ms - clip->video[0].ms, int64_t{record.header.f_msec} - run[first].header.f_msec);
+            }
+            EXPECT_TRUE(clip->video.front().key);
+            EXPECT_EQ(FfmpegErrors(out), "");
+        }
+        SCOPED_TRACE(format);
         const std::string raw = m_dir.File("raw");
         ASSERT_EQ(Tool(vrctool::RunExtract, {m_source, "--channel", "1", raw}).status, 0);
         EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, Joined(run, skip));
