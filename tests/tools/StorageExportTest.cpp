@@ -90,7 +90,8 @@ TEST_P(StorageExportLoss, NamesEveryFileThatLostRecordsAndExitsOne)
             EXPECT_EQ(kept, index[ch]);
             continue;
         }
-        const std::string line = file.string() + ": " + c.reason + ", " + std::to_string(index[ch].size() - kept.size()) +
+        const size_t lost = index[ch].size() - kept.size();
+        const std::string line = file.string() + ": " + c.reason + ", " + std::to_string(lost) +
                                  " record(s) not written" + (c.removed ? ", file removed" : "");
         EXPECT_NE(errors.find(line), std::string::npos) << errors;
         if (c.removed) {
