@@ -14,28 +14,22 @@ namespace {
 
 constexpr size_t kBlock = 4096;
 
-struct Layout {
-    uint64_t size = 0;        // of the data area so far
-    uint32_t payloadLimit;    // payload bytes handed to put, per record
-    const RecordingBuilder::Put& put;
-};
-
-void AppendRun(const std::vector<RecordingBuilder::Frame>& frames, uint8_t format, bool audio, Layout& layout,
-               BuiltRecording& out, std::vector<uint32_t>& offsets, recording::ChannelEntry& entry)
+// Lays one run out after what the data area holds so far (size), handing put every record
+// header and at most payloadLimit bytes of every payload.
+void AppendRun(const std::vector<RecordingBuilder::Frame>& frames, uint8_t format, bool audio, uint32_t payloadLimit,
+               const RecordingBuilder::Put& put, uint64_t& size, BuiltRecording& out, std::vector<uint32_t>& offsets,
+               recording::ChannelEntry& entry)
 {
-    uint64_t& size = layout.size;
     entry.startPos = static_cast<uint32_t>(size);
     uint32_t prevSize = 0;
     for (const RecordingBuilder::Frame& f : frames) {
         offsets.push_back(out.dataOffset + static_cast<uint32_t>(size));
         uint8_t header[recording::FrameRecord::kHeaderSize];
         recording::FrameRecord{f.f_time, f.f_msec, f.size, prevSize, f.f_key}.Serialize(header);
-        layout.put(size, header, sizeof header);
-        size += sizeof header;
-        const std::vector<uint8_t> payload =
-            RecordingBuilder::Payload(format, f.f_key == 1, std::min(f.size, layout.payloadLimit), audio);
-        layout.put(size, payload.data(), payload.size());
-        size += f.size;
+        put(size, header, sizeof header);
+        const auto payload = RecordingBuilder::Payload(format, f.f_key == 1, std::min(f.size, payloadLimit), audio);
+        put(size + sizeof header, payload.data(), payload.size());
+        size += sizeof header + f.size;
         prevSize = f.size;
     }
     entry.endPos = static_cast<uint32_t>(size);
@@ -47,9 +41,9 @@ std::vector<uint8_t> RecordingBuilder::Payload(uint8_t format, bool key, uint32_
 {
     std::vector<uint8_t> p(size, audio ? 0xFF : 0xAA);
     std::vector<uint8_t> start;
-    if (audio) {
+    if (audio)
         return p;
-    } else if (format <= 1) {
+    if (format <= 1) {
         start = key ? std::vector<uint8_t>{0, 0, 1, 0xB0} : std::vector<uint8_t>{0, 0, 1, 0xB6};
     } else if (format == 2 || !key) {
         start = {0, 0, 0, 1, static_cast<uint8_t>(key ? 0x67 : 0x41)};
@@ -144,16 +138,16 @@ uint64_t RecordingBuilder::Lay(BuiltRecording& out, uint32_t payloadLimit, const
             h.audioMask |= 1u << k;
     }
     h.chCount = static_cast<uint8_t>(m_chCount >= 0 ? m_chCount : highest);
-    Layout layout{0, payloadLimit, put};
-    for (int k = 0; k < 16; ++k) {
-        if (!m_video[k].empty())
-            AppendRun(m_video[k], m_videoFormat, false, layout, out, out.videoRecords[k], h.videoCh[k]);
+    uint64_t size = 0;
+    for (bool audio : {false, true}) {
+        for (int k = 0; k < 16; ++k) {
+            const auto& frames = (audio ? m_audio : m_video)[k];
+            if (!frames.empty())
+                AppendRun(frames, m_videoFormat, audio, payloadLimit, put, size, out,
+                          (audio ? out.audioRecords : out.videoRecords)[k], (audio ? h.audioCh : h.videoCh)[k]);
+        }
     }
-    for (int k = 0; k < 16; ++k) {
-        if (!m_audio[k].empty())
-            AppendRun(m_audio[k], m_videoFormat, true, layout, out, out.audioRecords[k], h.audioCh[k]);
-    }
-    return layout.size;
+    return size;
 }
 
 std::vector<uint8_t> BuiltRecording::Bytes() const

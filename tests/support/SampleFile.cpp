@@ -6,11 +6,17 @@
 
 namespace testsupport {
 
-SampleFile SampleFile::Load(const std::filesystem::path& path)
+SampleFile SampleFile::LoadBytes(const std::filesystem::path& path)
 {
     SampleFile f;
     std::ifstream in(path, std::ios::binary);
     f.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return f;
+}
+
+SampleFile SampleFile::Load(const std::filesystem::path& path)
+{
+    SampleFile f = LoadBytes(path);
     if (f.bytes.size() < 4097) {
         ADD_FAILURE() << path << " is only " << f.bytes.size() << " bytes";
         return f;
@@ -26,9 +32,13 @@ SampleFile SampleFile::Load(const std::filesystem::path& path)
 
 std::vector<SampleFile::Record> SampleFile::Run(const recording::ChannelEntry& entry) const
 {
+    return Records(dataOffset + entry.startPos, dataOffset + entry.endPos);
+}
+
+std::vector<SampleFile::Record> SampleFile::Records(uint64_t from, uint64_t end) const
+{
     std::vector<Record> records;
-    const uint64_t end = dataOffset + entry.endPos;
-    for (uint64_t pos = dataOffset + entry.startPos; pos < end;) {
+    for (uint64_t pos = from; pos < end;) {
         if (pos + 20 > bytes.size()) {
             ADD_FAILURE() << "record at " << pos << " is cut off";
             break;

@@ -24,9 +24,13 @@ struct SampleFile {
     uint64_t dataOffset = 0;
 
     static SampleFile Load(const std::filesystem::path& path);
-    // The records of an entry's run, stepping by 20 + f_size; stops (with a test failure)
-    // when a record leaves the run or the file.
+    // The bytes alone, for files without a recording header (a channel export's records).
+    static SampleFile LoadBytes(const std::filesystem::path& path);
+    // The records of an entry's run.
     std::vector<Record> Run(const recording::ChannelEntry& entry) const;
+    // The records from one offset to another, stepping by 20 + f_size; stops (with a test
+    // failure) when a record leaves that span or the file.
+    std::vector<Record> Records(uint64_t from, uint64_t end) const;
 };
 
 } // namespace testsupport

@@ -11,6 +11,7 @@
 #include "recording/TimeText.h"
 #include "tools/vrc-tool/ChannelArgument.h"
 #include "tools/vrc-tool/ClipExport.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/Progress.h"
@@ -23,9 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using recording::ChannelTimeline;
 
-constexpr const char* kUsage =
+constexpr CommandErrors kErrors{
+    "export",
     "usage: vrc-tool export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force] OUT\n"
-    "       TIME is a recorded time \"YYYY-MM-DD hh:mm:ss\"; OUT ends in .mkv (default) or .mp4\n";
+    "       TIME is a recorded time \"YYYY-MM-DD hh:mm:ss\"; OUT ends in .mkv (default) or .mp4\n"};
 
 struct ExportArgs {
     std::string file;
@@ -93,12 +95,6 @@ std::string OutputFor(const ExportArgs& e, int channel)
     return (out.parent_path() / (out.stem().string() + suffix + out.extension().string())).string();
 }
 
-int Fail(const std::string& file, const std::string& what)
-{
-    std::fprintf(stderr, "vrc-tool export: %s: %s\n", file.c_str(), what.c_str());
-    return 1;
-}
-
 std::string FileJson(const std::string& path, uint64_t size, const std::string& sha)
 {
     return "{\"path\": " + JsonString(fs::absolute(path).lexically_normal().string()) +
@@ -127,17 +123,17 @@ public:
     {
         const recording::RecordingHeader& h = m_job.report.header.header;
         if (!m_job.report.tables.bVideoCh[m_channel])
-            return Fail(m_job.args.file, "channel " + std::to_string(m_channel) + " has no video");
+            return kErrors.Fail(m_job.args.file, "channel " + std::to_string(m_channel) + " has no video");
         for (const std::string& path : {m_out, m_manifest}) {
             if (!m_job.args.force && fs::exists(path))
-                return Fail(path, "exists already; --force replaces it");
+                return kErrors.Fail(path, "exists already; --force replaces it");
         }
         const uint64_t dataOffset = m_job.report.tables.dataOffset;
         const recording::ChannelEntry& run = h.videoCh[m_channel];
         m_span = recording::ClipSpan::Find(m_job.in, dataOffset + run.startPos, dataOffset + run.endPos, m_job.args.from,
                                            m_job.args.to);
         if (m_span.frames == 0)
-            return Fail(m_job.args.file, "channel " + std::to_string(m_channel) + " has no frames" + SpanText());
+            return kErrors.Fail(m_job.args.file, "channel " + std::to_string(m_channel) + " has no frames" + SpanText());
         if (!m_span.damage.empty())
             std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d ends early, the record at offset %llu: %s\n",
                          m_job.args.file.c_str(), m_channel, static_cast<unsigned long long>(m_span.damageOffset),
@@ -196,7 +192,7 @@ private:
                 progress.Update(done + m_job.hashed.load(std::memory_order_relaxed));
             });
         if (!r.error.empty())
-            return Fail(r.error.starts_with("cannot create") ? m_out : m_job.args.file, r.error);
+            return kErrors.Fail(r.error.starts_with("cannot create") ? m_out : m_job.args.file, r.error);
         if (!r.audioDamage.empty())
             std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d's sound ends early: %s\n",
                          m_job.args.file.c_str(), m_channel, r.audioDamage.c_str());
@@ -219,23 +215,23 @@ private:
         const std::optional<std::string> sourceSha = m_job.sourceSha.get();
         const std::optional<std::string> clipSha = Sha256::OfFile(Part(m_out));
         if (!sourceSha)
-            return Fail(m_job.args.file, "cannot be read to its end for its SHA-256");
+            return kErrors.Fail(m_job.args.file, "cannot be read to its end for its SHA-256");
         if (!clipSha)
-            return Fail(m_out, "cannot be read back for its SHA-256");
+            return kErrors.Fail(m_out, "cannot be read back for its SHA-256");
         std::error_code ec;
         const std::string manifest = ManifestJson(r, *sourceSha, fs::file_size(Part(m_out), ec), *clipSha);
         std::FILE* f = std::fopen(Part(m_manifest).c_str(), "wb");
         const bool written = f && std::fwrite(manifest.data(), 1, manifest.size(), f) == manifest.size();
         if (!f || std::fclose(f) != 0 || !written)
-            return Fail(m_manifest, "cannot be written");
+            return kErrors.Fail(m_manifest, "cannot be written");
         fs::rename(Part(m_out), m_out, ec);
         if (ec)
-            return Fail(m_out, "cannot be put in place: " + ec.message());
+            return kErrors.Fail(m_out, "cannot be put in place: " + ec.message());
         fs::rename(Part(m_manifest), m_manifest, ec);
         if (ec) {
             // A clip without its manifest proves nothing: neither stays.
             fs::remove(m_out);
-            return Fail(m_manifest, "cannot be put in place: " + ec.message());
+            return kErrors.Fail(m_manifest, "cannot be put in place: " + ec.message());
         }
         return 0;
     }
@@ -284,29 +280,27 @@ private:
 int RunExport(const Args& args)
 {
     ExportArgs e;
-    if (const std::string error = Parse(args, e); !error.empty()) {
-        std::fprintf(stderr, "vrc-tool export: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
+    if (const std::string error = Parse(args, e); !error.empty())
+        return kErrors.Usage(error);
     if (e.from && e.to && *e.to < *e.from)
-        return Fail(e.file, "--to " + e.toText + " lies before --from " + e.fromText);
+        return kErrors.Fail(e.file, "--to " + e.toText + " lies before --from " + e.fromText);
     const std::string container = ClipMuxer::ContainerOf(e.out);
     if (container.empty())
-        return Fail(e.out, "names no container: use .mkv or .mp4");
+        return kErrors.Fail(e.out, "names no container: use .mkv or .mp4");
     if (e.audio && container != "mkv")
-        return Fail(e.out, "MP4 clips carry video only; use .mkv for --audio");
+        return kErrors.Fail(e.out, "MP4 clips carry video only; use .mkv for --audio");
     const recording::RecordingReport report = recording::RecordingReport::Run(e.file);
     if (!report.readable)
-        return Fail(e.file, "cannot read the file");
+        return kErrors.Fail(e.file, "cannot read the file");
     if (!report.ok) {
         std::string messages;
         for (const recording::RecordingError m : report.messages)
             messages += (messages.empty() ? "" : " ") + std::string(recording::MessageText(m));
-        return Fail(e.file, messages);
+        return kErrors.Fail(e.file, messages);
     }
     platform::File in;
     if (!in.Open(e.file))
-        return Fail(e.file, "cannot read the file");
+        return kErrors.Fail(e.file, "cannot read the file");
     std::atomic<uint64_t> hashed{0};
     Job job{e, args, report, in, {}, hashed};
     std::vector<ChannelClip> clips;

@@ -4,15 +4,15 @@
 
 #include "platform/File.h"
 #include "recording/ChannelTables.h"
-#include "recording/HeaderCheck.h"
 #include "recording/KeyFrame.h"
 #include "tools/vrc-tool/ChannelArgument.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace vrctool {
 namespace {
 
-constexpr const char* kUsage = "usage: vrc-tool extract FILE --channel K [--audio] OUT\n";
+constexpr CommandErrors kErrors{"extract", "usage: vrc-tool extract FILE --channel K [--audio] OUT\n"};
 
 struct ExtractArgs {
     std::string file;
@@ -95,37 +95,25 @@ private:
     size_t m_records = 0;
 };
 
-int Fail(const std::string& file, const std::string& what, int status)
-{
-    std::fprintf(stderr, "vrc-tool extract: %s: %s\n", file.c_str(), what.c_str());
-    return status;
-}
-
 } // namespace
 
 int RunExtract(const Args& args)
 {
     ExtractArgs e;
-    if (const std::string error = Parse(args, e); !error.empty()) {
-        std::fprintf(stderr, "vrc-tool extract: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
+    if (const std::string error = Parse(args, e); !error.empty())
+        return kErrors.Usage(error);
     platform::File in;
-    if (!in.Open(e.file))
-        return Fail(e.file, "cannot read the file", 2);
-    if (in.Size() < recording::kMinimumFileSize)
-        return Fail(e.file, recording::MessageText(recording::RecordingError::C1001), 1);
-    const recording::HeaderCheck check = recording::HeaderCheck::Run(in);
-    if (check.error)
-        return Fail(e.file, recording::MessageText(*check.error), 1);
+    recording::HeaderCheck check;
+    if (const int status = kErrors.OpenHeader(e.file, in, check); status != 0)
+        return status;
     const recording::RecordingHeader& h = check.header;
     const recording::ChannelEntry& entry = (e.audio ? h.audioCh : h.videoCh)[e.channel];
     const char* kind = e.audio ? "audio" : "video";
     if (!entry.HasRun())
-        return Fail(e.file, "channel " + std::to_string(e.channel) + " has no " + kind + " run", 1);
+        return kErrors.Fail(e.file, "channel " + std::to_string(e.channel) + " has no " + kind + " run");
     std::FILE* out = std::fopen(e.out.c_str(), "wb");
     if (!out)
-        return Fail(e.out, "cannot create the output", 2);
+        return kErrors.Fail(e.out, "cannot create the output", 2);
     const uint64_t dataOffset = recording::ChannelTables::DataOffset(h.version);
     const size_t skip = !e.audio && h.videoFormat >= 3 ? recording::kPrefixBlockSize : 0;
     RunCopy copy(in, out, skip);
@@ -134,7 +122,7 @@ int RunExtract(const Args& args)
         error = "cannot write the output";
     if (!error.empty()) {
         std::remove(e.out.c_str());
-        return Fail(e.file, "channel " + std::to_string(e.channel) + " " + kind + ": " + error, 1);
+        return kErrors.Fail(e.file, "channel " + std::to_string(e.channel) + " " + kind + ": " + error);
     }
     std::printf("%s: %zu %s frames of channel %d\n", e.out.c_str(), copy.Records(), kind, e.channel);
     return 0;

@@ -5,7 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "recording/TimeConversion.h"
+#include "recording/TimeText.h"
 #include "tools/sample/SampleWriter.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace vrctool {
@@ -15,6 +18,8 @@ constexpr const char* kUsage =
     "usage: vrc-tool make-sample OUT [--channels N] [--audio LIST] [--seconds S] [--format 0..4]\n"
     "                            [--version 0|1|2] [--gop N] [--start \"YYYY-MM-DD hh:mm:ss\"]\n"
     "                            [--reuse-gop] [--realistic] [--stamp-offset MS]\n";
+
+constexpr CommandErrors kErrors{"make-sample", kUsage};
 
 constexpr const char* kHelp =
     "Writes a recording with really encoded 704x576 video at 25 frames a second: channel k shows\n"
@@ -62,16 +67,6 @@ std::optional<uint32_t> ParseChannelList(const std::string& text)
     return mask;
 }
 
-std::optional<recording::SystemTime> ParseStart(const std::string& text)
-{
-    unsigned y, mo, d, h, mi, s;
-    char tail;
-    if (std::sscanf(text.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6)
-        return std::nullopt;
-    return recording::SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-                                 static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0};
-}
-
 // Fills options from "--name value" pairs; the message says what was wrong.
 std::string ParseOptions(const Args& args, std::string& out, sample::SampleOptions& o)
 {
@@ -104,10 +99,10 @@ std::string ParseOptions(const Args& args, std::string& out, sample::SampleOptio
                 return "--audio takes channel numbers 0..15 separated by commas, not '" + v + "'";
             o.audioMask = *mask;
         } else if (a == "--start") {
-            const auto start = ParseStart(v);
+            const std::optional<int32_t> start = recording::ParseDateTime(v);
             if (!start)
                 return "--start takes \"YYYY-MM-DD hh:mm:ss\", not '" + v + "'";
-            o.start = *start;
+            o.start = recording::FTimeToSystemTime(*start);
         } else {
             return "unknown option " + a;
         }
@@ -125,10 +120,8 @@ int RunMakeSample(const Args& args)
     }
     std::string out;
     sample::SampleOptions options;
-    if (const std::string error = ParseOptions(args, out, options); !error.empty()) {
-        std::fprintf(stderr, "vrc-tool make-sample: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
+    if (const std::string error = ParseOptions(args, out, options); !error.empty())
+        return kErrors.Usage(error);
     const auto begin = std::chrono::steady_clock::now();
     if (const std::string error = sample::SampleWriter::Write(out, options); !error.empty()) {
         std::fprintf(stderr, "vrc-tool make-sample: %s\n", error.c_str());

@@ -5,7 +5,7 @@
 
 #include "platform/File.h"
 #include "recording/ChannelTimeline.h"
-#include "recording/HeaderCheck.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/TimelineJson.h"
@@ -15,7 +15,7 @@ namespace {
 
 using recording::ChannelTimeline;
 
-constexpr const char* kUsage = "usage: vrc-tool timeline [--json] FILE [--gap SECONDS]\n";
+constexpr CommandErrors kErrors{"timeline", "usage: vrc-tool timeline [--json] FILE [--gap SECONDS]\n"};
 
 struct TimelineArgs {
     std::string file;
@@ -103,23 +103,14 @@ void PrintText(const std::string& file, const recording::RecordingHeader& h, con
 int RunTimeline(const Args& args)
 {
     TimelineArgs t;
-    if (const std::string error = Parse(args, t); !error.empty()) {
-        std::fprintf(stderr, "vrc-tool timeline: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
-    platform::File in;
-    if (!in.Open(t.file)) {
-        std::fprintf(stderr, "vrc-tool timeline: %s: cannot read the file\n", t.file.c_str());
-        return 2;
-    }
+    if (const std::string error = Parse(args, t); !error.empty())
+        return kErrors.Usage(error);
     // Only the header must hold: the runs are walked even where the scan would refuse the
     // file, since that is where a timeline is most wanted.
-    const recording::HeaderCheck check = recording::HeaderCheck::Run(in);
-    if (in.Size() < recording::kMinimumFileSize || check.error) {
-        const auto error = in.Size() < recording::kMinimumFileSize ? recording::RecordingError::C1001 : *check.error;
-        std::fprintf(stderr, "vrc-tool timeline: %s: %s\n", t.file.c_str(), recording::MessageText(error));
-        return 1;
-    }
+    platform::File in;
+    recording::HeaderCheck check;
+    if (const int status = kErrors.OpenHeader(t.file, in, check); status != 0)
+        return status;
     const std::vector<ChannelTimeline> all = ChannelTimeline::OfRecording(in, check.header, t.gapMs);
     if (!t.json) {
         PrintText(t.file, check.header, all, t.gapMs);

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "recording/ChannelExport.h"
+#include "recording/IndexRecord.h"
+#include "recording/StorageListing.h"
+#include "support/SampleFile.h"
+#include "support/TempDir.h"
+
+using recording::ChannelExport;
+using recording::FrameRecord;
+using recording::SystemTime;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
+
+TEST(StorageListing, FiltersNamesAndKindsAndPutsTheLastSubFolderFirst)
+{
+    testsupport::TempDir dir;
+    EXPECT_TRUE(recording::FindStorageEntries(dir.File("absent")).empty());
+    EXPECT_TRUE(recording::FindStorageEntries(dir.Path()).empty());
+    for (const char* d : {"VX01/DISK001", "VX01/DISK00001", "VX01/DISK0003", "VX/ABCDEFGH", "VX123/DISK0009",
+                          "XV01/DISK0010", "vx7/DISK0011", "VX02/DISK.001", "VX/ABCDEFGA"})
+        fs::create_directories(dir.Path() / d);
+    std::ofstream(dir.Path() / "VX01/DISK0001") << "a file, not a folder";
+    std::ofstream(dir.Path() / "VX03") << "a file named like a sub-folder";
+    // A listing goes in front of what the list holds already.
+    Texts list{"old"};
+    recording::ApplyStorageInserts(list, recording::FindStorageEntries(dir.Path()));
+    EXPECT_EQ(list, (Texts{"vx7/DISK0011", "VX01/DISK0003", "VX/ABCDEFGA", "VX/ABCDEFGH", "old"}));
+}
+
+// 2001-09-09 01:46:40 is f_time 1,000,000,000.
+constexpr SystemTime kTime{2001, 9, 0, 9, 1, 46, 40, 250};
+
+struct Rec {
+    uint32_t ch;
+    uint32_t size;
+    uint32_t key = 0;
+    uint32_t chCount = 4;
+    SystemTime time = kTime;
+};
+
+Bytes IndexBytes(const std::vector<Rec>& recs)
+{
+    Bytes out;
+    for (const Rec& r : recs) {
+        recording::IndexRecord ir;
+        ir.i_key = r.key;
+        ir.i_time = r.time;
+        ir.i_ch = r.ch;
+        ir.i_chCount = r.chCount;
+        ir.i_size = r.size;
+        uint8_t header[recording::IndexRecord::kHeaderSize];
+        ir.Serialize(header);
+        out.insert(out.end(), header, header + sizeof header);
+        out.insert(out.end(), r.size, static_cast<uint8_t>(r.ch * 16 + r.size % 16));
+    }
+    return out;
+}
+
+class ChannelExportTest : public testing::Test {
+protected:
+    void WriteIndex(const std::string& name, const Bytes& bytes)
+    {
+        fs::create_directories(folder);
+        testsupport::WriteBytes((folder / name).string(), bytes);
+    }
+    fs::path ChannelFile(int channel) const
+    {
+        return folder / "Ch" / ("DISK0001_0" + std::to_string(channel) + ".chv");
+    }
+    std::vector<FrameRecord> Records(int channel) const
+    {
+        const testsupport::SampleFile file = testsupport::SampleFile::LoadBytes(ChannelFile(channel));
+        std::vector<FrameRecord> out;
+        for (const auto& r : file.Records(0, file.bytes.size()))
+            out.push_back(r.header);
+        return out;
+    }
+    testsupport::TempDir dir;
+    fs::path folder = dir / "VX01" / "DISK0001";
+};
+
+TEST_F(ChannelExportTest, ReadsIndexFilesOfAnyCaseInNumberOrderAndRewritesItsFiles)
+{
+    WriteIndex("DISK0001_10.VDX", IndexBytes({{0, 30}}));
+    WriteIndex("disk0001_2.Vdx", IndexBytes({{0, 20}}));
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10}, {1, 11}}));
+    WriteIndex("OTHER_3.vdx", IndexBytes({{0, 10}})); // numbered, but opened by the folder's name: absent
+    std::ofstream(folder / "notes.txt") << "ignored";
+    fs::create_directories(folder / "DISK0001_4.vdx"); // a folder is not an index file
+    EXPECT_EQ(ChannelExport::IndexNumbers(folder.string()), (std::vector<long>{1, 2, 3, 10}));
+
+    for (int pass = 0; pass < 2; ++pass) {
+        const ChannelExport::Result r = ChannelExport::Run(folder.string());
+        EXPECT_EQ(r.indexFilesRead, 3);
+        EXPECT_TRUE(r.Failures().empty());
+        EXPECT_EQ(Records(0), (std::vector<FrameRecord>{{1'000'000'000, 250, 10, 0, 0},
+                                                         {1'000'000'000, 250, 20, 10, 0},
+                                                         {1'000'000'000, 250, 30, 20, 0}}));
+        EXPECT_EQ(Records(1).size(), 1u);
+    }
+}
+
+// The first record's channel count says which files the export creates.
+TEST_F(ChannelExportTest, FirstRecordsChannelCountCreatesEveryFile)
+{
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10, 1, 4}, {1, 10, 0, 2}}));
+    ASSERT_EQ(ChannelExport::Run(folder.string()).channels.size(), 4u);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_TRUE(fs::exists(ChannelFile(c)));
+    EXPECT_EQ(Records(0).at(0).f_key, 1u);
+    EXPECT_TRUE(Records(2).empty());
+
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10, 0, 17}}));
+    fs::remove_all(folder / "Ch");
+    EXPECT_TRUE(ChannelExport::Run(folder.string()).channels.empty());
+    EXPECT_FALSE(fs::exists(ChannelFile(0)));
+
+    fs::remove(folder / "DISK0001_1.vdx");
+    fs::remove_all(folder / "Ch");
+    EXPECT_EQ(ChannelExport::Run(folder.string()).indexFilesRead, 0);
+    EXPECT_FALSE(fs::exists(folder / "Ch"));
+}
+
+TEST_F(ChannelExportTest, RefusesWhatCannotBeWrittenSafely)
+{
+    SystemTime badTime = kTime;
+    badTime.wMonth = 13;
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10}, {4, 10}, {16, 10}, {1, 10, 0, 4, badTime}, {1, 131'073}, {2, 10}}));
+    Bytes cut = IndexBytes({{3, 10}, {3, 50}});
+    cut.resize(cut.size() - 20); // the second record ends early
+    WriteIndex("DISK0001_2.vdx", cut);
+
+    ChannelExport::Run(folder.string());
+    EXPECT_EQ(Records(0).size(), 1u); // channels 4 and 16 are past the count
+    EXPECT_TRUE(Records(1).empty());  // impossible time, then a payload too large ends the file
+    EXPECT_TRUE(Records(2).empty());  // after the oversized payload
+    EXPECT_EQ(Records(3).size(), 1u); // the record cut short is not written
+}
+
+TEST_F(ChannelExportTest, UsesOnlyTheFirstThreeHundredIndexFiles)
+{
+    for (int n = 1; n <= 302; ++n)
+        WriteIndex("DISK0001_" + std::to_string(n) + ".vdx", IndexBytes({{0, 1}}));
+    EXPECT_EQ(ChannelExport::Run(folder.string()).indexFilesRead, 300);
+    EXPECT_EQ(Records(0).size(), 300u);
+}
+
+} // namespace
