@@ -20,16 +20,16 @@ public:
         std::vector<int> ints;
     };
 
-    void SetText(int control, const std::string& text) override;
+    void SetText(int control, const std::string& text) override { Log({Kind::Text, control, text, {}}); }
     void ShowControl(int control, bool shown) override;
-    void SetButtonLook(int button, const ButtonLook& bitmaps) override;
-    void SetSeekRange(int minimum, int maximum) override;
-    void SetSeekPos(int pos) override;
-    void RepaintSeekSlider() override;
-    void SetFfToolTip(const std::string& text) override;
-    void RepaintDisplay() override;
+    void SetButtonLook(int button, const ButtonLook& b) override { Log({Kind::Look, button, {}, {b.begin(), b.end()}}); }
+    void SetSeekRange(int minimum, int maximum) override { Log({Kind::SeekRange, 0, {}, {minimum, maximum}}); }
+    void SetSeekPos(int pos) override { Log({Kind::SeekPos, 0, {}, {pos}}); }
+    void RepaintSeekSlider() override { Log({Kind::RepaintSeek, 0, {}, {}}); }
+    void SetFfToolTip(const std::string& text) override { Log({Kind::ToolTip, kFf, text, {}}); }
+    void RepaintDisplay() override { Log({Kind::RepaintDisplay, 0, {}, {}}); }
 
-    std::vector<Call> Calls() const;
+    // The calls of a kind, to one control or (control 0) to any.
     std::vector<Call> CallsOf(Kind kind, int control = 0) const;
     // The texts a control was given, in order, and the last one ("" when none).
     std::vector<std::string> Texts(int control) const;
@@ -53,7 +53,7 @@ private:
     std::vector<Call> m_calls;
     bool m_holdNext = false;
     bool m_released = false;
-    int m_held = 0;
+    bool m_held = false;
 };
 
 } // namespace testsupport
