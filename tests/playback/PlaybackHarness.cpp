@@ -24,31 +24,6 @@ void GateClock::Sleep(int milliseconds)
     VirtualClock::Sleep(milliseconds);
 }
 
-void GateClock::CloseWhen(std::function<bool()> condition)
-{
-    std::lock_guard lock(m_mutex);
-    m_condition = std::move(condition);
-}
-
-void GateClock::WaitUntilHeld()
-{
-    std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_held; });
-}
-
-void GateClock::Open()
-{
-    std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_cv.notify_all();
-}
-
-int GateClock::SleepsAfterOpen()
-{
-    std::lock_guard lock(m_mutex);
-    return m_sleepsAfterOpen;
-}
-
 PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart, bool realClock)
     : recording(built), clock(realClock ? static_cast<platform::Clock&>(steady) : gate)
 {
@@ -74,33 +49,10 @@ playback::FileOpenResult PlaybackHarness::Open(const std::string& name, size_t c
     return r;
 }
 
-void PlaybackHarness::Start()
-{
-    if (!core.m_hPlayThread.IsStarted())
-        core.StartPlayThread();
-}
-
-void PlaybackHarness::Play()
-{
-    core.Transport().OnPlay();
-    WaitForSearch();
-    Start();
-}
-
 void PlaybackHarness::WaitFor(const std::function<bool()>& pred)
 {
     while (!pred())
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
-
-void PlaybackHarness::WaitForSearch()
-{
-    WaitFor([this] { return !core.SearchRunning(); });
-}
-
-void PlaybackHarness::WaitForEnd()
-{
-    WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; });
 }
 
 std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
@@ -135,12 +87,6 @@ std::vector<Pushed> PlaybackHarness::Frames() const
             frames.push_back({a[5], a[2], a[0], a[1], a[4], a[3], c.at});
     }
     return frames;
-}
-
-void PlaybackHarness::StopPlaying()
-{
-    core.StopPlayThread();
-    core.m_hPlayThread.JoinStopped();
 }
 
 Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio)

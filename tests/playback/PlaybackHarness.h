@@ -38,10 +38,27 @@ struct Pushed {
 class GateClock : public platform::VirtualClock {
 public:
     void Sleep(int milliseconds) override;
-    void CloseWhen(std::function<bool()> condition);
-    void WaitUntilHeld();
-    void Open();
-    int SleepsAfterOpen();
+    void CloseWhen(std::function<bool()> condition)
+    {
+        std::lock_guard lock(m_mutex);
+        m_condition = std::move(condition);
+    }
+    void WaitUntilHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_held; });
+    }
+    void Open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_cv.notify_all();
+    }
+    int SleepsAfterOpen()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sleepsAfterOpen;
+    }
 
 private:
     std::mutex m_mutex;
@@ -68,17 +85,30 @@ public:
     playback::FileOpenResult Open(const std::string& name = "r.vrc", size_t cut = 0);
     // Starts the play thread unless it runs: a second start would stop the running loop
     // with a frame read ahead in its slots, and the new loop would never show that frame.
-    void Start();
+    void Start()
+    {
+        if (!core.m_hPlayThread.IsStarted())
+            core.StartPlayThread();
+    }
     // Presses Play, waits for its search and starts the play thread.
-    void Play();
+    void Play()
+    {
+        core.Transport().OnPlay();
+        WaitForSearch();
+        Start();
+    }
     // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
     void WaitFor(const std::function<bool()>& pred);
-    void WaitForSearch();
+    void WaitForSearch() { WaitFor([this] { return !core.SearchRunning(); }); }
     // Until the play loop has found the end of the stream and paused.
-    void WaitForEnd();
+    void WaitForEnd() { WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; }); }
     // Stops the play thread and waits until it has returned, so that everything it did at
     // the end of the stream is visible.
-    void StopPlaying();
+    void StopPlaying()
+    {
+        core.StopPlayThread();
+        core.m_hPlayThread.JoinStopped();
+    }
     // Presses Play, moves the slider to from, presses ff or rew until the speed is reached,
     // then lets the play thread run until the stream ends (or no search found a key frame)
     // and stops it.

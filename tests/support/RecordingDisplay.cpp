@@ -33,30 +33,12 @@ int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispAr
     return result;
 }
 
-void RecordingDisplay::SetResult(int32_t dispid, int32_t result)
-{
-    std::lock_guard lock(m_mutex);
-    m_results[dispid] = result;
-}
-
-std::vector<RecordingDisplay::Call> RecordingDisplay::Calls() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_calls;
-}
-
 std::vector<RecordingDisplay::Call> RecordingDisplay::CallsOf(int32_t dispid) const
 {
     std::lock_guard lock(m_mutex);
     std::vector<Call> out;
     std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out), [&](const Call& c) { return c.dispid == dispid; });
     return out;
-}
-
-void RecordingDisplay::Clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.clear();
 }
 
 } // namespace testsupport

@@ -28,11 +28,23 @@ public:
 
     // The result Invoke returns for a dispid (0 unless set). QueryRunning writes its result
     // into the caller's long instead.
-    void SetResult(int32_t dispid, int32_t result);
+    void SetResult(int32_t dispid, int32_t result)
+    {
+        std::lock_guard lock(m_mutex);
+        m_results[dispid] = result;
+    }
 
-    std::vector<Call> Calls() const;
+    std::vector<Call> Calls() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
     std::vector<Call> CallsOf(int32_t dispid) const;
-    void Clear();
+    void Clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.clear();
+    }
 
 private:
     platform::Clock* m_clock;

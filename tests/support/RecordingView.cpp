@@ -2,12 +2,6 @@
 
 namespace testsupport {
 
-void RecordingView::Log(Call call)
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.push_back(std::move(call));
-}
-
 void RecordingView::ShowControl(int control, bool shown)
 {
     Log({Kind::Show, control, {}, {shown ? 1 : 0}});
@@ -57,33 +51,6 @@ std::vector<int> RecordingView::SeekPositions() const
     for (const Call& c : CallsOf(Kind::SeekPos))
         out.push_back(c.ints[0]);
     return out;
-}
-
-void RecordingView::Clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.clear();
-}
-
-void RecordingView::HoldNextSearch()
-{
-    std::lock_guard lock(m_mutex);
-    m_holdNext = true;
-    m_released = false;
-    m_held = false;
-}
-
-void RecordingView::ReleaseSearch()
-{
-    std::lock_guard lock(m_mutex);
-    m_released = true;
-    m_cv.notify_all();
-}
-
-void RecordingView::WaitUntilSearchHeld()
-{
-    std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_held; });
 }
 
 } // namespace testsupport

@@ -37,16 +37,38 @@ public:
     // The last four bitmaps a button was given (empty when none).
     std::vector<int> LastLook(int button) const;
     std::vector<int> SeekPositions() const;
-    void Clear();
+    void Clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.clear();
+    }
 
     // The next thread that shows "Searching..." waits there until ReleaseSearch.
-    void HoldNextSearch();
-    void ReleaseSearch();
+    void HoldNextSearch()
+    {
+        std::lock_guard lock(m_mutex);
+        m_holdNext = true;
+        m_released = m_held = false;
+    }
+    void ReleaseSearch()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_cv.notify_all();
+    }
     // Blocks until a thread is held (a test then knows the seek thread is busy).
-    void WaitUntilSearchHeld();
+    void WaitUntilSearchHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_held; });
+    }
 
 private:
-    void Log(Call call);
+    void Log(Call call)
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(std::move(call));
+    }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
