@@ -52,7 +52,7 @@ TEST(PlayerCore, ResetToIdleReturnsEveryPartOfTheWindowToRest)
     EXPECT_EQ(h.view.LastLook(PlayerView::kPlayButton), (std::vector<int>{153, 154, 189, 154}));
     for (const auto& [control, text] : texts)
         EXPECT_EQ(h.view.Texts(control), std::vector<std::string>{text}) << "control " << control;
-    EXPECT_EQ(h.view.CallsOf(Kind::Show, PlayerView::kSearching).back().ints[0], 0);
+    EXPECT_EQ(h.view.CallsOf(Kind::Show, PlayerView::kSearching).at(0).ints, std::vector<int>{0});
     EXPECT_EQ(h.view.CallsOf(Kind::RepaintSeek).size(), 1u);
     EXPECT_EQ(h.view.CallsOf(Kind::RepaintDisplay).size(), 1u);
     EXPECT_EQ(h.display.CallsOf(display::kSetVolume).at(0).ints, std::vector<int32_t>{5});
