@@ -19,9 +19,9 @@ namespace {
 
 // One channel, 40 ms frames with a key frame every second: 5 s, played up to the key
 // frame at 4 s.
-BuiltRecording OneChannel(int gop = 25, uint8_t format = 2, uint32_t size = 3000)
+BuiltRecording OneChannel(int gop = 25, uint8_t format = 2)
 {
-    return RecordingBuilder().VideoFormat(format).VideoRun(0, kT0, 0, 125, 40, gop, size).Build();
+    return RecordingBuilder().VideoFormat(format).VideoRun(0, kT0, 0, 125, 40, gop, 3000).Build();
 }
 
 // Two video channels 20 ms apart and audio on channel 0.
@@ -81,10 +81,10 @@ TEST(PlayLoop, PlaysToTheLastKeyFrameShowingEachSecond)
     h.view.Clear();
     h.core.Transport().OnPlay();
     h.WaitForEnd();
-    const std::vector<Pushed> first = h.Frames();
+    const std::vector<Pushed> frames = h.Frames();
     // Up to the key frame at 4 s, which is read but never followed by another frame.
-    ASSERT_EQ(first.size(), 100u);
-    EXPECT_EQ(StampOf(first.back()), 3960);
+    ASSERT_EQ(frames.size(), 100u);
+    EXPECT_EQ(StampOf(frames.back()), 3960);
     const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
     std::vector<std::string> shown;
     std::copy_if(osd.begin(), osd.end(), std::back_inserter(shown), [](auto& t) { return !t.empty(); });
