@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <thread>
-#include <tuple>
 
 #include "PlaybackHarness.h"
 #include "display/DispId.h"
@@ -24,6 +24,18 @@ BuiltRecording OneChannel(int gop = 25, uint8_t format = 2)
     return RecordingBuilder().VideoFormat(format).VideoRun(0, kT0, 0, 125, 40, gop, 3000).Build();
 }
 
+// Two video channels 20 ms apart and audio on channel 0.
+BuiltRecording TwoChannelsAndAudio(int frames = 100)
+{
+    return RecordingBuilder()
+        .VideoRun(0, kT0, 0, frames, 40, 25, 2000)
+        .VideoRun(1, kT0, 20, frames, 40, 25, 2000)
+        .AudioRun(0, kT0, 0, frames * 2, 20, 160)
+        .Build();
+}
+
+int64_t StampOf(const Pushed& f) { return int64_t{f.f_time - kT0} * 1000 + f.msec; }
+
 std::vector<int64_t> Gaps(const std::vector<Pushed>& frames)
 {
     std::vector<int64_t> gaps;
@@ -34,37 +46,26 @@ std::vector<int64_t> Gaps(const std::vector<Pushed>& frames)
 
 TEST(PlayLoop, MergesChannelsAndAudioByStamp)
 {
-    RecordingBuilder b;
-    b.VideoRun(0, kT0, 0, 100, 40, 25, 2000).VideoRun(1, kT0, 20, 100, 40, 25, 2000).AudioRun(0, kT0, 0, 200, 20, 160);
-    PlaybackHarness h(b.Build());
+    // With its play thread already running, as after an open in the window.
+    PlaybackHarness h(TwoChannelsAndAudio());
     ASSERT_TRUE(h.Open().messages.empty());
-    h.core.Transport().OnPlay();
-    h.WaitForEnd();
+    const std::vector<Pushed> frames = h.PlayAtSpeed(1);
 
     // Every record up to each channel's last key frame, ordered by stamp; equal stamps in
     // channel order, video before audio. The last record read is never handed over.
-    struct Entry {
-        uint32_t key;
-        int order;
-        Pushed frame;
-    };
-    std::vector<Entry> all;
+    std::vector<std::pair<int64_t, Pushed>> all;
     const BuiltRecording& r = h.recording;
     for (int ch = 0; ch < 2; ++ch) {
-        for (size_t i = 0; i <= 75; ++i) {
-            const Pushed f = FrameOf(r, r.videoRecords[ch][i], ch, 0);
-            all.push_back({static_cast<uint32_t>(ch * 20 + i * 40), ch * 2, f});
-        }
+        for (size_t i = 0; i <= 75; ++i)
+            all.push_back({(ch * 20 + i * 40) * 4 + ch * 2, FrameOf(r, r.videoRecords[ch][i], ch, 0)});
     }
     for (size_t i = 0; i < r.audioRecords[0].size(); ++i)
-        all.push_back({static_cast<uint32_t>(i * 20), 1, FrameOf(r, r.audioRecords[0][i], 0, 1)});
-    std::stable_sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) {
-        return std::tie(a.key, a.order) < std::tie(b.key, b.order);
-    });
+        all.push_back({i * 20 * 4 + 1, FrameOf(r, r.audioRecords[0][i], 0, 1)});
+    std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.first < b.first; });
     std::vector<Pushed> expected;
     for (size_t i = 0; i + 1 < all.size(); ++i)
-        expected.push_back(all[i].frame);
-    EXPECT_EQ(h.Frames(), expected);
+        expected.push_back(all[i].second);
+    EXPECT_EQ(frames, expected);
     // The display is reset once, before the first frame.
     const auto pushes = h.display.CallsOf(display::kPushFrame);
     ASSERT_FALSE(pushes.empty());
@@ -72,22 +73,53 @@ TEST(PlayLoop, MergesChannelsAndAudioByStamp)
     EXPECT_EQ(std::count_if(pushes.begin(), pushes.end(), [](auto& c) { return c.ints[5] == -1; }), 1);
 }
 
-int64_t StampOf(const Pushed& f) { return int64_t{f.f_time - kT0} * 1000 + f.msec; }
+TEST(PlayLoop, PlaysToTheLastKeyFrameShowingEachSecond)
+{
+    PlaybackHarness h(OneChannel());
+    h.Open();
+    h.core.m_nTimeFormat = 6;
+    h.view.Clear();
+    h.core.Transport().OnPlay();
+    h.WaitForEnd();
+    const std::vector<Pushed> frames = h.Frames();
+    // Up to the key frame at 4 s, which is read but never followed by another frame.
+    ASSERT_EQ(frames.size(), 100u);
+    EXPECT_EQ(StampOf(frames.back()), 3960);
+    const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
+    std::vector<std::string> shown;
+    std::copy_if(osd.begin(), osd.end(), std::back_inserter(shown), [](auto& t) { return !t.empty(); });
+    EXPECT_EQ(shown, (std::vector<std::string>{"09/03/2010 08:05:07", "09/03/2010 08:05:08", "09/03/2010 08:05:09",
+                                                "09/03/2010 08:05:10"}));
+    // The slider stops at its maximum (3) and the elapsed time follows the stamps.
+    EXPECT_EQ(h.view.SeekPositions(), (std::vector<int>{0, 1, 2, 3}));
+    const std::vector<std::string> total = h.view.Texts(PlayerView::kTotalTime);
+    EXPECT_NE(std::find(total.begin(), total.end(), "00 : 00 : 03 / 00 : 00 : 05"), total.end());
+    // The end of the stream returns the window to rest.
+    EXPECT_EQ(h.core.m_nPlaySpeed, 1);
+    EXPECT_EQ(h.view.LastText(PlayerView::kOsd), "");
+    EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime), "00 : 00 : 00 / 00 : 00 : 05");
+    EXPECT_EQ(h.view.LastLook(PlayerView::kPlayButton), (std::vector<int>{153, 154, 189, 154}));
+}
 
 TEST(PlayLoop, PacesByTheRecordedClockDividedBySpeed)
 {
     // Every hand-over is due at the first one's time plus the recorded time since then
     // divided by the speed (on the virtual clock a hand-over itself takes no time), across
-    // second boundaries too. Reverse steps frame by frame: every frame is a key frame.
-    for (int speed : {1, 2, 4, 8, 16, 32, -1, -4, -8, -16, -32}) {
-        PlaybackHarness h(speed > 0 ? OneChannel() : OneChannel(1), true);
+    // second boundaries too. Reverse steps frame by frame: every frame is a key frame. I-frame
+    // only hands over the four key frames a second apart.
+    for (int speed : {1, 2, 4, 8, 16, 32, -1, -4, -8, -16, -32, 0}) {
+        SCOPED_TRACE(speed);
+        PlaybackHarness h(speed < 0 ? OneChannel(1) : OneChannel(), true);
         h.Open();
-        const std::vector<Pushed> frames = h.PlayAtSpeed(speed, speed > 0 ? 0 : 3);
-        ASSERT_GT(frames.size(), 70u) << "speed " << speed;
+        h.core.m_bIFrameOnly = speed == 0;
+        const std::vector<Pushed> frames = h.PlayAtSpeed(speed == 0 ? 1 : speed, speed < 0 ? 3 : 0);
+        ASSERT_GT(frames.size(), speed == 0 ? 3u : 70u);
         for (size_t i = 1; i < frames.size(); ++i) {
-            ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::abs(speed))
-                << "speed " << speed << ", frame " << i;
+            ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::max(1, std::abs(speed)))
+                << "frame " << i;
         }
+        if (speed == 0)
+            EXPECT_TRUE(frames.size() == 4 && std::all_of(frames.begin(), frames.end(), [](auto& f) { return f.key == 1; }));
     }
 }
 
@@ -107,60 +139,73 @@ TEST(PlayLoop, AHoleCostsOnlyTheRestOfTheSecondAndTheMillisecondsAfterIt)
 TEST(PlayLoop, LateHandOversCatchUpAndAStallStartsANewRun)
 {
     struct Case {
-        int slowMs;          // how long the hand-over of frame 10 takes
-        size_t onSchedule;   // the first frame back on schedule
-        int64_t shift;       // the schedule's shift from then on
+        int stallMs;       // how long the wait after frame 10 stalls (and 1 ms more)
+        size_t onSchedule; // the first frame back on schedule
+        int64_t shift;     // the schedule's shift from then on
     };
-    // 100 ms late: frames 11 and 12 follow at once, 13 is due again. 3 s late: the run
+    // 101 ms late: frames 11 and 12 follow at once, 13 is due again. 3 s late: the run
     // starts anew after the stall instead of rushing through three seconds.
-    for (const Case c : {Case{100, 13, 0}, Case{3000, 11, 2960}}) {
+    for (const Case c : {Case{100, 13, 0}, Case{3000, 11, 2961}}) {
+        SCOPED_TRACE(c.stallMs);
         PlaybackHarness h(OneChannel(), true);
         h.Open();
-        h.stamper.SlowDown(10, c.slowMs);
+        h.gate.CloseWhen([&h] { return h.Frames().size() == 11; });
+        std::thread stall([&h, &c] {
+            h.gate.WaitUntilHeld();
+            h.gate.Sleep(c.stallMs);
+            h.gate.Open();
+        });
         const std::vector<Pushed> frames = h.PlayAtSpeed(1);
+        stall.join();
         ASSERT_EQ(frames.size(), 100u);
         for (size_t i = 11; i < c.onSchedule; ++i)
-            EXPECT_EQ(frames[i].at, frames[10].at + c.slowMs) << "frame " << i;
+            EXPECT_EQ(frames[i].at, frames[10].at + c.stallMs + 1) << "frame " << i;
         for (size_t i = c.onSchedule; i < frames.size(); ++i)
-            ASSERT_EQ(frames[i].at - frames[0].at, int64_t(40 * i) + c.shift) << "slow " << c.slowMs << ", frame " << i;
+            ASSERT_EQ(frames[i].at - frames[0].at, int64_t(40 * i) + c.shift) << "frame " << i;
     }
 }
 
-TEST(PlayLoop, APauseOrAnOpenInsideAWaitBeforeASecondEndsLeavesNothingOfThatSecond)
+TEST(PlayLoop, APauseOrAnOpenInsideAWaitEndsTheTurnAtOnce)
 {
     // The play thread is held inside the wait after the frame at 960 ms, before the texts
-    // and the slider of the second that ends with it. A pause or an open lands there; the
-    // turn must end without them, and the command's resets come after it.
-    const BuiltRecording other = RecordingBuilder().VideoRun(0, kT0, 0, 250, 40, 25, 3000).ChCount(4).Build();
+    // and the slider of the second that ends with it. A pause or an open lands there: the
+    // wait must end at its next check, the turn without that second's texts, and after an
+    // open the first frame handed over must come from the new recording (its frames are
+    // smaller), not the old one's frame read ahead.
+    const BuiltRecording other = RecordingBuilder().VideoRun(0, kT0, 0, 250, 40, 25, 2000).ChCount(4).Build();
     for (const bool open : {false, true}) {
+        SCOPED_TRACE(open ? "open" : "pause");
         PlaybackHarness h(OneChannel(), true);
         h.Open();
         h.gate.CloseWhen([&h] { return h.Frames().size() == 25; });
-        h.core.Transport().OnPlay();
-        h.WaitForSearch();
-        h.Start();
+        h.Play();
         h.gate.WaitUntilHeld();
         h.view.Clear();
         other.Write(h.dir.File("other.vrc"));
         std::thread command([&] {
-            if (!open) {
-                h.core.Transport().OnPlay();
-                return;
-            }
+            if (!open)
+                return h.core.Transport().OnPlay();
             h.core.Open().FinishFileOpen(h.core.Open().OnFileChosen(h.dir.File("other.vrc")));
         });
         h.WaitFor([&h] { return h.core.m_nPlayState == playback::kPaused; });
         h.gate.Open();
         command.join();
-        h.StopPlaying();
 
-        EXPECT_EQ(h.Frames().size(), 25u) << "open " << open;
-        EXPECT_EQ(h.core.m_nPosSec, 0) << "open " << open;
+        EXPECT_EQ(h.gate.SleepsAfterOpen(), 0);
+        EXPECT_EQ(h.Frames().size(), 25u);
+        EXPECT_EQ(h.core.m_nPosSec, 0);
         const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
-        EXPECT_TRUE(std::all_of(osd.begin(), osd.end(), [](auto& t) { return t.empty(); })) << "open " << open;
+        EXPECT_TRUE(std::all_of(osd.begin(), osd.end(), [](auto& t) { return t.empty(); }));
         const std::vector<int> positions = h.view.SeekPositions();
-        EXPECT_TRUE(std::all_of(positions.begin(), positions.end(), [](int p) { return p == 0; })) << "open " << open;
+        EXPECT_TRUE(std::all_of(positions.begin(), positions.end(), [](int p) { return p == 0; }));
         EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime), open ? "00 : 00 : 00 / 00 : 00 : 10" : "00 : 00 : 00 / 00 : 00 : 05");
+        if (open) {
+            h.core.Transport().OnPlay();
+            h.WaitFor([&h] { return h.Frames().size() >= 30; });
+            const std::vector<Pushed> frames = h.Frames();
+            EXPECT_EQ(frames[25], FrameOf(other, other.videoRecords[0][0], 0, 0));
+        }
+        h.StopPlaying();
     }
 }
 
@@ -176,20 +221,15 @@ TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
     // side, each with its own play thread, so the test takes about 20 s.
     struct Case {
         int channels;
-        bool audio;
-        bool offset;
+        bool audio, offset;
         int speed;
-    };
-    const Case cases[] = {{4, true, false, 1}, {16, false, true, 1}, {16, false, true, 2},
-                          {4, true, true, 4},  {16, false, false, 8}};
-    struct Result {
         double recordedMs = 0, wallMs = 0;
         size_t frames = 0;
     };
-    std::vector<Result> results(std::size(cases));
+    Case cases[] = {{4, true, false, 1}, {16, false, true, 1}, {16, false, true, 2}, {4, true, true, 4}, {16, false, false, 8}};
     std::vector<std::thread> players;
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        players.emplace_back([&c = cases[i], &r = results[i]] {
+    for (Case& c : cases) {
+        players.emplace_back([&c] {
             RecordingBuilder b;
             for (int k = 0; k < c.channels; ++k) {
                 // 20 s and the key frame at 20 s that ends the run.
@@ -200,46 +240,36 @@ TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
             PlaybackHarness h(b.Build(), true, true);
             h.Open();
             const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed);
-            r.frames = frames.size();
+            c.frames = frames.size();
             if (frames.size() < 2)
                 return;
-            r.recordedMs = static_cast<double>(StampOf(frames.back()) - StampOf(frames.front()));
-            r.wallMs = static_cast<double>(frames.back().at - frames.front().at) * 1000.0 / h.clock.Frequency();
+            c.recordedMs = static_cast<double>(StampOf(frames.back()) - StampOf(frames.front()));
+            c.wallMs = static_cast<double>(frames.back().at - frames.front().at) * 1000.0 / h.clock.Frequency();
         });
     }
     for (std::thread& t : players)
         t.join();
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
-        const Result& r = results[i];
-        ASSERT_GT(r.frames, static_cast<size_t>(c.channels * 400)) << "case " << i;
-        const double nominalWall = r.recordedMs / c.speed;
-        const double tolerance = c.speed == 1 ? 0.005 : 0.05;
-        EXPECT_NEAR(r.wallMs, nominalWall, nominalWall * tolerance)
-            << c.channels << " channels at " << c.speed << "x: " << r.recordedMs << " ms recorded in " << r.wallMs
-            << " ms";
+    for (const Case& c : cases) {
+        ASSERT_GT(c.frames, static_cast<size_t>(c.channels * 400));
+        const double nominalWall = c.recordedMs / c.speed;
+        EXPECT_NEAR(c.wallMs, nominalWall, nominalWall * (c.speed == 1 ? 0.005 : 0.05))
+            << c.channels << " channels at " << c.speed << "x: " << c.recordedMs << " ms recorded in " << c.wallMs << " ms";
     }
 }
 
 TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
 {
-    // Two video channels and audio, paused inside the pacing wait between the video frames
-    // at 980 ms (channel 1) and 1000 ms (channel 0), so the frame read ahead is video. A step
-    // on must hand over exactly the next video frame of uninterrupted play (audio is dropped
-    // while paused), a step back the latest key frame of any channel stamped before the
-    // frame on screen, and each shows its date-time and elapsed texts.
-    RecordingBuilder b;
-    b.VideoRun(0, kT0, 0, 100, 40, 25, 2000).VideoRun(1, kT0, 20, 100, 40, 25, 2000).AudioRun(0, kT0, 0, 200, 20, 160);
+    // Paused inside the pacing wait between the video frames at 980 ms (channel 1) and
+    // 1000 ms (channel 0), so the frame read ahead is video. A step on must hand over exactly
+    // the next video frame of uninterrupted play (audio is dropped while paused), a step back
+    // the latest key frame of any channel stamped before the frame on screen, and each shows
+    // its date-time and elapsed texts.
+    // Video in play order: by stamp, equal stamps in channel order.
+    const BuiltRecording built = TwoChannelsAndAudio();
     std::vector<Pushed> video;
-    {
-        PlaybackHarness whole(b.Build());
-        whole.Open();
-        whole.core.Transport().OnPlay();
-        whole.WaitForEnd();
-        whole.StopPlaying();
-        for (const Pushed& f : whole.Frames())
-            if (f.audio == 0)
-                video.push_back(f);
+    for (size_t i = 0; i < 100; ++i) {
+        for (int ch = 0; ch < 2; ++ch)
+            video.push_back(FrameOf(built, built.videoRecords[ch][i], ch, 0));
     }
     const auto after = [&video](const Pushed& shown) {
         const auto at = std::find(video.begin(), video.end(), shown);
@@ -253,15 +283,13 @@ TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
         return best;
     };
 
-    PlaybackHarness h(b.Build(), true);
+    PlaybackHarness h(built, true);
     h.Open();
     playback::TransportCommands& t = h.core.Transport();
     t.OnStepForward(); // nothing searched yet
     EXPECT_EQ(h.core.m_nStepRequest, 0);
     h.gate.CloseWhen([&h] { return h.Frames().size() >= 100; });
-    t.OnPlay();
-    h.WaitForSearch();
-    h.Start();
+    h.Play();
     h.gate.WaitUntilHeld();
     t.OnStepForward(); // playing
     t.OnStepBack();
@@ -288,8 +316,7 @@ TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
         const std::vector<Pushed> frames = h.Frames();
         ASSERT_EQ(frames.size(), paused + step);
         EXPECT_EQ(frames.back(), shown) << "step " << step;
-        EXPECT_EQ(h.view.LastText(PlayerView::kOsd),
-                  recording::FormatDateTime(recording::FTimeToSystemTime(shown.f_time), 1));
+        EXPECT_EQ(h.view.LastText(PlayerView::kOsd), recording::FormatDateTime(recording::FTimeToSystemTime(shown.f_time), 1));
         EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime),
                   recording::FormatElapsedSeconds(shown.f_time - kT0, h.core.m_TotalTime));
         EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
@@ -298,106 +325,27 @@ TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
     EXPECT_EQ(h.Frames().size(), paused + step);
 }
 
-TEST(PlayLoop, RefreshesTimeTextsAndSliderOncePerSecond)
+TEST(PlayLoop, AudioReachesTheDisplayOnlyAtNormalSpeedAndAtTheVolumeSet)
 {
-    PlaybackHarness h(OneChannel());
-    h.Open();
-    h.view.Clear();
-    h.core.Transport().OnPlay();
-    h.WaitForEnd();
-    h.StopPlaying();
-    const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
-    std::vector<std::string> shown;
-    std::copy_if(osd.begin(), osd.end(), std::back_inserter(shown), [](auto& t) { return !t.empty(); });
-    EXPECT_EQ(shown, (std::vector<std::string>{"2010-03-09 08:05:07", "2010-03-09 08:05:08", "2010-03-09 08:05:09",
-                                                "2010-03-09 08:05:10"}));
-    // The slider stops at its maximum (3) and the elapsed time follows the stamps.
-    EXPECT_EQ(h.view.SeekPositions(), (std::vector<int>{0, 1, 2, 3}));
-    const std::vector<std::string> total = h.view.Texts(PlayerView::kTotalTime);
-    EXPECT_NE(std::find(total.begin(), total.end(), "00 : 00 : 03 / 00 : 00 : 05"), total.end());
-    // The end of the stream returns the window to rest.
-    EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
-    EXPECT_EQ(h.core.m_nPlaySpeed, 1);
-    EXPECT_EQ(h.view.LastText(PlayerView::kOsd), "");
-    EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime), "00 : 00 : 00 / 00 : 00 : 05");
-    EXPECT_EQ(h.view.LastLook(PlayerView::kPlayButton), (std::vector<int>{153, 154, 189, 154}));
-}
-
-TEST(PlayLoop, OsdFollowsTheChosenTimeFormat)
-{
-    PlaybackHarness h(OneChannel());
-    h.Open();
-    h.core.m_nTimeFormat = 6;
-    h.core.Transport().OnPlay();
-    h.WaitForEnd();
-    const std::vector<std::string> osd = h.view.Texts(PlayerView::kOsd);
-    EXPECT_NE(std::find(osd.begin(), osd.end(), "09/03/2010 08:05:07"), osd.end());
-}
-
-TEST(PlayLoop, StopsAfterTheLastKeyFrameAndRestartsFromTheStart)
-{
-    PlaybackHarness h(OneChannel());
-    h.Open();
-    h.core.Transport().OnPlay();
-    h.WaitForEnd();
-    const std::vector<Pushed> first = h.Frames();
-    // Up to the key frame at 4 s, which is read but never followed by another frame.
-    ASSERT_EQ(first.size(), 100u);
-    EXPECT_EQ(first.back().msec, 960);
-    EXPECT_EQ(first.back().f_time, kT0 + 3);
-
-    h.core.Transport().OnPlay();
-    h.WaitFor([&] { return h.Frames().size() >= 200; });
-    h.WaitForEnd();
-    const std::vector<Pushed> all = h.Frames();
-    EXPECT_EQ(std::vector<Pushed>(all.begin() + 100, all.end()), first);
-}
-
-TEST(PlayLoop, IFrameOnlyShowsKeyFramesAtTheRecordedPace)
-{
-    PlaybackHarness h(OneChannel(), true);
-    h.Open();
-    h.core.m_bIFrameOnly = 1;
-    const std::vector<Pushed> frames = h.PlayAtSpeed(1);
-    ASSERT_EQ(frames.size(), 4u);
-    for (const Pushed& f : frames)
-        EXPECT_EQ(f.key, 1);
-    for (int64_t gap : Gaps(frames))
-        EXPECT_EQ(gap, 1000);
-}
-
-TEST(PlayLoop, AudioReachesTheDisplayOnlyAtNormalSpeed)
-{
-    RecordingBuilder b;
-    b.VideoRun(0, kT0, 0, 125, 40, 25, 3000).AudioRun(0, kT0, 0, 250, 20, 160);
-    for (int speed : {1, 2}) {
-        PlaybackHarness h(b.Build(), true);
+    struct Case {
+        int speed;
+        bool muted;
+        bool heard;     // audio frames handed over
+        int32_t volume; // set before every audio frame, handed over or not
+    };
+    for (const Case c : {Case{1, false, true, 8}, Case{2, false, false, 8}, Case{1, true, true, 0}}) {
+        PlaybackHarness h(TwoChannelsAndAudio(125), true);
         h.Open();
-        const std::vector<Pushed> frames = h.PlayAtSpeed(speed);
+        if (c.muted)
+            h.core.Transport().OnSpeaker();
+        h.display.Clear();
+        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed);
         const auto audio = std::count_if(frames.begin(), frames.end(), [](const Pushed& f) { return f.audio == 1; });
-        // The volume is set before every audio frame, shown or not.
+        EXPECT_EQ(audio > 150, c.heard) << "speed " << c.speed;
+        EXPECT_EQ(audio == 0, !c.heard) << "speed " << c.speed;
         const auto volumes = h.display.CallsOf(display::kSetVolume);
-        const auto atEight = std::count_if(volumes.begin(), volumes.end(), [](auto& c) { return c.ints[0] == 8; });
-        if (speed == 1) {
-            EXPECT_GT(audio, 150);
-        } else {
-            EXPECT_EQ(audio, 0);
-        }
-        EXPECT_GT(atEight, 150) << "speed " << speed;
+        EXPECT_GT(std::count_if(volumes.begin(), volumes.end(), [&c](auto& v) { return v.ints[0] == c.volume; }), 150);
     }
-}
-
-TEST(PlayLoop, MutedAudioFramesGetVolumeZero)
-{
-    RecordingBuilder b;
-    b.VideoRun(0, kT0, 0, 125, 40, 25, 3000).AudioRun(0, kT0, 0, 250, 20, 160);
-    PlaybackHarness h(b.Build(), true);
-    h.Open();
-    h.core.Transport().OnSpeaker();
-    h.display.Clear();
-    h.PlayAtSpeed(1);
-    const auto volumes = h.display.CallsOf(display::kSetVolume);
-    EXPECT_GT(std::count_if(volumes.begin(), volumes.end(), [](auto& c) { return c.ints[0] == 0; }), 150);
 }
 
 TEST(PlayLoop, PrefixedFormatHandsOverWithoutTheBlock)
@@ -413,28 +361,15 @@ TEST(PlayLoop, PrefixedFormatHandsOverWithoutTheBlock)
     EXPECT_EQ(pushes[1].payload[4] & 0x1F, 7);
 }
 
-TEST(PlayLoop, ReverseStepsKeyFramesAndStopsAtTheFirstRecord)
+TEST(PlayLoop, ReverseStartsWithTheRecordAtItsPositionThenStepsKeyFrames)
 {
-    PlaybackHarness h(OneChannel(), true);
-    h.Open();
-    const std::vector<Pushed> frames = h.PlayAtSpeed(-1, 2);
-    // From the key frame at 2 s: it, then the one at 1 s. The key frame at 0 s is the first
-    // record of the run: it ends the stream instead of being handed over again and again.
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].f_time, kT0 + 2);
-    EXPECT_EQ(frames[1].f_time, kT0 + 1);
-    EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
-    EXPECT_EQ(h.core.m_bAtEnd, 1);
-    EXPECT_EQ(h.core.m_nPosSec, 0);
-}
-
-TEST(PlayLoop, ReverseStartsWithTheRecordAtItsPosition)
-{
+    // Straight onto a record that is not a key frame: that record comes first, then the key
+    // frames before it. The key frame at 0 s is the run's first record: it ends the stream
+    // instead of being handed over again and again.
     PlaybackHarness h(OneChannel(), true);
     h.Open();
     h.core.Transport().OnPlay();
     h.WaitForSearch();
-    // Straight onto a record that is not a key frame.
     h.core.m_nPlayState = playback::kReverse1;
     h.core.m_nPlaySpeed = -1;
     h.core.m_dwVideoPos[0] = h.recording.videoRecords[0][60];
@@ -442,9 +377,58 @@ TEST(PlayLoop, ReverseStartsWithTheRecordAtItsPosition)
     h.WaitForEnd();
     const std::vector<Pushed> frames = h.Frames();
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_EQ(frames[0], FrameOf(h.recording, h.recording.videoRecords[0][60], 0, 0));
-    EXPECT_EQ(frames[1], FrameOf(h.recording, h.recording.videoRecords[0][50], 0, 0));
-    EXPECT_EQ(frames[2], FrameOf(h.recording, h.recording.videoRecords[0][25], 0, 0));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(frames[i], FrameOf(h.recording, h.recording.videoRecords[0][std::array{60, 50, 25}[i]], 0, 0));
+}
+
+// Records whose headers lie never crash, hang or read past a buffer: forward and reverse
+// play end the stream, whatever they hand over on the way.
+TEST(PlayLoop, RecordsWithLyingHeadersStillEndTheStream)
+{
+    const auto patch = [](BuiltRecording& b, int ch, int index, const std::function<void(recording::FrameRecord&)>& lie) {
+        const uint32_t at = b.videoRecords[ch][index];
+        recording::FrameRecord r = recording::FrameRecord::Parse(b.data.data() + at - b.dataOffset);
+        lie(r);
+        b.PatchRecord(at, r);
+    };
+    struct Lie {
+        const char* name;
+        std::function<void(BuiltRecording&)> apply;
+        size_t cut = 0; // bytes cut from the end of the file
+    };
+    const Lie lies[] = {
+        {"size far past the run", [&](BuiltRecording& b) { patch(b, 0, 30, [](auto& r) { r.f_size = 0x7FFFFFF0; }); }},
+        {"size into the records after it", [&](BuiltRecording& b) { patch(b, 0, 30, [](auto& r) { r.f_size = 100000; }); }},
+        {"back link into another run",
+         [&](BuiltRecording& b) {
+             const uint32_t into = b.videoRecords[0][50];
+             patch(b, 1, 60, [&](auto& r) { r.f_prevSize = b.videoRecords[1][60] - into - 20; });
+         }},
+        {"back link before the file", [&](BuiltRecording& b) { patch(b, 0, 70, [](auto& r) { r.f_prevSize = 0xFFFFFF00; }); }},
+        {"no back link mid-run", [&](BuiltRecording& b) { patch(b, 0, 70, [](auto& r) { r.f_prevSize = 0; }); }},
+        {"stamps out of order",
+         [&](BuiltRecording& b) {
+             std::mt19937 random(7);
+             for (int i = 1; i < 100; ++i)
+                 patch(b, 0, i, [&](auto& r) { r.f_msec = random(); r.f_time += static_cast<int32_t>(random() % 5) - 2; });
+         }},
+        {"truncated last record", [](BuiltRecording&) {}, 100},
+        {"run ends far past the file",
+         [](BuiltRecording& b) { b.header.videoCh[0].endPos = b.header.audioCh[0].endPos = 0x7FFF0000; }},
+    };
+    for (const Lie& lie : lies) {
+        for (int speed : {1, 32, -1, -32}) {
+            SCOPED_TRACE(testing::Message() << lie.name << " at " << speed);
+            BuiltRecording built = TwoChannelsAndAudio(125);
+            lie.apply(built);
+            PlaybackHarness h(built, true);
+            h.Open("r.vrc", lie.cut);
+            ASSERT_EQ(h.core.m_bFileOpened, 1);
+            for (const Pushed& f : h.PlayAtSpeed(speed, speed < 0 ? 3 : 0))
+                ASSERT_TRUE(f.len >= 0 && f.len <= 131072);
+            EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
+        }
+    }
 }
 
 } // namespace

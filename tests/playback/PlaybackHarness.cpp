@@ -2,7 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
+#include <filesystem>
 
 #include "display/DispId.h"
 
@@ -12,63 +12,16 @@ void GateClock::Sleep(int milliseconds)
 {
     {
         std::unique_lock lock(m_mutex);
+        if (m_open && milliseconds == 1 && std::this_thread::get_id() == m_heldThread)
+            ++m_sleepsAfterOpen;
         if (m_condition && !m_held && m_condition()) {
             m_held = true;
+            m_heldThread = std::this_thread::get_id();
             m_cv.notify_all();
             m_cv.wait(lock, [this] { return m_open; });
         }
     }
     VirtualClock::Sleep(milliseconds);
-}
-
-void GateClock::CloseWhen(std::function<bool()> condition)
-{
-    std::lock_guard lock(m_mutex);
-    m_condition = std::move(condition);
-}
-
-void GateClock::WaitUntilHeld()
-{
-    std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_held; });
-}
-
-void GateClock::Open()
-{
-    std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_cv.notify_all();
-}
-
-int32_t StampingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
-{
-    if (dispid == display::kPushFrame && std::get<int32_t>(args[6]) != -1) {
-        int slow = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_frames.size() == m_slowIndex)
-                slow = m_slowMs;
-            m_frames.push_back({std::get<int32_t>(args[6]), std::get<int32_t>(args[3]), std::get<int32_t>(args[1]),
-                                std::get<int32_t>(args[2]), std::get<int32_t>(args[5]), std::get<int32_t>(args[4]),
-                                m_clock.Now()});
-        }
-        if (slow > 0)
-            m_clock.Sleep(slow);
-    }
-    return m_inner.Invoke(dispid, args);
-}
-
-void StampingDisplay::SlowDown(size_t index, int milliseconds)
-{
-    std::lock_guard lock(m_mutex);
-    m_slowIndex = index;
-    m_slowMs = milliseconds;
-}
-
-std::vector<Pushed> StampingDisplay::Frames() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_frames;
 }
 
 PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart, bool realClock)
@@ -86,10 +39,12 @@ PlaybackHarness::~PlaybackHarness()
     core.Shutdown();
 }
 
-playback::FileOpenResult PlaybackHarness::Open(const std::string& name)
+playback::FileOpenResult PlaybackHarness::Open(const std::string& name, size_t cut)
 {
-    recording.Write(dir.File(name));
-    playback::FileOpenResult r = core.Open().OnFileChosen(dir.File(name));
+    const std::string path = dir.File(name);
+    recording.Write(path);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - cut);
+    playback::FileOpenResult r = core.Open().OnFileChosen(path);
     core.Open().FinishFileOpen(r);
     return r;
 }
@@ -98,16 +53,6 @@ void PlaybackHarness::WaitFor(const std::function<bool()>& pred)
 {
     while (!pred())
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
-
-void PlaybackHarness::WaitForSearch()
-{
-    WaitFor([this] { return !core.SearchRunning(); });
-}
-
-void PlaybackHarness::WaitForEnd()
-{
-    WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; });
 }
 
 std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
@@ -133,10 +78,15 @@ std::vector<Pushed> PlaybackHarness::PlayAtSpeed(int speed, int from)
     return Frames();
 }
 
-void PlaybackHarness::StopPlaying()
+std::vector<Pushed> PlaybackHarness::Frames() const
 {
-    core.StopPlayThread();
-    core.m_hPlayThread.JoinStopped();
+    std::vector<Pushed> frames;
+    for (const testsupport::RecordingDisplay::Call& c : display.CallsOf(::display::kPushFrame)) {
+        const std::vector<int32_t>& a = c.ints; // f_time, msec, audio, length, type, channel
+        if (a[5] != -1) // not a reset
+            frames.push_back({a[5], a[2], a[0], a[1], a[4], a[3], c.at});
+    }
+    return frames;
 }
 
 Pushed FrameOf(const testsupport::BuiltRecording& built, uint32_t offset, int ch, int audio)

@@ -4,6 +4,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "display/CVorquil_Ctrl_Player.h"
@@ -20,25 +22,43 @@ namespace playbacktest {
 // 2010-03-09 08:05:07
 constexpr int32_t kT0 = 1268121907;
 
-// One frame handed to the display, with the virtual time of the hand-over.
+// One frame handed to the display, with the time of the hand-over.
 struct Pushed {
     int ch, audio, f_time, msec, key, len;
     int64_t at;
     bool operator==(const Pushed& o) const
     {
-        return ch == o.ch && audio == o.audio && f_time == o.f_time && msec == o.msec && key == o.key && len == o.len;
+        return std::tie(ch, audio, f_time, msec, key, len) == std::tie(o.ch, o.audio, o.f_time, o.msec, o.key, o.len);
     }
 };
 
 // The virtual clock with a gate: the first sleep for which the chosen condition holds
 // waits there until the test opens the gate, so that a test can act while a thread is
-// inside a pacing wait.
+// inside a pacing wait. It then counts the 1 ms sleeps the held thread goes on with.
 class GateClock : public platform::VirtualClock {
 public:
     void Sleep(int milliseconds) override;
-    void CloseWhen(std::function<bool()> condition);
-    void WaitUntilHeld();
-    void Open();
+    void CloseWhen(std::function<bool()> condition)
+    {
+        std::lock_guard lock(m_mutex);
+        m_condition = std::move(condition);
+    }
+    void WaitUntilHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_held; });
+    }
+    void Open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_cv.notify_all();
+    }
+    int SleepsAfterOpen()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sleepsAfterOpen;
+    }
 
 private:
     std::mutex m_mutex;
@@ -46,25 +66,8 @@ private:
     std::function<bool()> m_condition;
     bool m_held = false;
     bool m_open = false;
-};
-
-// Passes every call to the recording display and notes the clock at each frame. One frame's
-// hand-over can be made to take time, as a display that falls behind does.
-class StampingDisplay : public display::DispatchTarget {
-public:
-    StampingDisplay(testsupport::RecordingDisplay& inner, platform::Clock& clock) : m_inner(inner), m_clock(clock) {}
-    int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override;
-    std::vector<Pushed> Frames() const;
-    // The hand-over of frame index (counted from 0) sleeps milliseconds on the clock.
-    void SlowDown(size_t index, int milliseconds);
-
-private:
-    testsupport::RecordingDisplay& m_inner;
-    platform::Clock& m_clock;
-    mutable std::mutex m_mutex;
-    std::vector<Pushed> m_frames;
-    size_t m_slowIndex = SIZE_MAX;
-    int m_slowMs = 0;
+    std::thread::id m_heldThread;
+    int m_sleepsAfterOpen = 0;
 };
 
 // A core on a written recording with a virtual clock, the recording display and view.
@@ -77,31 +80,49 @@ public:
                              bool realClock = false);
     ~PlaybackHarness();
 
-    // Opens the written recording as the open command does after its dialog.
-    playback::FileOpenResult Open(const std::string& name = "r.vrc");
-    void Start() { core.StartPlayThread(); }
+    // Writes the recording, cut by cut bytes at its end, and opens it as the open command
+    // does after its dialog.
+    playback::FileOpenResult Open(const std::string& name = "r.vrc", size_t cut = 0);
+    // Starts the play thread unless it runs: a second start would stop the running loop
+    // with a frame read ahead in its slots, and the new loop would never show that frame.
+    void Start()
+    {
+        if (!core.m_hPlayThread.IsStarted())
+            core.StartPlayThread();
+    }
+    // Presses Play, waits for its search and starts the play thread.
+    void Play()
+    {
+        core.Transport().OnPlay();
+        WaitForSearch();
+        Start();
+    }
     // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
     void WaitFor(const std::function<bool()>& pred);
-    void WaitForSearch();
+    void WaitForSearch() { WaitFor([this] { return !core.SearchRunning(); }); }
     // Until the play loop has found the end of the stream and paused.
-    void WaitForEnd();
+    void WaitForEnd() { WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; }); }
     // Stops the play thread and waits until it has returned, so that everything it did at
     // the end of the stream is visible.
-    void StopPlaying();
+    void StopPlaying()
+    {
+        core.StopPlayThread();
+        core.m_hPlayThread.JoinStopped();
+    }
     // Presses Play, moves the slider to from, presses ff or rew until the speed is reached,
     // then lets the play thread run until the stream ends (or no search found a key frame)
     // and stops it.
     std::vector<Pushed> PlayAtSpeed(int speed, int from = 0);
-    std::vector<Pushed> Frames() const { return stamper.Frames(); }
+    // The frames handed to the display so far, without its resets.
+    std::vector<Pushed> Frames() const;
 
     testsupport::TempDir dir;
     testsupport::BuiltRecording recording;
     GateClock gate;
     platform::SteadyClock steady;
     platform::Clock& clock;
-    testsupport::RecordingDisplay display;
-    StampingDisplay stamper{display, clock};
-    display::CVorquil_Ctrl_Player ctrl{&stamper};
+    testsupport::RecordingDisplay display{&clock};
+    display::CVorquil_Ctrl_Player ctrl{&display};
     testsupport::RecordingView view;
     playback::PlayerCore core{ctrl, view, clock};
 };

@@ -8,7 +8,6 @@
 #include "recording/TimeConversion.h"
 
 using playback::PlayerView;
-using testsupport::BuiltRecording;
 using testsupport::RecordingBuilder;
 using namespace playback;
 
@@ -51,12 +50,9 @@ TEST(Transport, EveryRowOfTheTransitionTable)
         bool search;
     };
     const std::map<std::string, std::function<void(TransportCommands&)>> commands = {
-        {"Play", [](auto& t) { t.OnPlay(); }},
-        {"ff", [](auto& t) { t.OnFf(); }},
-        {"rew", [](auto& t) { t.OnRew(); }},
-        {"r", [](auto& t) { t.OnR(); }},
-        {"f", [](auto& t) { t.OnF(); }},
-        {"slider", [](auto& t) { t.OnSeekSlider(4, true, 70); }},
+        {"Play", [](auto& t) { t.OnPlay(); }}, {"ff", [](auto& t) { t.OnFf(); }},
+        {"rew", [](auto& t) { t.OnRew(); }},   {"r", [](auto& t) { t.OnR(); }},
+        {"f", [](auto& t) { t.OnF(); }},       {"slider", [](auto& t) { t.OnSeekSlider(4, true, 70); }},
     };
     const Row rows[] = {
         {kPaused, "Play", kPlay, 1, true},      {kPlay, "Play", kPaused, 0, false},
@@ -72,16 +68,32 @@ TEST(Transport, EveryRowOfTheTransitionTable)
         {kReverse1, "slider", kReverse1, -1, true},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.from << " " << row.command);
         Player p;
         p.Reach(row.from);
         ASSERT_EQ(p.State(), row.from);
         const uint32_t before = p.Searches();
         commands.at(row.command)(p.t());
         p.h.WaitForSearch();
-        EXPECT_EQ(p.State(), row.state) << row.from << " " << row.command;
-        EXPECT_EQ(p.h.core.m_nPlaySpeed, row.speed) << row.from << " " << row.command;
-        EXPECT_EQ(p.Searches() != before, row.search) << row.from << " " << row.command;
+        EXPECT_EQ(p.State(), row.state);
+        EXPECT_EQ(p.h.core.m_nPlaySpeed, row.speed);
+        EXPECT_EQ(p.Searches() != before, row.search);
     }
+}
+
+TEST(Transport, CommandsNeedAnOpenRecordingAndFfRewTheFullWindowLayout)
+{
+    Player p;
+    p.h.core.m_bFileOpened = 0;
+    p.t().OnPlay();
+    EXPECT_EQ(p.State(), kPaused);
+    EXPECT_EQ(p.Searches(), 0u);
+    p.h.core.m_bFileOpened = 1;
+    p.Reach(kPlay);
+    p.h.core.m_nDisplayMode = 1;
+    p.t().OnFf();
+    p.t().OnRew();
+    EXPECT_EQ(p.State(), kPlay);
 }
 
 TEST(Transport, PlayResumesFromTheFrameOnScreenAndRestartsAfterTheEnd)
@@ -111,70 +123,32 @@ TEST(Transport, PlayResumesFromTheFrameOnScreenAndRestartsAfterTheEnd)
     EXPECT_EQ(p.h.core.m_dwVideoReq[0], p.h.recording.videoRecords[0][0]);
 }
 
-TEST(Transport, FfAndRewCycleTheirSpeedTextsAndTooltip)
-{
-    Player p;
-    p.Reach(kPlay);
-    std::vector<std::string> texts, tips;
-    for (int i = 0; i < 6; ++i) {
-        p.t().OnFf();
-        texts.push_back(p.h.view.LastText(PlayerView::kSpeed));
-        tips.push_back(p.h.view.CallsOf(testsupport::RecordingView::Kind::ToolTip).back().text);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"( FF 2X )", "( FF 4X )", "( FF 8X )", "( FF 16X )", "( FF 32X )",
-                                               "( FF 2X )"}));
-    EXPECT_EQ(tips, (std::vector<std::string>{"2X", "4X", "8X", "16X", "FF", "2X"}));
-    texts.clear();
-    for (int i = 0; i < 7; ++i) {
-        p.t().OnRew();
-        texts.push_back(p.h.view.LastText(PlayerView::kSpeed));
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"( Rew 1X )", "( Rew 2X )", "( Rew 4X )", "( Rew 8X )", "( Rew 16X )",
-                                               "( Rew 32X )", "( Rew 1X )"}));
-}
-
-TEST(Transport, FfAndRewNeedTheFullWindowLayout)
-{
-    Player p;
-    p.Reach(kPlay);
-    p.h.core.m_nDisplayMode = 1;
-    p.t().OnFf();
-    p.t().OnRew();
-    EXPECT_EQ(p.State(), kPlay);
-}
-
-TEST(Transport, JumpsOf59SecondsStopAtTheEnds)
+TEST(Transport, JumpsOf59SecondsStopAtTheEndsAndWaitForTheSearchBefore)
 {
     struct Case {
         bool back;
         int posSec;
+        int seekDone;
         int expected; // -1: no jump
     };
     const int max = 128;
-    for (const Case c : {Case{true, 58, -1}, Case{true, 59, 0}, Case{false, max - 59, max}, Case{false, max - 58, -1}}) {
+    const Case cases[] = {{true, 58, 1, -1}, {true, 59, 1, 0}, {false, max - 59, 1, max}, {false, max - 58, 1, -1},
+                          {true, 60, 0, -1}};
+    for (const Case c : cases) {
+        SCOPED_TRACE(testing::Message() << c.posSec << (c.back ? " back" : " on"));
         Player p;
         p.Reach(kPlay);
         ASSERT_EQ(p.h.core.m_nSeekMax, max);
         p.h.core.m_nPosSec = c.posSec;
+        p.h.core.m_bSeekDone = c.seekDone;
         const uint32_t before = p.Searches();
         c.back ? p.t().OnR() : p.t().OnF();
         p.h.WaitForSearch();
-        EXPECT_EQ(p.h.core.m_nPosSec, c.expected < 0 ? c.posSec : c.expected) << c.posSec;
-        EXPECT_EQ(p.Searches() != before, c.expected >= 0) << c.posSec;
-        if (c.expected >= 0) {
+        EXPECT_EQ(p.h.core.m_nPosSec, c.expected < 0 ? c.posSec : c.expected);
+        EXPECT_EQ(p.Searches() != before, c.expected >= 0);
+        if (c.expected >= 0)
             EXPECT_EQ(p.h.core.m_SeekTarget.Load(), recording::FTimeToSystemTime(kT0 + c.expected));
-        }
     }
-}
-
-TEST(Transport, JumpsWaitForTheSearchBefore)
-{
-    Player p;
-    p.Reach(kPlay);
-    p.h.core.m_nPosSec = 60;
-    p.h.core.m_bSeekDone = 0;
-    p.t().OnR();
-    EXPECT_EQ(p.h.core.m_nPosSec, 60);
 }
 
 TEST(Transport, TheSliderSearchesOnlyWhenReleasedAtANewPosition)
@@ -183,64 +157,51 @@ TEST(Transport, TheSliderSearchesOnlyWhenReleasedAtANewPosition)
         const char* name;
         int code;
         bool released;
-        int seekDone;
-        int fileChosen;
+        int seekDone, fileChosen, atEnd;
         int pos;
         bool search;
     };
     const Case cases[] = {
-        {"released at a new position", 4, true, 1, 1, 70, true},
-        {"another scroll report", 5, true, 1, 1, 70, false},
-        {"button still held", 4, false, 1, 1, 70, false},
-        {"a search still running", 4, true, 0, 1, 70, false},
-        {"file chosen flag not exactly 1", 4, true, 1, 2, 70, false},
-        {"released where it was", 4, true, 1, 1, 0, false},
+        {"released at a new position", 4, true, 1, 1, 0, 70, true},
+        {"released behind, at the end of the stream", 4, true, 1, 1, 1, 20, true},
+        {"another scroll report", 5, true, 1, 1, 0, 70, false},
+        {"button still held", 4, false, 1, 1, 0, 70, false},
+        {"a search still running", 4, true, 0, 1, 0, 70, false},
+        {"file chosen flag not exactly 1", 4, true, 1, 2, 0, 70, false},
+        {"released where it was", 4, true, 1, 1, 0, 40, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Player p;
-        p.Reach(kPlay);
+        p.Reach(kPaused);
+        p.h.core.m_nPosSec = 40;
         p.h.core.m_bSeekDone = c.seekDone;
         p.h.core.m_bFileChosen = c.fileChosen;
+        p.h.core.m_bAtEnd = c.atEnd;
         p.h.display.Clear();
         const uint32_t before = p.Searches();
         p.t().OnSeekSlider(c.code, c.released, c.pos);
         p.h.WaitForSearch();
-        EXPECT_EQ(p.Searches() != before, c.search) << c.name;
-        EXPECT_EQ(p.h.display.CallsOf(display::kFlush).size(), c.search ? 1u : 0u) << c.name;
-        if (c.search) {
-            const recording::SystemTime target = recording::FTimeToSystemTime(kT0 + 70);
-            EXPECT_EQ(p.h.core.m_nPosSec, 70);
-            EXPECT_EQ(p.h.core.m_SeekTarget.Load(), target);
-            EXPECT_EQ(p.h.core.m_PosTime.Load(), target);
-            EXPECT_EQ(p.h.core.m_ShownTime.Load(), target);
-        }
+        EXPECT_EQ(p.Searches() != before, c.search);
+        EXPECT_EQ(p.h.display.CallsOf(display::kFlush).size(), c.search ? 1u : 0u);
+        if (!c.search)
+            continue;
+        const recording::SystemTime target = recording::FTimeToSystemTime(kT0 + c.pos);
+        EXPECT_EQ(p.h.core.m_nPosSec, c.pos);
+        EXPECT_EQ(p.h.core.m_SeekTarget.Load(), target);
+        EXPECT_EQ(p.h.core.m_PosTime.Load(), target);
+        EXPECT_EQ(p.h.core.m_ShownTime.Load(), target);
+        EXPECT_EQ(p.h.core.m_bAtEnd, 0);
+        EXPECT_EQ(p.State(), kPaused);
+        // The estimate lies after the target second's key frame: the walk back meets that
+        // key frame and stays on it.
+        EXPECT_EQ(p.h.core.m_dwVideoPos[0], p.h.recording.videoRecords[0][c.pos * 10]);
     }
-}
-
-TEST(Transport, SliderBackwardsClearsTheEndOfStream)
-{
-    Player p;
-    p.Reach(kPaused);
-    p.h.core.m_nPosSec = 100;
-    p.h.core.m_bAtEnd = 1;
-    p.t().OnSeekSlider(4, true, 20);
-    p.h.WaitForSearch();
-    EXPECT_EQ(p.h.core.m_bAtEnd, 0);
-    EXPECT_EQ(p.State(), kPaused);
-    // The estimate for 20 of 128 seconds lies after the 20th second's key frame: the walk
-    // back meets that key frame and stays on it.
-    EXPECT_EQ(p.h.core.m_dwVideoPos[0], p.h.recording.videoRecords[0][200]);
 }
 
 TEST(Transport, VolumeAndMute)
 {
     Player p;
-    auto volumes = [&] {
-        std::vector<int> v;
-        for (const auto& c : p.h.display.CallsOf(display::kSetVolume))
-            v.push_back(c.ints[0]);
-        return v;
-    };
     p.h.display.Clear();
     p.t().OnVolumeSlider(TransportCommands::kEndTrack, 12);
     p.t().OnVolumeSlider(TransportCommands::kThumbPosition, 3); // only the end of a drag counts
@@ -250,17 +211,11 @@ TEST(Transport, VolumeAndMute)
     p.t().OnVolumeSlider(TransportCommands::kEndTrack, 5); // muted: only stored
     p.t().OnSpeaker();
     EXPECT_EQ(p.h.view.LastLook(PlayerView::kSpeakerMin), (std::vector<int>{166, 167, 166, 167}));
-    EXPECT_EQ(volumes(), (std::vector<int>{12, 0, 5}));
+    std::vector<int> volumes;
+    for (const auto& c : p.h.display.CallsOf(display::kSetVolume))
+        volumes.push_back(c.ints[0]);
+    EXPECT_EQ(volumes, (std::vector<int>{12, 0, 5}));
     EXPECT_EQ(p.h.core.m_bSoundOn, 1);
-}
-
-TEST(Transport, CommandsNeedAnOpenRecording)
-{
-    Player p;
-    p.h.core.m_bFileOpened = 0;
-    p.t().OnPlay();
-    EXPECT_EQ(p.State(), kPaused);
-    EXPECT_EQ(p.Searches(), 0u);
 }
 
 } // namespace

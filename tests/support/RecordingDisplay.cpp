@@ -9,8 +9,9 @@ namespace testsupport {
 int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
 {
     std::lock_guard lock(m_mutex);
-    Call call;
-    call.dispid = dispid;
+    const auto it = m_results.find(dispid);
+    const int32_t result = it == m_results.end() ? 0 : it->second;
+    Call call{dispid, {}, {}, {}, m_clock ? m_clock->Now() : 0};
     const void* payload = nullptr;
     for (const display::DispArg& a : args) {
         if (const auto* i = std::get_if<int32_t>(&a))
@@ -20,7 +21,7 @@ int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispAr
         else if (const auto* p = std::get_if<const void*>(&a))
             payload = *p;
         else if (dispid == display::kQueryRunning)
-            *static_cast<int32_t*>(std::get<void*>(a)) = m_running;
+            *static_cast<int32_t*>(std::get<void*>(a)) = result;
     }
     // PushFrame(payload, f_time, msec, audio, length, type, channel): the payload lives only
     // during the call, so keep a copy.
@@ -29,26 +30,7 @@ int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispAr
         call.payload.assign(bytes, bytes + call.ints[3]);
     }
     m_calls.push_back(std::move(call));
-    const auto it = m_results.find(dispid);
-    return it == m_results.end() ? 0 : it->second;
-}
-
-void RecordingDisplay::SetResult(int32_t dispid, int32_t result)
-{
-    std::lock_guard lock(m_mutex);
-    m_results[dispid] = result;
-}
-
-void RecordingDisplay::SetRunning(int32_t running)
-{
-    std::lock_guard lock(m_mutex);
-    m_running = running;
-}
-
-std::vector<RecordingDisplay::Call> RecordingDisplay::Calls() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_calls;
+    return result;
 }
 
 std::vector<RecordingDisplay::Call> RecordingDisplay::CallsOf(int32_t dispid) const
@@ -57,12 +39,6 @@ std::vector<RecordingDisplay::Call> RecordingDisplay::CallsOf(int32_t dispid) co
     std::vector<Call> out;
     std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out), [&](const Call& c) { return c.dispid == dispid; });
     return out;
-}
-
-void RecordingDisplay::Clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.clear();
 }
 
 } // namespace testsupport

@@ -2,48 +2,16 @@
 
 namespace testsupport {
 
-void RecordingView::Log(Call call)
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.push_back(std::move(call));
-}
-
-void RecordingView::SetText(int control, const std::string& text) { Log({Kind::Text, control, text, {}}); }
-
 void RecordingView::ShowControl(int control, bool shown)
 {
     Log({Kind::Show, control, {}, {shown ? 1 : 0}});
-    if (!shown || control != kSearching)
-        return;
     std::unique_lock lock(m_mutex);
-    if (!m_holdNext)
+    if (!shown || control != kSearching || !m_holdNext)
         return;
     m_holdNext = false;
-    ++m_held;
+    m_held = true;
     m_cv.notify_all();
     m_cv.wait(lock, [this] { return m_released; });
-    --m_held;
-}
-
-void RecordingView::SetButtonLook(int button, const ButtonLook& b)
-{
-    Log({Kind::Look, button, {}, {b[0], b[1], b[2], b[3]}});
-}
-
-void RecordingView::SetSeekRange(int minimum, int maximum) { Log({Kind::SeekRange, 0, {}, {minimum, maximum}}); }
-
-void RecordingView::SetSeekPos(int pos) { Log({Kind::SeekPos, 0, {}, {pos}}); }
-
-void RecordingView::RepaintSeekSlider() { Log({Kind::RepaintSeek, 0, {}, {}}); }
-
-void RecordingView::SetFfToolTip(const std::string& text) { Log({Kind::ToolTip, kFf, text, {}}); }
-
-void RecordingView::RepaintDisplay() { Log({Kind::RepaintDisplay, 0, {}, {}}); }
-
-std::vector<RecordingView::Call> RecordingView::Calls() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_calls;
 }
 
 std::vector<RecordingView::Call> RecordingView::CallsOf(Kind kind, int control) const
@@ -83,32 +51,6 @@ std::vector<int> RecordingView::SeekPositions() const
     for (const Call& c : CallsOf(Kind::SeekPos))
         out.push_back(c.ints[0]);
     return out;
-}
-
-void RecordingView::Clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_calls.clear();
-}
-
-void RecordingView::HoldNextSearch()
-{
-    std::lock_guard lock(m_mutex);
-    m_holdNext = true;
-    m_released = false;
-}
-
-void RecordingView::ReleaseSearch()
-{
-    std::lock_guard lock(m_mutex);
-    m_released = true;
-    m_cv.notify_all();
-}
-
-void RecordingView::WaitUntilSearchHeld()
-{
-    std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_held > 0; });
 }
 
 } // namespace testsupport

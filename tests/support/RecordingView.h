@@ -20,16 +20,16 @@ public:
         std::vector<int> ints;
     };
 
-    void SetText(int control, const std::string& text) override;
+    void SetText(int control, const std::string& text) override { Log({Kind::Text, control, text, {}}); }
     void ShowControl(int control, bool shown) override;
-    void SetButtonLook(int button, const ButtonLook& bitmaps) override;
-    void SetSeekRange(int minimum, int maximum) override;
-    void SetSeekPos(int pos) override;
-    void RepaintSeekSlider() override;
-    void SetFfToolTip(const std::string& text) override;
-    void RepaintDisplay() override;
+    void SetButtonLook(int button, const ButtonLook& b) override { Log({Kind::Look, button, {}, {b.begin(), b.end()}}); }
+    void SetSeekRange(int minimum, int maximum) override { Log({Kind::SeekRange, 0, {}, {minimum, maximum}}); }
+    void SetSeekPos(int pos) override { Log({Kind::SeekPos, 0, {}, {pos}}); }
+    void RepaintSeekSlider() override { Log({Kind::RepaintSeek, 0, {}, {}}); }
+    void SetFfToolTip(const std::string& text) override { Log({Kind::ToolTip, kFf, text, {}}); }
+    void RepaintDisplay() override { Log({Kind::RepaintDisplay, 0, {}, {}}); }
 
-    std::vector<Call> Calls() const;
+    // The calls of a kind, to one control or (control 0) to any.
     std::vector<Call> CallsOf(Kind kind, int control = 0) const;
     // The texts a control was given, in order, and the last one ("" when none).
     std::vector<std::string> Texts(int control) const;
@@ -37,23 +37,45 @@ public:
     // The last four bitmaps a button was given (empty when none).
     std::vector<int> LastLook(int button) const;
     std::vector<int> SeekPositions() const;
-    void Clear();
+    void Clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.clear();
+    }
 
     // The next thread that shows "Searching..." waits there until ReleaseSearch.
-    void HoldNextSearch();
-    void ReleaseSearch();
+    void HoldNextSearch()
+    {
+        std::lock_guard lock(m_mutex);
+        m_holdNext = true;
+        m_released = m_held = false;
+    }
+    void ReleaseSearch()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_cv.notify_all();
+    }
     // Blocks until a thread is held (a test then knows the seek thread is busy).
-    void WaitUntilSearchHeld();
+    void WaitUntilSearchHeld()
+    {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_held; });
+    }
 
 private:
-    void Log(Call call);
+    void Log(Call call)
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(std::move(call));
+    }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<Call> m_calls;
     bool m_holdNext = false;
     bool m_released = false;
-    int m_held = 0;
+    bool m_held = false;
 };
 
 } // namespace testsupport
