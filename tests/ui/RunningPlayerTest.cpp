@@ -146,7 +146,9 @@ TEST_F(RunningPlayerTest, IntroducesItselfToTheDisplayInOrder)
     EXPECT_EQ(calls[0].dispid, display::kSetOwnerWindow);
     for (int k = 0; k < 16; ++k) {
         const std::u16string title = u"CH-" + QString::number(k + 1).toStdU16String();
-        EXPECT_EQ(calls[1 + k], (Call{display::kSetChannelTitle, {k}, title, {}}));
+        EXPECT_EQ(calls[1 + k].dispid, display::kSetChannelTitle);
+        EXPECT_EQ(calls[1 + k].ints, std::vector<int32_t>{k});
+        EXPECT_EQ(calls[1 + k].text, title);
     }
     EXPECT_EQ(calls[17].text, u"Kelvora Player");
     EXPECT_EQ(calls[18].text, u"                  Ver 1.2.0.1");
