@@ -12,6 +12,7 @@
 #include "app/startup/ControlLibrary.h"
 #include "display/DispId.h"
 #include "playback/PlayState.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
 #include "ui/ControlIds.h"
@@ -98,6 +99,7 @@ protected:
         return buffer;
     }
     bool Shown() { return !Captured().empty(); }
+    void PressS() { QTest::simulateEvent(m_dialog->windowHandle(), true, Qt::Key_S, {}, QStringLiteral("s"), false); }
     static QColor Mean(const QImage& image)
     {
         return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
@@ -120,6 +122,8 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
     EXPECT_EQ(Text(ui::id::kOsd), "");
     EXPECT_FALSE(Shown());
+    PressS(); // nothing on screen: a note, no message
+    EXPECT_EQ(Player().Tools().Note().text(), "No snapshot: no picture on screen");
 
     Click(ui::id::kPlay);
     // The pause just after a second ends, so that the time display still names that second.
@@ -139,7 +143,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     // S: the paused picture, whole and upright, in a file named by the time that was on
     // screen, and a note naming it.
     const QImage screen = m_dialog->GetDlgItem(ui::id::kDisplay)->grab().toImage();
-    QTest::simulateEvent(m_dialog->windowHandle(), true, Qt::Key_S, {}, QStringLiteral("s"), false);
+    PressS();
     QSize size;
     const std::vector<uint8_t> picture = Captured(&size);
     ASSERT_EQ(size, QSize(704, 576));
@@ -158,6 +162,16 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     EXPECT_TRUE(std::equal(picture.begin(), picture.end(), bytes.begin() + 54));
     EXPECT_EQ(Player().Tools().Note().text(), "Snapshot saved: " + QString::fromStdString(file.string()));
     EXPECT_TRUE(m_messages.empty());
+    {
+        // A full disk: the user hears of it, with the file and the reason.
+        testsupport::FileSizeLimit full(4096);
+        PressS();
+    }
+    fs::path second = file;
+    second.replace_filename(file.stem().string() + "-2.bmp");
+    EXPECT_EQ(m_messages, std::vector<std::string>{"The snapshot could not be saved as \"" + second.string() +
+                                                   "\": File too large."});
+    EXPECT_FALSE(fs::exists(second));
 
     Click(ui::id::kPlay);
     EXPECT_EQ(Core().m_nPlayState, playback::kPlay);

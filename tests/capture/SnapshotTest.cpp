@@ -136,48 +136,6 @@ TEST_F(SnapshotTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
     EXPECT_TRUE(FilesIn(folder).empty());
 }
 
-testsupport::FakeCaptureControl* g_control = nullptr;
-
-display::ControlInstance MakeCaptureControl(QWidget* parent, display::DisplayEventSink*)
-{
-    return {new QWidget(parent), g_control};
-}
-
-// The S key in the player window: the user hears of a snapshot that was not written, with the
-// file and the reason, and of nothing else.
-TEST_F(SnapshotTest, TheWindowTellsTheUserWhenASnapshotCannotBeWritten)
-{
-    testsupport::WriteBytes(m_dir.File("Storage"), {1});
-    g_control = &m_control;
-    display::ControlRegistry::Register(display::kPlayerControlClassId, &MakeCaptureControl);
-    std::vector<std::string> messages;
-    ui::SetMessageBoxHandler([&messages](const QString& text) { messages.push_back(text.toStdString()); });
-    auto dialog = [this] {
-        const ScopedHome home(m_dir.Path());
-        return std::make_unique<ui::PlayerDialog>();
-    }();
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    const auto pressS = [&dialog] {
-        QTest::simulateEvent(dialog->windowHandle(), true, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
-        QTest::simulateEvent(dialog->windowHandle(), false, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
-    };
-
-    m_control.DeliverNothing();
-    pressS();
-    EXPECT_TRUE(messages.empty());
-    m_control.Deliver(16, 8, 32, testsupport::PatternFrame(16, 8, 1));
-    pressS();
-    const fs::path path = m_dir.Path() / "Storage" / "Capture" / (capture::SnapshotFileName({}, 1) + ".bmp");
-    EXPECT_EQ(messages, std::vector<std::string>{"The snapshot could not be saved as \"" + path.string() +
-                                                 "\": Not a directory."});
-    EXPECT_EQ(m_control.Captures(), 2);
-
-    dialog.reset();
-    ui::SetMessageBoxHandler({});
-    display::ControlRegistry::Unregister(display::kPlayerControlClassId);
-}
-
 TEST_F(SnapshotTest, FramesItCannotTakeWholeWriteNothing)
 {
     const struct {
