@@ -227,11 +227,13 @@ TEST_F(PrintDialogTest, PrintPrintsTheLoadedFrameWithTheChosenTexts)
         ASSERT_EQ(page.images.size(), 1u);
         EXPECT_EQ(page.images[0].target, QRect(288, 0, 4224, 3456));
         EXPECT_EQ(page.images[0].image.pixelColor(0, 0), kRed);
-        std::vector<QString> texts;
+        // The stamp white on the picture, the note black on the paper.
+        std::vector<std::pair<QString, QColor>> texts;
         for (const auto& text : page.texts)
-            texts.push_back(text.text);
-        const std::vector<QString> printed{"09/03/2010 08:05:08", "kept now"};
-        EXPECT_EQ(texts, choice ? printed : std::vector<QString>{});
+            texts.emplace_back(text.text, text.colour);
+        const std::vector<std::pair<QString, QColor>> printed{{"09/03/2010 08:05:08", Qt::white},
+                                                              {"kept now", Qt::black}};
+        EXPECT_EQ(texts, choice ? printed : decltype(texts){});
         EXPECT_TRUE(page.finished);
         EXPECT_TRUE(m_messages.empty());
         EXPECT_TRUE(dialog->isVisible());
