@@ -3,24 +3,31 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
 #include "app/startup/ControlLibrary.h"
 #include "display/DispId.h"
 #include "playback/PlayState.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
 #include "ui/ControlIds.h"
 #include "ui/FullScreenView.h"
-#include "ui/OperatorTools.h"
 #include "ui/MessageBox.h"
+#include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RunningPlayer.h"
 #include "ui/SeekSlider.h"
-#include "ui/SkinButton.h"
+#include "ui/SnapshotNote.h"
 #include "ui/StaticText.h"
 
 namespace {
 
-using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 class PlayerEndToEnd : public testing::Test {
 protected:
@@ -29,28 +36,14 @@ protected:
         s_library = new app::ControlLibrary;
         ASSERT_TRUE(s_library->LoadAndRegister());
         s_dir = new testsupport::TempDir;
-        Write("four.vrc", 4, 0b0001, 8);
-        Write("one.vrc", 1, 0, 3);
-        // Long enough that no speed reaches either end while a test presses through the speeds.
-        sample::SampleOptions o;
-        o.channels = 4;
-        o.seconds = 600;
-        o.reuseGop = true;
-        ASSERT_EQ(sample::SampleWriter::Write(s_dir->File("long.vrc"), o), "");
+        // Snapshots go under the home folder: a fresh one, so the test sees every file written.
+        ::setenv("HOME", s_dir->Path().c_str(), 1);
     }
     static void TearDownTestSuite()
     {
         delete s_dir;
         s_library->Release();
         delete s_library;
-    }
-    static void Write(const std::string& name, int channels, uint32_t audio, int seconds)
-    {
-        sample::SampleOptions o;
-        o.channels = channels;
-        o.audioMask = audio;
-        o.seconds = seconds;
-        ASSERT_EQ(sample::SampleWriter::Write(s_dir->File(name), o), "");
     }
 
     void SetUp() override
@@ -59,6 +52,7 @@ protected:
         m_dialog = std::make_unique<ui::PlayerDialog>();
         m_dialog->show();
     }
+    // Whatever still plays is closed with the window: ASan and TSan runs watch the threads stop.
     void TearDown() override
     {
         m_dialog.reset();
@@ -69,17 +63,46 @@ protected:
     playback::PlayerCore& Core() { return Player().Core(); }
     QString Text(int id) { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(id))->Text(); }
     void Click(int id) { QTest::mouseClick(m_dialog->GetDlgItem(id), Qt::LeftButton, {}, QPoint(5, 5)); }
+    bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 8000); }
+    bool WaitForOsd(const char* prefix)
+    {
+        return WaitFor([&] { return Text(ui::id::kOsd).startsWith(prefix); });
+    }
+    // Written when a test first needs it; the long one outlasts any press through the speeds.
+    std::string File(const std::string& name)
+    {
+        const std::map<std::string, sample::SampleOptions> recordings = {
+            {"four.vrc", {.channels = 4, .audioMask = 0b0001, .seconds = 8}},
+            {"one.vrc", {.channels = 1, .seconds = 3}},
+            {"long.vrc", {.channels = 4, .seconds = 600, .reuseGop = true}},
+        };
+        const std::string path = s_dir->File(name);
+        if (!fs::exists(path)) {
+            EXPECT_EQ(sample::SampleWriter::Write(path, recordings.at(name)), "");
+        }
+        return path;
+    }
     void Open(const std::string& name)
     {
-        Player().OpenFile(QString::fromStdString(s_dir->File(name)));
+        Player().OpenFile(QString::fromStdString(File(name)));
         ASSERT_TRUE(m_messages.empty());
     }
-    bool WaitFor(const std::function<bool()>& condition, int ms = 8000) { return QTest::qWaitFor(condition, ms); }
-    bool Shown()
+    // The picture the control holds for a snapshot, empty when it has none.
+    std::vector<uint8_t> Captured(QSize* size = nullptr)
     {
         std::vector<uint8_t> buffer(display::kCaptureBufferSize);
         int32_t w = 0, h = 0, bpp = 0;
-        return Player().Control().CaptureImage(buffer.data(), &w, &h, &bpp) >= 0;
+        const int32_t bytes = Player().Control().CaptureImage(buffer.data(), &w, &h, &bpp);
+        buffer.resize(std::max(bytes, 0));
+        if (size)
+            *size = QSize(w, h);
+        return buffer;
+    }
+    bool Shown() { return !Captured().empty(); }
+    void PressS() { QTest::simulateEvent(m_dialog->windowHandle(), true, Qt::Key_S, {}, QStringLiteral("s"), false); }
+    static QColor Mean(const QImage& image)
+    {
+        return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
     }
 
     static app::ControlLibrary* s_library;
@@ -91,35 +114,72 @@ protected:
 app::ControlLibrary* PlayerEndToEnd::s_library = nullptr;
 testsupport::TempDir* PlayerEndToEnd::s_dir = nullptr;
 
-TEST_F(PlayerEndToEnd, OpensPlaysAndShowsTheRecordedTime)
+// One window through a user's first minute: play, pause, a snapshot of the paused picture,
+// resume, seek.
+TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
 {
     Open("four.vrc");
     EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
     EXPECT_EQ(Text(ui::id::kOsd), "");
     EXPECT_FALSE(Shown());
+    PressS(); // nothing on screen: a note, no message
+    EXPECT_EQ(Player().Tools().Note().text(), "No snapshot: no picture on screen");
 
     Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd).startsWith("2024-06-03 09:00:0"); }));
+    // The pause just after a second ends, so that the time display still names that second.
+    ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:02"));
+    QString osd = Text(ui::id::kOsd);
     ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kTotalTime) == "00 : 00 : 02 / 00 : 00 : 08"; }));
-    EXPECT_TRUE(Shown());
     EXPECT_EQ(m_dialog->GetSeekSlider()->maximum(), 6);
     EXPECT_GE(m_dialog->GetSeekSlider()->value(), 1);
-}
 
-TEST_F(PlayerEndToEnd, PausesAndResumesFromTheFrameShown)
-{
-    Open("four.vrc");
-    Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1; }));
     Click(ui::id::kPlay);
     EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
     const recording::SystemTime shown = Core().m_ShownTime.Load();
     EXPECT_EQ(Core().m_PosTime.Load(), shown);
     QTest::qWait(300);
     EXPECT_EQ(Core().m_ShownTime.Load(), shown); // nothing is handed over while paused
+
+    // S: the paused picture, whole and upright, in a file named by the time that was on
+    // screen, and a note naming it.
+    const QImage screen = m_dialog->GetDlgItem(ui::id::kDisplay)->grab().toImage();
+    PressS();
+    QSize size;
+    const std::vector<uint8_t> picture = Captured(&size);
+    ASSERT_EQ(size, QSize(704, 576));
+    const QImage snapped = QImage(picture.data(), 704, 576, QImage::Format_RGB32).mirrored();
+    for (const QRect tile : {QRect(0, 0, 352, 288), QRect(352, 0, 352, 288), QRect(0, 288, 352, 288)}) {
+        const QColor want = Mean(screen.copy(tile)), got = Mean(snapped.copy(tile));
+        EXPECT_GT(want.lightness(), 20);
+        for (auto component : {&QColor::red, &QColor::green, &QColor::blue})
+            EXPECT_NEAR((want.*component)(), (got.*component)(), 16) << tile.x() << "," << tile.y();
+    }
+    const fs::path file = s_dir->Path() / "Storage" / "Capture" /
+                          (osd.replace(' ', '-').remove(':').toStdString() + ".bmp");
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(bytes.size(), 54 + picture.size()) << file;
+    EXPECT_TRUE(std::equal(picture.begin(), picture.end(), bytes.begin() + 54));
+    EXPECT_EQ(Player().Tools().Note().text(), "Snapshot saved: " + QString::fromStdString(file.string()));
+    EXPECT_TRUE(m_messages.empty());
+    {
+        // A full disk: the user hears of it, with the file and the reason.
+        testsupport::FileSizeLimit full(4096);
+        PressS();
+    }
+    fs::path second = file;
+    second.replace_filename(file.stem().string() + "-2.bmp");
+    EXPECT_EQ(m_messages, std::vector<std::string>{"The snapshot could not be saved as \"" + second.string() +
+                                                   "\": File too large."});
+    EXPECT_FALSE(fs::exists(second));
+
     Click(ui::id::kPlay);
     EXPECT_EQ(Core().m_nPlayState, playback::kPlay);
     ASSERT_TRUE(WaitFor([&] { return !(Core().m_ShownTime.Load() == shown); }));
+    m_dialog->GetSeekSlider()->setValue(5);
+    Core().Transport().OnSeekSlider(playback::TransportCommands::kThumbPosition, true, 5);
+    ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:05"));
+    EXPECT_GE(Core().m_nPosSec, 5);
 }
 
 TEST_F(PlayerEndToEnd, FastForwardAndRewindCycleTheirTexts)
@@ -144,17 +204,6 @@ TEST_F(PlayerEndToEnd, FastForwardAndRewindCycleTheirTexts)
     EXPECT_EQ(Text(ui::id::kSpeed), "");
 }
 
-TEST_F(PlayerEndToEnd, SeekSliderMovesPlaybackToThePosition)
-{
-    Open("four.vrc");
-    Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return !Text(ui::id::kOsd).isEmpty(); }));
-    m_dialog->GetSeekSlider()->setValue(5);
-    Core().Transport().OnSeekSlider(playback::TransportCommands::kThumbPosition, true, 5);
-    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd).startsWith("2024-06-03 09:00:05"); }));
-    EXPECT_GE(Core().m_nPosSec, 5);
-}
-
 TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
 {
     Open("one.vrc");
@@ -167,36 +216,27 @@ TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
     Click(ui::id::kPlay);
     EXPECT_EQ(Core().m_bAtEnd, 0);
     EXPECT_EQ(Core().m_nPosSec, 0);
-    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd).startsWith("2024-06-03 09:00:00"); }));
+    ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:00"));
 }
 
-TEST_F(PlayerEndToEnd, OpeningAnotherRecordingWhilePlaying)
-{
-    Open("one.vrc");
-    Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return !Text(ui::id::kOsd).isEmpty(); }));
-    Open("four.vrc");
-    EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
-    EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
-    Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kTotalTime) == "00 : 00 : 01 / 00 : 00 : 08"; }));
-    EXPECT_TRUE(Text(ui::id::kOsd).startsWith("2024-06-03 09:00:01"));
-}
-
-TEST_F(PlayerEndToEnd, AnOpenAfterPlayingShowsTheIdlePictureWhetherItSucceedsOrFails)
+// An open while playing pauses and starts afresh: whether it succeeds or fails, not one tile
+// keeps a picture of the recording played before, even after the layout changes back and forth.
+TEST_F(PlayerEndToEnd, AnOpenWhilePlayingStartsAfreshWhetherItSucceedsOrFails)
 {
     QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
     QTest::qWait(50);
     const QImage idle = display->grab().toImage();
     testsupport::WriteBytes(s_dir->File("short.vrc"), std::vector<uint8_t>(100, 0));
-    for (const char* next : {"one.vrc", "short.vrc"}) {
-        Open("four.vrc");
+    for (const auto& [playing, next] : {std::pair{"four.vrc", "short.vrc"}, {"one.vrc", "four.vrc"}}) {
+        Open(playing);
         Click(ui::id::kPlay);
         ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1 && Shown(); }));
-        Player().OpenFile(QString::fromStdString(s_dir->File(next)));
+        Player().OpenFile(QString::fromStdString(File(next)));
         m_messages.clear();
-        // Not one tile keeps a picture of the recording played before, even after the layout
-        // is changed back and forth.
+        EXPECT_EQ(Core().m_nPlayState, playback::kPaused) << next;
+        if (next == std::string("four.vrc")) {
+            EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
+        }
         for (int tiles : {16, 1}) {
             Player().OnChannelLayout(tiles);
             QTest::qWait(100);
@@ -204,15 +244,9 @@ TEST_F(PlayerEndToEnd, AnOpenAfterPlayingShowsTheIdlePictureWhetherItSucceedsOrF
             EXPECT_EQ(display->grab().toImage(), idle) << next;
         }
     }
-}
-
-TEST_F(PlayerEndToEnd, ClosingWhilePlayingStopsTheThreadsFirst)
-{
-    Open("four.vrc");
     Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1; }));
-    m_dialog.reset(); // ASan and TSan runs watch this
-    SUCCEED();
+    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kTotalTime) == "00 : 00 : 01 / 00 : 00 : 08"; }));
+    EXPECT_TRUE(Text(ui::id::kOsd).startsWith("2024-06-03 09:00:01"));
 }
 
 TEST_F(PlayerEndToEnd, FullScreenShowsTheControlLargerAndEscapeBringsItBack)
@@ -234,11 +268,9 @@ TEST_F(PlayerEndToEnd, FullScreenShowsTheControlLargerAndEscapeBringsItBack)
         const QImage shot = display->grab().toImage();
         return shot.size() == QSize(1320, 1080) && shot.pixelColor(660, 540).lightness() > 40;
     }));
-    // The snapshot keeps the full 704x576 frame.
-    std::vector<uint8_t> buffer(display::kCaptureBufferSize);
-    int32_t w = 0, h = 0, bpp = 0;
-    ASSERT_GE(Player().Control().CaptureImage(buffer.data(), &w, &h, &bpp), 0);
-    EXPECT_EQ(QSize(w, h), QSize(704, 576));
+    QSize snapshot; // keeps the full frame
+    Captured(&snapshot);
+    EXPECT_EQ(snapshot, QSize(704, 576));
 
     QTest::keyClick(view, Qt::Key_Escape);
     EXPECT_FALSE(view->IsActive());

@@ -1,27 +1,45 @@
 #pragma once
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "display/DispId.h"
 #include "display/DispatchTarget.h"
 
 namespace testsupport {
 
 // A display control that answers CaptureImage with a picture chosen by the test, writing
-// its bytes into the caller's buffer as the real control does. Other calls do nothing.
+// its bytes (cut at the buffer's size) into the caller's buffer as the real control does.
+// Other calls do nothing.
 class FakeCaptureControl : public display::DispatchTarget {
 public:
-    int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override;
-
-    // What the next captures report and write (bytes are cut at the buffer's size).
-    void Deliver(int32_t width, int32_t height, int32_t bitsPerPixel, std::vector<uint8_t> bytes);
+    int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override
+    {
+        if (dispid != display::kCaptureImage || args.size() != 6)
+            return 0;
+        ++m_captures;
+        if (!m_hasPicture)
+            return -1;
+        const size_t size = std::min(m_bytes.size(), static_cast<size_t>(display::kCaptureBufferSize));
+        std::memcpy(std::get<void*>(args[1]), m_bytes.data(), size);
+        for (int i : {2, 3, 4})
+            *static_cast<int32_t*>(std::get<void*>(args[i])) = m_sizes[i - 2];
+        return static_cast<int32_t>(size);
+    }
+    void Deliver(int32_t width, int32_t height, int32_t bitsPerPixel, std::vector<uint8_t> bytes)
+    {
+        m_sizes = {width, height, bitsPerPixel};
+        m_bytes = std::move(bytes);
+        m_hasPicture = true;
+    }
     // The next captures fail with a negative result and write nothing.
-    void DeliverNothing();
+    void DeliverNothing() { m_hasPicture = false; }
     int Captures() const { return m_captures; }
 
 private:
-    int32_t m_width = 0;
-    int32_t m_height = 0;
-    int32_t m_bitsPerPixel = 0;
+    std::array<int32_t, 3> m_sizes{};
     std::vector<uint8_t> m_bytes;
     bool m_hasPicture = false;
     int m_captures = 0;
@@ -29,10 +47,24 @@ private:
 
 // A 32-bit frame (bottom row first) whose bytes differ from row to row and pixel to pixel,
 // so any reordering or shift shows.
-std::vector<uint8_t> PatternFrame(int32_t width, int32_t height, uint8_t seed);
+inline std::vector<uint8_t> PatternFrame(int32_t width, int32_t height, uint8_t seed)
+{
+    std::vector<uint8_t> bytes(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + i / (static_cast<size_t>(width) * 4) * 13 + seed);
+    return bytes;
+}
 
 // A 32-bit frame, B, G, R, A per pixel and bottom row first as the control delivers it,
 // whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
-std::vector<uint8_t> TwoColourFrame(int32_t width, int32_t height, uint32_t top, uint32_t bottom);
+inline std::vector<uint8_t> TwoColourFrame(int32_t width, int32_t height, uint32_t top, uint32_t bottom)
+{
+    std::vector<uint8_t> bytes;
+    for (int32_t pixel = 0; pixel < height * width; ++pixel) {
+        const uint32_t rgb = pixel < height / 2 * width ? bottom : top; // rows count from the bottom
+        bytes.insert(bytes.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0xFF});
+    }
+    return bytes;
+}
 
 } // namespace testsupport

@@ -75,33 +75,50 @@ int CountNear(const QImage& page, QRect band, QColor colour)
     return count;
 }
 
+// A red-over-blue frame on screen, recorded on 3 September 2009 at 14:05:09, printed into PDF
+// files that poppler reads back.
+class PdfPrint : public testing::Test {
+protected:
+    PdfPrint() : m_player(&m_control)
+    {
+        m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
+    }
+    void Print(capture::PrintSettings settings, capture::Printing& printing)
+    {
+        capture::PrintDialog dialog(m_player, settings, m_time, printing,
+                                    [this](const QString& m) { m_messages.push_back(m); });
+        dialog.grab();
+        dialog.findChild<QPushButton*>("printButton")->click();
+    }
+    QImage Render(const QString& pdf, int dpi)
+    {
+        RunTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-singlefile", pdf, m_dir.File("page").c_str()});
+        return QImage(QString::fromStdString(m_dir.File("page.png")));
+    }
+
+    testsupport::TempDir m_dir;
+    testsupport::FakeCaptureControl m_control;
+    display::CVorquil_Ctrl_Player m_player;
+    recording::SystemTime m_when{2009, 9, 0, 3, 14, 5, 9, 0};
+    capture::CaptureTimeSource m_time{[this] { return m_when; }, [] { return 3; }};
+    std::vector<QString> m_messages;
+};
+
 // A frame printed from the dialog onto an A4 page at 600 dpi, read back with poppler:
 // one page named "Print - Kelvora", the picture upright and in its colours across the
 // top of the page, the white stamp on its lower part and the black note under it.
-TEST(PdfPrint, PageHoldsThePictureStampAndNote)
+TEST_F(PdfPrint, PageHoldsThePictureStampAndNote)
 {
-    testsupport::TempDir dir;
-    const QString pdf = QString::fromStdString(dir.File("page.pdf"));
+    const QString pdf = QString::fromStdString(m_dir.File("page.pdf"));
     PdfPrinting printing(pdf);
-    testsupport::FakeCaptureControl control;
-    control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
-    display::CVorquil_Ctrl_Player player(&control);
-    capture::PrintSettings settings{QStringLiteral("Gate 3 north camera"), 1, 1};
-    recording::SystemTime time;
-    time.wYear = 2009;
-    time.wMonth = 9;
-    time.wDay = 3;
-    capture::PrintDialog dialog(player, settings, {[&] { return time; }, [] { return 1; }}, printing,
-                                [](const QString&) { FAIL() << "no message expected"; });
-    dialog.grab();
-    dialog.findChild<QPushButton*>("printButton")->click();
+    Print({QStringLiteral("Gate 3 north camera"), 1, 1}, printing);
+    EXPECT_TRUE(m_messages.empty());
 
     const QString info = RunTool("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Print - Kelvora"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n"))) << info.toStdString();
 
-    RunTool("pdftoppm", {"-png", "-r", QString::number(kRenderDpi), "-singlefile", pdf, dir.File("page").c_str()});
-    const QImage page(QString::fromStdString(dir.File("page.png")));
+    const QImage page = Render(pdf, kRenderDpi);
     ASSERT_FALSE(page.isNull());
     ASSERT_NEAR(page.width(), 827, 1); // A4 at 100 dpi
 
@@ -131,34 +148,15 @@ TEST(PdfPrint, PageHoldsThePictureStampAndNote)
 // With no system printer, Print... opens the platform's print dialog on "Print to File (PDF)"
 // with a file named after the recorded time; confirming it writes the page into that file.
 // Without a folder to write into, the old message remains.
-TEST(PdfPrint, WithoutASystemPrinterThePrintDialogWritesAPdfFile)
+TEST_F(PdfPrint, WithoutASystemPrinterThePrintDialogWritesAPdfFile)
 {
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a system printer";
-    testsupport::TempDir dir;
-    testsupport::FakeCaptureControl control;
-    control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, 0xFF0000, 0x0000FF));
-    display::CVorquil_Ctrl_Player player(&control);
-    capture::PrintSettings settings{QString(), 0, 0};
-    recording::SystemTime time;
-    time.wYear = 2009;
-    time.wMonth = 9;
-    time.wDay = 3;
-    time.wHour = 14;
-    time.wMinute = 5;
-    time.wSecond = 9;
-    const capture::CaptureTimeSource source{[&] { return time; }, [] { return 3; }};
+    capture::QtPrinting nowhere(m_time, QString::fromStdString(m_dir.File("missing")));
+    Print({}, nowhere);
+    EXPECT_EQ(m_messages, std::vector<QString>{"You have no default printer!"});
 
-    std::vector<QString> messages;
-    capture::QtPrinting nowhere(source, QString::fromStdString(dir.File("missing")));
-    capture::PrintDialog refused(player, settings, source, nowhere, [&](const QString& m) { messages.push_back(m); });
-    refused.grab();
-    refused.findChild<QPushButton*>("printButton")->click();
-    EXPECT_EQ(messages, std::vector<QString>{"You have no default printer!"});
-
-    capture::QtPrinting printing(source, QString::fromStdString(dir.Path().string()));
-    capture::PrintDialog dialog(player, settings, source, printing, [&](const QString& m) { messages.push_back(m); });
-    dialog.grab();
+    capture::QtPrinting printing(m_time, QString::fromStdString(m_dir.Path().string()));
     QString destination, fileName;
     QTimer::singleShot(0, [&] {
         QWidget* printDialog = QApplication::activeModalWidget();
@@ -167,15 +165,13 @@ TEST(PdfPrint, WithoutASystemPrinterThePrintDialogWritesAPdfFile)
         fileName = printDialog->findChild<QLineEdit*>("filename")->text();
         static_cast<QDialog*>(printDialog)->accept();
     });
-    dialog.findChild<QPushButton*>("printButton")->click();
-    EXPECT_EQ(messages.size(), 1u);
-    const std::string pdf = dir.File("03-09-2009-140509.pdf");
+    Print({QString(), 0, 0}, printing);
+    EXPECT_EQ(m_messages.size(), 1u);
+    const std::string pdf = m_dir.File("03-09-2009-140509.pdf");
     EXPECT_EQ(destination, "Print to File (PDF)");
     EXPECT_EQ(fileName.toStdString(), pdf);
 
-    RunTool("pdftoppm", {"-png", "-r", QString::number(kRenderDpi / 2), "-singlefile", QString::fromStdString(pdf),
-                         dir.File("page").c_str()});
-    const QImage page(QString::fromStdString(dir.File("page.png")));
+    const QImage page = Render(QString::fromStdString(pdf), kRenderDpi / 2);
     ASSERT_FALSE(page.isNull());
     EXPECT_TRUE(IsNear(page.pixelColor(page.width() / 2, page.height() / 20), QColor(255, 0, 0)));
     EXPECT_TRUE(IsNear(page.pixelColor(page.width() / 2, page.height() - 5), QColor(255, 255, 255)));

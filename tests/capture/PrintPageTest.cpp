@@ -70,18 +70,6 @@ capture::CapturedFrame Frame(int32_t width, int32_t height, uint32_t top, uint32
     return capture::GrabFrame(player).value();
 }
 
-// The control delivers B, G, R, A bottom row first; the printer must get the picture
-// upright and in its true colours.
-TEST(PrintImage, UprightInTrueColours)
-{
-    const QImage image = capture::PrintImage(Frame(6, 4, 0x123456, 0xA0B0C0));
-    ASSERT_EQ(image.size(), QSize(6, 4));
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(image.pixelColor(5, 1), QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(image.pixelColor(0, 2), QColor(0xA0, 0xB0, 0xC0));
-    EXPECT_EQ(image.pixelColor(5, 3), QColor(0xA0, 0xB0, 0xC0));
-}
-
 TEST(PrintPage, TooWideFramePrintsOnlyTheTexts)
 {
     testsupport::PrintedPage record;

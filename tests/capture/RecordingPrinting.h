@@ -32,13 +32,18 @@ struct PrintedPage {
 // A page of the given size and orientation that keeps what is drawn on it.
 class RecordingPrintSurface : public capture::PrintSurface {
 public:
-    RecordingPrintSurface(QSize page, capture::PageOrientation orientation, PrintedPage& record);
-
+    RecordingPrintSurface(QSize page, capture::PageOrientation orientation, PrintedPage& record)
+        : m_page(page), m_orientation(orientation), m_record(record)
+    {
+    }
     QSize PageSize() const override { return m_page; }
     capture::PageOrientation Orientation() const override { return m_orientation; }
-    void DrawImage(const QImage& image, const QRect& target) override;
-    void DrawText(const QString& text, const QRect& rect, const QColor& colour) override;
-    void Finish() override;
+    void DrawImage(const QImage& image, const QRect& target) override { m_record.images.push_back({image, target}); }
+    void DrawText(const QString& text, const QRect& rect, const QColor& colour) override
+    {
+        m_record.texts.push_back({text, rect, colour});
+    }
+    void Finish() override { m_record.finished = true; }
 
 private:
     QSize m_page;
@@ -51,7 +56,14 @@ private:
 class RecordingPrinting : public capture::Printing {
 public:
     bool HasDefaultPrinter() override { return hasDefaultPrinter; }
-    std::unique_ptr<capture::PrintSurface> StartDocument(QWidget* parent, const QString& documentName) override;
+    std::unique_ptr<capture::PrintSurface> StartDocument(QWidget*, const QString& documentName) override
+    {
+        ++dialogsShown;
+        if (userCancels)
+            return nullptr;
+        documents.push_back(documentName);
+        return std::make_unique<RecordingPrintSurface>(page, orientation, pages.emplace_back());
+    }
 
     bool hasDefaultPrinter = true;
     bool userCancels = false;

@@ -1,21 +1,15 @@
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "capture/FakeCaptureControl.h"
 #include "display/CVorquil_Ctrl_Player.h"
-#include "display/ControlRegistry.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
-#include "ui/MessageBox.h"
-#include "ui/PlayerDialog.h"
-#include "ui/capture/CaptureTimeText.h"
 #include "ui/capture/Snapshot.h"
 
 namespace {
@@ -37,21 +31,6 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
     return files;
 }
 
-// Points HOME elsewhere while it lives.
-class ScopedHome {
-public:
-    explicit ScopedHome(const fs::path& home)
-    {
-        const char* previous = std::getenv("HOME");
-        m_previous = previous ? previous : "";
-        ::setenv("HOME", home.c_str(), 1);
-    }
-    ~ScopedHome() { ::setenv("HOME", m_previous.c_str(), 1); }
-
-private:
-    std::string m_previous;
-};
-
 class SnapshotTest : public testing::Test {
 protected:
     SnapshotTest() : m_player(&m_control) {}
@@ -68,31 +47,12 @@ protected:
     int m_format = 1;
 };
 
-TEST_F(SnapshotTest, NamesTheFileByTheRecordedTime)
+// Named by the recorded time in the chosen format, in folders made as needed. Snapshots within
+// one recorded second each keep their picture, and a file already there is never replaced.
+TEST_F(SnapshotTest, EverySnapshotGetsItsOwnFileNamedByTheRecordedTime)
 {
-    const fs::path folder = m_dir.Path() / "Capture";
-    m_control.Deliver(704, 576, 32, testsupport::PatternFrame(704, 576, 3));
+    const fs::path folder = m_dir.Path() / "Storage" / "Capture";
     m_format = 5;
-
-    const capture::SnapshotOutcome outcome = MakeSnapshot(folder).Take();
-
-    EXPECT_EQ(outcome.result, capture::SnapshotOutcome::Result::Saved);
-    EXPECT_EQ(outcome.path, folder / "09-03-2009-140509.bmp");
-    EXPECT_EQ(FilesIn(folder), std::vector<fs::path>{"09-03-2009-140509.bmp"});
-    EXPECT_EQ(fs::file_size(folder / "09-03-2009-140509.bmp"), 1'622'070u);
-}
-
-// A fresh account has no ~/Storage. Snapshots within one recorded second each keep their
-// picture, and a file already there is never replaced.
-TEST_F(SnapshotTest, FreshHomeGetsItsFoldersAndEverySnapshotItsOwnFile)
-{
-    fs::path folder;
-    {
-        const ScopedHome home(m_dir.Path());
-        folder = capture::DefaultCaptureFolder();
-    }
-    ASSERT_EQ(folder, m_dir.Path() / "Storage" / "Capture");
-
     capture::Snapshot snapshot = MakeSnapshot(folder);
     std::vector<std::vector<uint8_t>> frames;
     for (uint8_t seed = 1; seed <= 3; ++seed) {
@@ -100,7 +60,7 @@ TEST_F(SnapshotTest, FreshHomeGetsItsFoldersAndEverySnapshotItsOwnFile)
         m_control.Deliver(16, 8, 32, frames.back());
         EXPECT_EQ(snapshot.Take().result, capture::SnapshotOutcome::Result::Saved);
     }
-    const std::vector<fs::path> names{"2009-09-03-140509.bmp", "2009-09-03-140509-2.bmp", "2009-09-03-140509-3.bmp"};
+    const std::vector<fs::path> names{"09-03-2009-140509.bmp", "09-03-2009-140509-2.bmp", "09-03-2009-140509-3.bmp"};
     ASSERT_THAT(FilesIn(folder), testing::UnorderedElementsAreArray(names));
     for (size_t i = 0; i < names.size(); ++i) {
         const std::vector<uint8_t> file = ReadFile(folder / names[i]);
@@ -109,15 +69,6 @@ TEST_F(SnapshotTest, FreshHomeGetsItsFoldersAndEverySnapshotItsOwnFile)
     }
     fs::remove(folder / names[1]);
     EXPECT_EQ(snapshot.Take().path, folder / names[1]); // the first free name
-}
-
-TEST_F(SnapshotTest, NoPictureWritesNothing)
-{
-    const fs::path folder = m_dir.Path() / "Capture";
-    m_control.DeliverNothing();
-    EXPECT_EQ(MakeSnapshot(folder).Take().result, capture::SnapshotOutcome::Result::NoPicture);
-    EXPECT_EQ(m_control.Captures(), 1);
-    EXPECT_FALSE(fs::exists(folder));
 }
 
 // As root no permission bit stops a write, so the folder stands below a regular file (no folder
@@ -145,72 +96,25 @@ TEST_F(SnapshotTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
     EXPECT_TRUE(FilesIn(folder).empty());
 }
 
-testsupport::FakeCaptureControl* g_control = nullptr;
-
-display::ControlInstance MakeCaptureControl(QWidget* parent, display::DisplayEventSink*)
+TEST_F(SnapshotTest, FramesItCannotTakeWholeWriteNothing)
 {
-    return {new QWidget(parent), g_control};
-}
-
-// The S key in the player window: the user hears of a snapshot that was not written, with the
-// file and the reason, and of nothing else.
-TEST_F(SnapshotTest, TheWindowTellsTheUserWhenASnapshotCannotBeWritten)
-{
-    testsupport::WriteBytes(m_dir.File("Storage"), {1});
-    g_control = &m_control;
-    display::ControlRegistry::Register(display::kPlayerControlClassId, &MakeCaptureControl);
-    std::vector<std::string> messages;
-    ui::SetMessageBoxHandler([&messages](const QString& text) { messages.push_back(text.toStdString()); });
-    auto dialog = [this] {
-        const ScopedHome home(m_dir.Path());
-        return std::make_unique<ui::PlayerDialog>();
-    }();
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    const auto pressS = [&dialog] {
-        QTest::simulateEvent(dialog->windowHandle(), true, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
-        QTest::simulateEvent(dialog->windowHandle(), false, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"), false);
-    };
-
-    m_control.DeliverNothing();
-    pressS();
-    EXPECT_TRUE(messages.empty());
-    m_control.Deliver(16, 8, 32, testsupport::PatternFrame(16, 8, 1));
-    pressS();
-    const fs::path path = m_dir.Path() / "Storage" / "Capture" / (capture::SnapshotFileName({}, 1) + ".bmp");
-    EXPECT_EQ(messages, std::vector<std::string>{"The snapshot could not be saved as \"" + path.string() +
-                                                 "\": Not a directory."});
-    EXPECT_EQ(m_control.Captures(), 2);
-
-    dialog.reset();
-    ui::SetMessageBoxHandler({});
-    display::ControlRegistry::Unregister(display::kPlayerControlClassId);
-}
-
-struct Refused {
-    const char* what;
-    int32_t width;
-    int32_t height;
-    int32_t bitsPerPixel;
-};
-
-class SnapshotRefuses : public SnapshotTest, public testing::WithParamInterface<Refused> {};
-
-TEST_P(SnapshotRefuses, FramesItCannotTakeWhole)
-{
-    const Refused r = GetParam();
+    const struct {
+        const char* what;
+        int32_t width, height, bitsPerPixel;
+    } cases[] = {{"24 bits per pixel", 8, 8, 24},         {"8 bits per pixel", 8, 8, 8},
+                 {"larger than the buffer", 704, 578, 32}, {"wider than the buffer", 406'209, 1, 32},
+                 {"overflowing size", 65'536, 65'536, 32}, {"zero width", 0, 576, 32},
+                 {"negative height", 704, -576, 32}};
     const fs::path folder = m_dir.Path() / "Capture";
-    m_control.Deliver(r.width, r.height, r.bitsPerPixel, testsupport::PatternFrame(8, 8, 1));
-    MakeSnapshot(folder).Take();
-    EXPECT_TRUE(FilesIn(folder).empty()) << r.what;
+    for (const auto& c : cases) {
+        m_control.Deliver(c.width, c.height, c.bitsPerPixel, testsupport::PatternFrame(8, 8, 1));
+        MakeSnapshot(folder).Take();
+        EXPECT_TRUE(FilesIn(folder).empty()) << c.what;
+    }
+    m_control.DeliverNothing();
+    EXPECT_EQ(MakeSnapshot(folder).Take().result, capture::SnapshotOutcome::Result::NoPicture);
+    EXPECT_EQ(m_control.Captures(), 8);
+    EXPECT_FALSE(fs::exists(folder));
 }
-
-INSTANTIATE_TEST_SUITE_P(Frames, SnapshotRefuses,
-                         testing::Values(Refused{"24 bits per pixel", 8, 8, 24}, Refused{"8 bits per pixel", 8, 8, 8},
-                                         Refused{"larger than the buffer", 704, 578, 32},
-                                         Refused{"wider than the buffer", 406'209, 1, 32},
-                                         Refused{"overflowing size", 65'536, 65'536, 32},
-                                         Refused{"zero width", 0, 576, 32}, Refused{"negative height", 704, -576, 32}),
-                         [](const testing::TestParamInfo<Refused>& info) { return "Case" + std::to_string(info.index); });
 
 } // namespace
