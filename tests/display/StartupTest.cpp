@@ -10,7 +10,9 @@
 
 #include "app/startup/ControlLibrary.h"
 #include "app/startup/DecoderInstallation.h"
+#include "display/SampleStreams.h"
 #include "display/SystemDirectory.h"
+#include "display/control/ChannelDecoder.h"
 #include "display/control/DecoderLibrary.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
@@ -47,7 +49,7 @@ Bytes Older()
 }
 
 // The control library is loaded and registered by every PlayerControlTest; here: its failures,
-// and the decoder library's installation into a folder of the test's own.
+// and the decoder library's installation into and loading from a folder of the test's own.
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -97,10 +99,7 @@ TEST_F(StartupTest, InstallsTheBuiltDecoderInOneStepOverAnOlderOneAndLeavesAnIde
 
     Install();
     EXPECT_EQ(Read(m_target), Carried());
-    Bytes heldBytes(Older().size() + 1);
-    EXPECT_EQ(::pread(held, heldBytes.data(), heldBytes.size(), 0), static_cast<ssize_t>(Older().size()));
-    heldBytes.pop_back();
-    EXPECT_EQ(heldBytes, Older());
+    EXPECT_EQ(Read("/proc/self/fd/" + std::to_string(held)), Older());
     ::close(held);
     OmbrelVDecoder* decoder = running.CreateDecoder(OMBREL_CODEC_H264);
     ASSERT_NE(decoder, nullptr);
@@ -154,6 +153,22 @@ TEST_F(StartupTest, FailuresToReadTheResourceShowTheirMessagesAndToWriteNone)
     EXPECT_TRUE(fs::is_directory(m_target));
     EXPECT_EQ(Entries(), m_onlyTarget);
     EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(StartupTest, AMissingDecoderLibraryOrOneWithoutItsExportsLeavesChannelsDecodingNothing)
+{
+    display::DecoderLibrary missing;
+    EXPECT_FALSE(missing.Load(m_dir.Path().string()));
+    EXPECT_EQ(missing.CreateDecoder(OMBREL_CODEC_H264), nullptr);
+    // A real library under the decoder's name, but without its exports.
+    fs::copy_file(fs::path(display::SystemDirectory()) / "libkelvora_control_registry.so", m_target);
+    display::DecoderLibrary wrong;
+    EXPECT_FALSE(wrong.Load(m_dir.Path().string()));
+    EXPECT_FALSE(wrong.IsLoaded());
+    display::ChannelDecoder decoder(wrong);
+    const testsupport::SampleFrame key = testsupport::SampleStreams::Make(1).channels[0][0];
+    EXPECT_FALSE(decoder.Decode(key.data.data(), key.data.size()));
+    EXPECT_TRUE(decoder.Render({10, 10}).isNull());
 }
 
 } // namespace
