@@ -10,7 +10,6 @@
 
 #include "app/startup/ControlLibrary.h"
 #include "app/startup/DecoderInstallation.h"
-#include "display/SampleStreams.h"
 #include "display/SystemDirectory.h"
 #include "display/control/ChannelDecoder.h"
 #include "display/control/DecoderLibrary.h"
@@ -58,17 +57,11 @@ protected:
     }
     void TearDown() override { ui::SetMessageBoxHandler({}); }
     void Install() { DecoderInstallation::Install(QString::fromStdString(m_dir.Path().string())); }
-    std::vector<fs::path> Entries() const
-    {
-        std::vector<fs::path> entries;
-        for (const auto& entry : fs::directory_iterator(m_dir.Path()))
-            entries.push_back(entry.path().filename());
-        return entries;
-    }
+    // Files in the folder, a temporary one left beside the target included.
+    long Entries() const { return std::distance(fs::directory_iterator(m_dir.Path()), {}); }
 
     testsupport::TempDir m_dir;
     const fs::path m_target = m_dir / DecoderInstallation::kFileName;
-    const std::vector<fs::path> m_onlyTarget{DecoderInstallation::kFileName};
     std::vector<std::string> m_messages;
 };
 
@@ -89,7 +82,6 @@ TEST_F(StartupTest, ControlLibraryFailuresShowTheirMessagesAndLeaveNothingLoaded
 // library takes the name in one step and the old file lives on unchanged for whoever holds it.
 TEST_F(StartupTest, InstallsTheBuiltDecoderInOneStepOverAnOlderOneAndLeavesAnIdenticalOneAlone)
 {
-    ASSERT_GT(Carried().size(), 10'000u);
     EXPECT_EQ(Read(fs::path(display::SystemDirectory()) / DecoderInstallation::kFileName), Carried());
     testsupport::WriteBytes(m_target, Older());
     display::DecoderLibrary running;
@@ -110,7 +102,7 @@ TEST_F(StartupTest, InstallsTheBuiltDecoderInOneStepOverAnOlderOneAndLeavesAnIde
     fs::last_write_time(m_target, stamp);
     Install();
     EXPECT_EQ(fs::last_write_time(m_target), stamp);
-    EXPECT_EQ(Entries(), m_onlyTarget);
+    EXPECT_EQ(Entries(), 1);
     EXPECT_TRUE(m_messages.empty());
 }
 
@@ -126,11 +118,9 @@ TEST_F(StartupTest, AWriteCutShortLeavesTheOldLibraryLoadableOrNoFileAtAll)
             testsupport::FileSizeLimit limit(8192);
             Install();
         }
-        EXPECT_EQ(Entries(), withOlder ? m_onlyTarget : std::vector<fs::path>{});
+        EXPECT_EQ(Entries(), withOlder ? 1 : 0);
         EXPECT_EQ(Read(m_target), withOlder ? Older() : Bytes{});
-        if (withOlder) {
-            EXPECT_TRUE(display::DecoderLibrary().Load(m_dir.Path().string()));
-        }
+        EXPECT_TRUE(!withOlder || display::DecoderLibrary().Load(m_dir.Path().string()));
     }
     EXPECT_TRUE(m_messages.empty());
 }
@@ -142,7 +132,7 @@ TEST_F(StartupTest, FailuresToReadTheResourceShowTheirMessagesAndToWriteNone)
     // A folder of resources, not one: there are no bytes to take.
     DecoderInstallation::Install(target, QStringLiteral(":/Codec"));
     EXPECT_EQ(m_messages, (std::vector<std::string>{"Can't open codec file.", "Memory allocation failed."}));
-    EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(Entries(), 0);
 
     m_messages.clear();
     DecoderInstallation::Install(QString::fromStdString(m_dir.File("missing")));
@@ -151,23 +141,21 @@ TEST_F(StartupTest, FailuresToReadTheResourceShowTheirMessagesAndToWriteNone)
     fs::create_directory(m_target);
     Install();
     EXPECT_TRUE(fs::is_directory(m_target));
-    EXPECT_EQ(Entries(), m_onlyTarget);
+    EXPECT_EQ(Entries(), 1);
     EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(StartupTest, AMissingDecoderLibraryOrOneWithoutItsExportsLeavesChannelsDecodingNothing)
 {
-    display::DecoderLibrary missing;
-    EXPECT_FALSE(missing.Load(m_dir.Path().string()));
-    EXPECT_EQ(missing.CreateDecoder(OMBREL_CODEC_H264), nullptr);
+    EXPECT_EQ(display::DecoderLibrary().CreateDecoder(OMBREL_CODEC_H264), nullptr);
     // A real library under the decoder's name, but without its exports.
     fs::copy_file(fs::path(display::SystemDirectory()) / "libkelvora_control_registry.so", m_target);
     display::DecoderLibrary wrong;
     EXPECT_FALSE(wrong.Load(m_dir.Path().string()));
     EXPECT_FALSE(wrong.IsLoaded());
     display::ChannelDecoder decoder(wrong);
-    const testsupport::SampleFrame key = testsupport::SampleStreams::Make(1).channels[0][0];
-    EXPECT_FALSE(decoder.Decode(key.data.data(), key.data.size()));
+    const uint8_t sps[] = {0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E};
+    EXPECT_FALSE(decoder.Decode(sps, sizeof sps));
     EXPECT_TRUE(decoder.Render({10, 10}).isNull());
 }
 
