@@ -163,6 +163,8 @@ TEST_P(PayloadFormatTest, DecodesIntoTheChannelsTileUpToTheLatestFrame)
     if (GetParam() == 3)
         for (SampleFrame& frame : frames)
             std::copy(kForeignParameterSets.begin(), kForeignParameterSets.end(), frame.data.begin() + 8);
+    if (GetParam() == 2) // the key frame's parameter set behind a three-byte start code
+        frames[0].data.erase(frames[0].data.begin());
     m_player.SetLayout(0, 4);
     PushAll(2, frames);
     WaitIdle();
@@ -287,12 +289,6 @@ TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptu
         QWheelEvent event(at, m_widget->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(m_widget.get(), &event);
     };
-    m_player.SetLayout(0, 4);
-    PushEveryChannel(1);
-    const QImage grid = Screen();
-    wheel(TileProbe(0, 4));
-    EXPECT_EQ(Screen(), grid) << "the grid is never zoomed";
-
     m_player.SetLayout(0, 1);
     Push(0, Sample().channels[0][0]);
     WaitIdle();
@@ -303,7 +299,6 @@ TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptu
     EXPECT_TRUE(Lit(Screen(), bar));
     EXPECT_TRUE(Lit(Screen(), beside));
     EXPECT_TRUE(Near(Capture().pixelColor(beside), SampleColour(0))) << "the capture is the whole frame";
-
     // Dragged 100 picture pixels to the right: the bar leaves the view.
     QTest::mousePress(m_widget.get(), Qt::LeftButton, {}, bar);
     const QPoint to = bar - QPoint(200, 0);
@@ -312,8 +307,13 @@ TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptu
     QTest::mouseRelease(m_widget.get(), Qt::LeftButton, {}, to);
     EXPECT_TRUE(Near(Screen().pixelColor(bar), SampleColour(0)));
 
+    m_player.SetLayout(0, 4);
+    WaitIdle();
+    const QImage grid = Screen();
+    wheel(TileProbe(0, 4));
+    EXPECT_EQ(Screen(), grid) << "the grid is never zoomed";
     m_player.SetLayout(0, 1);
-    EXPECT_TRUE(Lit(Screen(), bar));
+    WaitIdle();
     EXPECT_FALSE(Lit(Screen(), beside)) << "a new layout shows the whole picture";
 }
 
