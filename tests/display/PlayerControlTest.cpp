@@ -6,6 +6,7 @@
 #include <mutex>
 #include <span>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -31,7 +32,6 @@ using Event = std::array<int32_t, 3>; // id, arg1, arg2
 
 constexpr int32_t kCaptureBytes = 704 * 576 * 4;
 const QColor kEmptyTile(34, 36, 40);
-const QColor kOutline(255, 200, 0);
 
 // Alike within a tolerance, and both opaque or neither.
 bool Near(QColor a, QColor b, int tolerance = 24)
@@ -123,7 +123,7 @@ protected:
         const int32_t written = m_player.CaptureImage(buffer.data(), &width, &height, &bits);
         if (written < 0)
             return {};
-        EXPECT_EQ((std::array{written, width, height, bits}), (std::array{kCaptureBytes, 704, 576, 32}));
+        EXPECT_EQ(std::tie(written, width, height, bits), std::tuple(kCaptureBytes, 704, 576, 32));
         const auto tail = std::span(buffer).subspan(kCaptureBytes);
         EXPECT_TRUE(std::all_of(tail.begin(), tail.end(), [](uint8_t b) { return b == 0xAB; }));
         return QImage(buffer.data(), 704, 576, 704 * 4, QImage::Format_ARGB32).mirrored();
@@ -153,31 +153,28 @@ class PayloadFormatTest : public PlayerControlTest, public ::testing::WithParamI
 // Format 3 hands the recorder's block over with the frame. Here the block holds the parameter
 // sets of a 64x64 stream: if they reached the decoder, they would replace the channel's own
 // and wreck every picture after the key frame.
-const std::vector<uint8_t> kForeignParameterSets{0, 0, 0, 1, 0x67, 0x42, 0xC0, 0x0A, 0xD9, 0x04, 0x26, 0xC0,
-                                                 0x44, 0, 0, 3, 0, 4, 0, 0, 3, 0, 0xC8, 0x3C, 0x48, 0x99,
-                                                 0x20, 0, 0, 0, 1, 0x68, 0xCB, 0x83, 0xCB, 0x20};
+const std::vector<uint8_t> kForeignSets{0, 0, 0, 1, 0x67, 0x42, 0xC0, 0x0A, 0xD9, 0x04, 0x26, 0xC0,
+                                        0x44, 0, 0, 3, 0, 4, 0, 0, 3, 0, 0xC8, 0x3C, 0x48, 0x99,
+                                        0x20, 0, 0, 0, 1, 0x68, 0xCB, 0x83, 0xCB, 0x20};
 
 TEST_P(PayloadFormatTest, DecodesIntoTheChannelsTileUpToTheLatestFrame)
 {
     auto frames = SampleStreams::Make(3, GetParam()).channels[2];
     if (GetParam() == 3)
         for (SampleFrame& frame : frames)
-            std::copy(kForeignParameterSets.begin(), kForeignParameterSets.end(), frame.data.begin() + 8);
+            std::copy(kForeignSets.begin(), kForeignSets.end(), frame.data.begin() + 8);
     if (GetParam() == 2) // the key frame's parameter set behind a three-byte start code
         frames[0].data.erase(frames[0].data.begin());
     m_player.SetLayout(0, 4);
     PushAll(2, frames);
     WaitIdle();
     const QImage capture = Capture();
-    ASSERT_FALSE(capture.isNull());
     EXPECT_TRUE(Near(capture.pixelColor(TileProbe(2, 4)), SampleColour(2)));
     // The last frame's sweeping bar, in the half-size tile.
     EXPECT_TRUE(Lit(capture, QPoint(0, 288) + BarProbe(static_cast<int>(frames.size()) - 1) / 2));
-    EXPECT_TRUE(Near(capture.pixelColor(TileProbe(0, 4)), kEmptyTile, 4));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PayloadFormatTest, ::testing::Values(0, 1, 2, 3, 4),
-                         [](const auto& info) { return "videoFormat" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(VideoFormat, PayloadFormatTest, ::testing::Values(0, 1, 2, 3, 4));
 
 // Every page is drawn from the frames pushed once while all 16 tiles were on screen: a
 // channel that comes back into view shows its last picture again without a new frame.
@@ -198,13 +195,11 @@ TEST_F(PlayerControlTest, EachLayoutShowsItsPageOfChannelsWithTitlesFromTheirLas
         m_player.SetLayout(page.first, page.tiles);
         WaitIdle();
         const QImage capture = Capture();
-        ASSERT_FALSE(capture.isNull());
         for (int tile = 0; tile < page.tiles; ++tile) {
             const int channel = page.pageStart + tile;
             const bool shown = channel < page.channelCount;
             const QColor want = shown ? SampleColour(channel) : kEmptyTile;
             EXPECT_TRUE(Near(capture.pixelColor(TileProbe(tile, page.tiles)), want)) << "tile " << tile;
-            // The title in the tile's top-left corner.
             const QRect title(TileRect(tile, page.tiles).topLeft() + QPoint(4, 3), QSize(40, 14));
             EXPECT_TRUE(page.tiles < 16 || !shown || LitCount(capture, title) > 10) << tile;
         }
@@ -263,7 +258,7 @@ TEST_F(PlayerControlTest, ClicksSelectAndSwitchBetweenSingleViewAndGridExceptInM
     EXPECT_EQ(m_player.CurrentChannel(), 2);
     // The outline marks the current tile on screen but never in a capture.
     const QPoint edge = TileRect(2, 4).topLeft() + QPoint(1, 1);
-    EXPECT_TRUE(Near(Screen().pixelColor(edge), kOutline, 10));
+    EXPECT_TRUE(Near(Screen().pixelColor(edge), QColor(255, 200, 0), 10));
     EXPECT_EQ(Capture().pixelColor(edge), Capture().pixelColor(edge + QPoint(3, 3)));
 
     DoubleClick(2, 4);
@@ -387,13 +382,11 @@ TEST_F(PlayerControlTest, ADamagedStreamComplainsAtMostOnceASecondNamingItsChann
     PushAll(6, frames);
     WaitIdle();
     qInstallMessageHandler(previous);
-    {
-        std::lock_guard lock(g_logMutex);
-        ASSERT_FALSE(g_log.empty());
-        EXPECT_EQ(g_log[0].second.rfind("CH-7: ", 0), 0u) << g_log[0].second;
-        for (size_t i = 1; i < g_log.size(); ++i)
-            EXPECT_GE(g_log[i].first - g_log[i - 1].first, std::chrono::milliseconds(999)) << g_log[i].second;
-    }
+    std::lock_guard lock(g_logMutex);
+    ASSERT_FALSE(g_log.empty());
+    EXPECT_EQ(g_log[0].second.rfind("CH-7: ", 0), 0u) << g_log[0].second;
+    for (size_t i = 1; i < g_log.size(); ++i)
+        EXPECT_GE(g_log[i].first - g_log[i - 1].first, std::chrono::milliseconds(999)) << i;
     PushAll(6, Sample().channels[6]);
     WaitIdle();
     EXPECT_TRUE(TileShows(6, 16, SampleColour(6)));
