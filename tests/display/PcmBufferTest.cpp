@@ -30,22 +30,18 @@ TEST(PcmBuffer, PlaysTheNewestFifthOfASecondAtTheVolumeOfTheMoment)
     buffer.open(QIODevice::ReadOnly);
     const uint8_t loud[] = {0x80, 0x00};
     const std::pair<int, std::vector<int16_t>> cases[] = {
-        {15, {32124, -32124}}, {0, {0, 0}}, {5, {10708, -10708}}, {40, {32124, -32124}}, {-3, {0, 0}}};
+        {0, {0, 0}}, {5, {10708, -10708}}, {40, {32124, -32124}}, {-3, {0, 0}}, {15, {32124, -32124}}};
     for (const auto& [volume, expected] : cases) {
         buffer.SetVolume(volume);
         buffer.Append(loud, 2);
         EXPECT_EQ(ReadAll(buffer), expected) << volume;
     }
-    buffer.SetVolume(15);
     const std::vector<uint8_t> old(PcmBuffer::kMaxSamples, 0xFF);
     buffer.Append(old.data(), old.size());
     buffer.Append(loud, 1);
     const auto samples = ReadAll(buffer);
     ASSERT_EQ(samples.size(), PcmBuffer::kMaxSamples);
     EXPECT_EQ(samples.back(), 32124);
-    buffer.Append(loud, 1);
-    buffer.Clear();
-    EXPECT_EQ(buffer.Samples(), 0u);
 }
 
 // Two seconds of input against a reader that keeps up: sound that waited a whole second (a
