@@ -7,7 +7,6 @@
 #include "display/DispId.h"
 #include "recording/TimeConversion.h"
 
-using playback::PlayerView;
 using testsupport::RecordingBuilder;
 using namespace playback;
 
@@ -40,44 +39,79 @@ struct Player {
     PlaybackHarness h;
 };
 
-TEST(Transport, EveryRowOfTheTransitionTable)
+TEST(Transport, EachCommandMovesStateSpeedAndPositionAndSearchesOnlyWhereItShould)
 {
+    // The position stands at 40 s of 128 unless a row sets it. A jump needs the search before
+    // it done, and so does a slider move, which counts only as a release at a new position.
     struct Row {
         int32_t from;
         const char* command;
-        int32_t state;
-        int32_t speed;
+        int32_t state, speed;
         bool search;
+        int posSec = 40, posAfter = -1; // -1: the position stays
+        int seekDone = 1, atEnd = 0;
     };
     const std::map<std::string, std::function<void(TransportCommands&)>> commands = {
-        {"Play", [](auto& t) { t.OnPlay(); }}, {"ff", [](auto& t) { t.OnFf(); }},
-        {"rew", [](auto& t) { t.OnRew(); }},   {"r", [](auto& t) { t.OnR(); }},
-        {"f", [](auto& t) { t.OnF(); }},       {"slider", [](auto& t) { t.OnSeekSlider(4, true, 70); }},
+        {"Play", [](auto& t) { t.OnPlay(); }},
+        {"ff", [](auto& t) { t.OnFf(); }},
+        {"rew", [](auto& t) { t.OnRew(); }},
+        {"r", [](auto& t) { t.OnR(); }},
+        {"f", [](auto& t) { t.OnF(); }},
+        {"slider to 70", [](auto& t) { t.OnSeekSlider(TransportCommands::kThumbPosition, true, 70); }},
+        {"slider to 20", [](auto& t) { t.OnSeekSlider(TransportCommands::kThumbPosition, true, 20); }},
+        {"slider to 40", [](auto& t) { t.OnSeekSlider(TransportCommands::kThumbPosition, true, 40); }},
+        {"slider scroll", [](auto& t) { t.OnSeekSlider(TransportCommands::kThumbPosition + 1, true, 70); }},
     };
     const Row rows[] = {
-        {kPaused, "Play", kPlay, 1, true},      {kPlay, "Play", kPaused, 0, false},
-        {kFf4, "Play", kPaused, 4, false},      {kRew2, "Play", kPaused, 0, false},
-        {kPaused, "ff", kPaused, 0, false},     {kPlay, "ff", kFf2, 2, false},
-        {kFf16, "ff", kFf32, 32, false},        {kFf32, "ff", kFf2, 2, false},
-        {kRew8, "ff", kFf2, 2, true},           {kPaused, "rew", kPaused, 0, false},
-        {kPlay, "rew", kReverse1, -1, true},    {kFf2, "rew", kReverse1, -1, true},
-        {kRew16, "rew", kRew32, -32, false},    {kRew32, "rew", kReverse1, -1, false},
-        {kPaused, "f", kPaused, 0, false},      {kPlay, "f", kPlay, 1, true},
-        {kFf8, "f", kFf8, 8, true},             {kRew4, "f", kRew4, -4, true},
-        {kPaused, "slider", kPaused, 0, true},  {kPlay, "slider", kPlay, 1, true},
-        {kReverse1, "slider", kReverse1, -1, true},
+        {kPaused, "Play", kPlay, 1, true},        {kPlay, "Play", kPaused, 0, false},
+        {kFf4, "Play", kPaused, 4, false},        {kRew2, "Play", kPaused, 0, false},
+        {kPaused, "ff", kPaused, 0, false},       {kPlay, "ff", kFf2, 2, false},
+        {kFf16, "ff", kFf32, 32, false},          {kFf32, "ff", kFf2, 2, false},
+        {kRew8, "ff", kFf2, 2, true},             {kPaused, "rew", kPaused, 0, false},
+        {kPlay, "rew", kReverse1, -1, true},      {kRew16, "rew", kRew32, -32, false},
+        {kRew32, "rew", kReverse1, -1, false},    {kPaused, "f", kPaused, 0, false},
+        {kPlay, "f", kPlay, 1, true, 40, 99},     {kRew4, "f", kRew4, -4, true, 40, 99},
+        {kPlay, "r", kPlay, 1, false, 58},        {kPlay, "r", kPlay, 1, true, 59, 0},
+        {kPlay, "f", kPlay, 1, true, 128 - 59, 128}, {kPlay, "f", kPlay, 1, false, 128 - 58},
+        {kPlay, "r", kPlay, 1, false, 60, -1, 0},
+        {kPaused, "slider to 70", kPaused, 0, true, 40, 70},
+        {kReverse1, "slider to 70", kReverse1, -1, true, 40, 70},
+        {kPaused, "slider to 20", kPaused, 0, true, 40, 20, 1, 1}, // behind, at the end of the stream
+        {kPaused, "slider scroll", kPaused, 0, false},
+        {kPaused, "slider to 70", kPaused, 0, false, 40, -1, 0},
+        {kPaused, "slider to 40", kPaused, 0, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.from << " " << row.command);
+        SCOPED_TRACE(testing::Message() << row.from << " " << row.command << " at " << row.posSec);
         Player p;
         p.Reach(row.from);
         ASSERT_EQ(p.State(), row.from);
+        ASSERT_EQ(p.h.core.m_nSeekMax, 128);
+        p.h.core.m_nPosSec = row.posSec;
+        p.h.core.m_bSeekDone = row.seekDone;
+        p.h.core.m_bAtEnd = row.atEnd;
+        p.h.display.Clear();
         const uint32_t before = p.Searches();
         commands.at(row.command)(p.t());
         p.h.WaitForSearch();
         EXPECT_EQ(p.State(), row.state);
         EXPECT_EQ(p.h.core.m_nPlaySpeed, row.speed);
         EXPECT_EQ(p.Searches() != before, row.search);
+        EXPECT_EQ(p.h.core.m_nPosSec, row.posAfter < 0 ? row.posSec : row.posAfter);
+        const bool slider = std::string(row.command).starts_with("slider");
+        // Only a slider move drops the frames the display holds.
+        if (slider)
+            EXPECT_EQ(p.h.display.CallsOf(display::kFlush).size(), row.search ? 1u : 0u);
+        if (row.posAfter < 0)
+            continue;
+        const recording::SystemTime target = recording::FTimeToSystemTime(kT0 + row.posAfter);
+        EXPECT_EQ(p.h.core.m_SeekTarget.Load(), target);
+        EXPECT_EQ(p.h.core.m_PosTime.Load(), target);
+        EXPECT_EQ(p.h.core.m_bAtEnd, 0);
+        // The estimate lies after the target second's key frame: the walk back meets that
+        // key frame and stays on it.
+        if (slider)
+            EXPECT_EQ(p.h.core.m_dwVideoPos[0], p.h.recording.videoRecords[0][row.posAfter * 10]);
     }
 }
 
@@ -96,7 +130,8 @@ TEST(Transport, CommandsNeedAnOpenRecordingAndFfRewTheFullWindowLayout)
     EXPECT_EQ(p.State(), kPlay);
 }
 
-TEST(Transport, PlayResumesFromTheFrameOnScreenAndRestartsAfterTheEnd)
+// Restarting after the end of the stream is checked through the real window.
+TEST(Transport, PlayResumesFromTheFrameOnScreen)
 {
     Player p;
     p.Reach(kFf2);
@@ -104,99 +139,8 @@ TEST(Transport, PlayResumesFromTheFrameOnScreenAndRestartsAfterTheEnd)
     onScreen.wMilliseconds = 300;
     p.h.core.m_ShownTime = onScreen;
     p.t().OnPlay();
-    EXPECT_EQ(p.h.view.LastLook(PlayerView::kPlayButton), (std::vector<int>{153, 154, 189, 154}));
     p.t().OnPlay();
     EXPECT_EQ(p.h.core.m_SeekTarget.Load(), onScreen);
-    EXPECT_EQ(p.h.core.m_nPlaySpeed, 1);
-    EXPECT_EQ(p.h.view.LastLook(PlayerView::kPlayButton), (std::vector<int>{185, 185, 185, 185}));
-    EXPECT_EQ(p.h.view.LastText(PlayerView::kSpeed), "");
-
-    // After the end of the stream Play starts again from the first key frame.
-    p.h.WaitForSearch();
-    p.t().OnPlay();
-    p.h.core.m_bAtEnd = 1;
-    p.h.core.m_nPosSec = 90;
-    p.t().OnPlay();
-    EXPECT_EQ(p.h.core.m_SeekTarget.Load(), recording::FTimeToSystemTime(kT0));
-    EXPECT_EQ(p.h.core.m_nPosSec, 0);
-    EXPECT_EQ(p.h.core.m_bAtEnd, 0);
-    EXPECT_EQ(p.h.core.m_dwVideoReq[0], p.h.recording.videoRecords[0][0]);
-}
-
-TEST(Transport, JumpsOf59SecondsStopAtTheEndsAndWaitForTheSearchBefore)
-{
-    struct Case {
-        bool back;
-        int posSec;
-        int seekDone;
-        int expected; // -1: no jump
-    };
-    const int max = 128;
-    const Case cases[] = {{true, 58, 1, -1}, {true, 59, 1, 0}, {false, max - 59, 1, max}, {false, max - 58, 1, -1},
-                          {true, 60, 0, -1}};
-    for (const Case c : cases) {
-        SCOPED_TRACE(testing::Message() << c.posSec << (c.back ? " back" : " on"));
-        Player p;
-        p.Reach(kPlay);
-        ASSERT_EQ(p.h.core.m_nSeekMax, max);
-        p.h.core.m_nPosSec = c.posSec;
-        p.h.core.m_bSeekDone = c.seekDone;
-        const uint32_t before = p.Searches();
-        c.back ? p.t().OnR() : p.t().OnF();
-        p.h.WaitForSearch();
-        EXPECT_EQ(p.h.core.m_nPosSec, c.expected < 0 ? c.posSec : c.expected);
-        EXPECT_EQ(p.Searches() != before, c.expected >= 0);
-        if (c.expected >= 0)
-            EXPECT_EQ(p.h.core.m_SeekTarget.Load(), recording::FTimeToSystemTime(kT0 + c.expected));
-    }
-}
-
-TEST(Transport, TheSliderSearchesOnlyWhenReleasedAtANewPosition)
-{
-    struct Case {
-        const char* name;
-        int code;
-        bool released;
-        int seekDone, fileChosen, atEnd;
-        int pos;
-        bool search;
-    };
-    const Case cases[] = {
-        {"released at a new position", 4, true, 1, 1, 0, 70, true},
-        {"released behind, at the end of the stream", 4, true, 1, 1, 1, 20, true},
-        {"another scroll report", 5, true, 1, 1, 0, 70, false},
-        {"button still held", 4, false, 1, 1, 0, 70, false},
-        {"a search still running", 4, true, 0, 1, 0, 70, false},
-        {"file chosen flag not exactly 1", 4, true, 1, 2, 0, 70, false},
-        {"released where it was", 4, true, 1, 1, 0, 40, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Player p;
-        p.Reach(kPaused);
-        p.h.core.m_nPosSec = 40;
-        p.h.core.m_bSeekDone = c.seekDone;
-        p.h.core.m_bFileChosen = c.fileChosen;
-        p.h.core.m_bAtEnd = c.atEnd;
-        p.h.display.Clear();
-        const uint32_t before = p.Searches();
-        p.t().OnSeekSlider(c.code, c.released, c.pos);
-        p.h.WaitForSearch();
-        EXPECT_EQ(p.Searches() != before, c.search);
-        EXPECT_EQ(p.h.display.CallsOf(display::kFlush).size(), c.search ? 1u : 0u);
-        if (!c.search)
-            continue;
-        const recording::SystemTime target = recording::FTimeToSystemTime(kT0 + c.pos);
-        EXPECT_EQ(p.h.core.m_nPosSec, c.pos);
-        EXPECT_EQ(p.h.core.m_SeekTarget.Load(), target);
-        EXPECT_EQ(p.h.core.m_PosTime.Load(), target);
-        EXPECT_EQ(p.h.core.m_ShownTime.Load(), target);
-        EXPECT_EQ(p.h.core.m_bAtEnd, 0);
-        EXPECT_EQ(p.State(), kPaused);
-        // The estimate lies after the target second's key frame: the walk back meets that
-        // key frame and stays on it.
-        EXPECT_EQ(p.h.core.m_dwVideoPos[0], p.h.recording.videoRecords[0][c.pos * 10]);
-    }
 }
 
 TEST(Transport, VolumeAndMute)
@@ -207,10 +151,8 @@ TEST(Transport, VolumeAndMute)
     p.t().OnVolumeSlider(TransportCommands::kThumbPosition, 3); // only the end of a drag counts
     EXPECT_EQ(p.h.core.m_nVolume, 12);
     p.t().OnSpeaker();
-    EXPECT_EQ(p.h.view.LastLook(PlayerView::kSpeakerMin), (std::vector<int>{168, 165, 168, 165}));
     p.t().OnVolumeSlider(TransportCommands::kEndTrack, 5); // muted: only stored
     p.t().OnSpeaker();
-    EXPECT_EQ(p.h.view.LastLook(PlayerView::kSpeakerMin), (std::vector<int>{166, 167, 166, 167}));
     std::vector<int> volumes;
     for (const auto& c : p.h.display.CallsOf(display::kSetVolume))
         volumes.push_back(c.ints[0]);
