@@ -100,8 +100,6 @@ public:
     // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
     void WaitFor(const std::function<bool()>& pred);
     void WaitForSearch() { WaitFor([this] { return !core.SearchRunning(); }); }
-    // Until the play loop has found the end of the stream and paused.
-    void WaitForEnd() { WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; }); }
     // Stops the play thread and waits until it has returned, so that everything it did at
     // the end of the stream is visible.
     void StopPlaying()

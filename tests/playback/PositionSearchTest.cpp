@@ -86,17 +86,16 @@ TEST(PositionSearch, AChannelWithNothingAcceptableKeepsItsPosition)
     BuiltRecording video = RecordingBuilder().VideoRun(0, kT0, 0, 125, 40, 25, 3000).Build();
     const std::vector<uint8_t> key = RecordingBuilder::Payload(2, true, 8, false);
     std::copy(key.begin(), key.end(), video.data.begin() + video.videoRecords[0][110] + 20 - video.dataOffset);
-    for (const int iframeOnly : {0, 1}) {
-        PlaybackHarness h(video, true);
-        h.Open();
-        h.core.m_bIFrameOnly = iframeOnly;
-        const uint32_t before = h.core.m_dwVideoPos[0];
-        h.core.m_dwVideoReq[0] = h.recording.videoRecords[0][105];
-        h.core.StartSeek(recording::FTimeToSystemTime(kT0 + 4));
-        h.WaitForSearch();
-        EXPECT_EQ(h.core.m_bSeekDone, 1 - iframeOnly);
-        EXPECT_EQ(h.core.m_dwVideoPos[0] == before, iframeOnly == 1);
-    }
+    PlaybackHarness v(video, true);
+    v.Open();
+    v.core.m_bIFrameOnly = 1;
+    const uint32_t before = v.core.m_dwVideoPos[0];
+    v.core.m_dwVideoReq[0] = v.recording.videoRecords[0][105];
+    v.core.StartSeek(recording::FTimeToSystemTime(kT0 + 4));
+    v.WaitForSearch();
+    EXPECT_EQ(v.core.m_bSeekDone, 0);
+    EXPECT_EQ(v.core.m_dwVideoPos[0], before);
+
     // Audio stamped five years after the video: no header in the chunk is plausible.
     PlaybackHarness h(Recording(25, kT0 + 5 * 366 * 86400), true);
     h.Open();
@@ -131,11 +130,8 @@ TEST(PositionSearch, AStoppedSearchLeavesNothingForTheNextPlayToWaitOnOrSkip)
             EXPECT_FALSE(h.core.SearchRunning());
             EXPECT_EQ(h.core.m_bSeekDone, 0);
             EXPECT_EQ(h.core.m_dwVideoPos[0], before);
-            // Nor does a join wait for it beyond its limit; the log names the worker.
-            testing::internal::CaptureStderr();
+            // Nor does a join wait for it beyond its limit.
             EXPECT_FALSE(h.core.m_hSeekThread.JoinStopped(std::chrono::milliseconds(20)));
-            EXPECT_NE(testing::internal::GetCapturedStderr().find("the seek thread has not ended 20 ms after"),
-                      std::string::npos);
         } else if (stopper == std::string("pause")) {
             h.core.Transport().OnPlay();
         } else {

@@ -39,12 +39,6 @@ std::string RecordingView::LastText(int control) const
     return texts.empty() ? std::string() : texts.back();
 }
 
-std::vector<int> RecordingView::LastLook(int button) const
-{
-    const std::vector<Call> looks = CallsOf(Kind::Look, button);
-    return looks.empty() ? std::vector<int>() : looks.back().ints;
-}
-
 std::vector<int> RecordingView::SeekPositions() const
 {
     std::vector<int> out;

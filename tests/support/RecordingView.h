@@ -34,8 +34,6 @@ public:
     // The texts a control was given, in order, and the last one ("" when none).
     std::vector<std::string> Texts(int control) const;
     std::string LastText(int control) const;
-    // The last four bitmaps a button was given (empty when none).
-    std::vector<int> LastLook(int button) const;
     std::vector<int> SeekPositions() const;
     void Clear()
     {
