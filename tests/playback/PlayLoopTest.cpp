@@ -314,7 +314,6 @@ TEST(PlayLoop, RecordsWithLyingHeadersStillEndTheStream)
     struct Lie {
         const char* name;
         std::function<void(BuiltRecording&)> apply;
-        size_t cut = 0; // bytes cut from the end of the file
     };
     const Lie lies[] = {
         {"size far past the run", [&](BuiltRecording& b) { patch(b, 0, 30, [](auto& r) { r.f_size = 0x7FFFFFF0; }); }},
@@ -332,7 +331,7 @@ TEST(PlayLoop, RecordsWithLyingHeadersStillEndTheStream)
              for (int i = 1; i < 100; ++i)
                  patch(b, 0, i, [&](auto& r) { r.f_msec = random(); r.f_time += static_cast<int32_t>(random() % 5) - 2; });
          }},
-        {"truncated last record", [](BuiltRecording&) {}, 100},
+        {"truncated last record", [](BuiltRecording& b) { b.data.resize(b.data.size() - 100); }},
         {"run ends far past the file",
          [](BuiltRecording& b) { b.header.videoCh[0].endPos = b.header.audioCh[0].endPos = 0x7FFF0000; }},
     };
@@ -342,7 +341,7 @@ TEST(PlayLoop, RecordsWithLyingHeadersStillEndTheStream)
             BuiltRecording built = TwoChannelsAndAudio(125);
             lie.apply(built);
             PlaybackHarness h(built, true);
-            h.Open("r.vrc", lie.cut);
+            h.Open();
             ASSERT_EQ(h.core.m_bFileOpened, 1);
             for (const Pushed& f : h.PlayAtSpeed(speed, speed < 0 ? 3 : 0))
                 ASSERT_TRUE(f.len >= 0 && f.len <= 131072);

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 
 #include "display/DispId.h"
 
@@ -39,11 +38,10 @@ PlaybackHarness::~PlaybackHarness()
     core.Shutdown();
 }
 
-playback::FileOpenResult PlaybackHarness::Open(const std::string& name, size_t cut)
+playback::FileOpenResult PlaybackHarness::Open(const std::string& name)
 {
     const std::string path = dir.File(name);
     recording.Write(path);
-    std::filesystem::resize_file(path, std::filesystem::file_size(path) - cut);
     playback::FileOpenResult r = core.Open().OnFileChosen(path);
     core.Open().FinishFileOpen(r);
     return r;

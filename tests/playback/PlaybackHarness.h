@@ -80,9 +80,8 @@ public:
                              bool realClock = false);
     ~PlaybackHarness();
 
-    // Writes the recording, cut by cut bytes at its end, and opens it as the open command
-    // does after its dialog.
-    playback::FileOpenResult Open(const std::string& name = "r.vrc", size_t cut = 0);
+    // Writes the recording and opens it as the open command does after its dialog.
+    playback::FileOpenResult Open(const std::string& name = "r.vrc");
     // Starts the play thread unless it runs: a second start would stop the running loop
     // with a frame read ahead in its slots, and the new loop would never show that frame.
     void Start()
