@@ -26,6 +26,7 @@ void GateClock::Sleep(int milliseconds)
 PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart, bool realClock)
     : recording(built), clock(realClock ? static_cast<platform::Clock&>(steady) : gate)
 {
+    view.onSearching = [this] { searchGate.Sleep(0); };
     core.InitWindowDefaults();
     core.m_nDisplayMode = 3;
     if (deferStart)
@@ -34,7 +35,7 @@ PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool 
 
 PlaybackHarness::~PlaybackHarness()
 {
-    view.ReleaseSearch();
+    searchGate.Open();
     core.Shutdown();
 }
 

@@ -116,6 +116,8 @@ public:
     testsupport::TempDir dir;
     testsupport::BuiltRecording recording;
     GateClock gate;
+    // Used only as a gate: the seek thread passes it when it shows "Searching...".
+    GateClock searchGate;
     platform::SteadyClock steady;
     platform::Clock& clock;
     testsupport::RecordingDisplay display{&clock};

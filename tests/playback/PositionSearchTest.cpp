@@ -122,9 +122,9 @@ TEST(PositionSearch, AStoppedSearchLeavesNothingForTheNextPlayToWaitOnOrSkip)
         h.Open();
         const BuiltRecording& r = h.recording;
         const uint32_t before = h.core.m_dwVideoPos[0];
-        h.view.HoldNextSearch();
+        h.searchGate.CloseWhen([] { return true; });
         h.core.Transport().OnPlay();
-        h.view.WaitUntilSearchHeld();
+        h.searchGate.WaitUntilHeld();
         if (stopper == std::string("stop")) {
             h.core.StopSeekThread(); // returns although the search is still held
             EXPECT_FALSE(h.core.SearchRunning());
@@ -140,7 +140,7 @@ TEST(PositionSearch, AStoppedSearchLeavesNothingForTheNextPlayToWaitOnOrSkip)
             h.gate.CloseWhen([window] { return std::this_thread::get_id() == window; });
             std::thread release([&h] {
                 h.gate.WaitUntilHeld();
-                h.view.ReleaseSearch();
+                h.searchGate.Open();
                 h.gate.Open();
             });
             h.Open();
@@ -149,7 +149,7 @@ TEST(PositionSearch, AStoppedSearchLeavesNothingForTheNextPlayToWaitOnOrSkip)
         if (h.core.m_nPlayState != playback::kPaused)
             h.core.Transport().OnPlay();
         h.Play();
-        h.view.ReleaseSearch();
+        h.searchGate.Open();
         h.core.m_hSeekThread.JoinStopped();
         ASSERT_EQ(h.core.m_bSeekDone, 1);
         EXPECT_FALSE(h.core.SearchRunning());

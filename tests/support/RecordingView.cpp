@@ -5,13 +5,8 @@ namespace testsupport {
 void RecordingView::ShowControl(int control, bool shown)
 {
     Log({Kind::Show, control, {}, {shown ? 1 : 0}});
-    std::unique_lock lock(m_mutex);
-    if (!shown || control != kSearching || !m_holdNext)
-        return;
-    m_holdNext = false;
-    m_held = true;
-    m_cv.notify_all();
-    m_cv.wait(lock, [this] { return m_released; });
+    if (shown && control == kSearching && onSearching)
+        onSearching();
 }
 
 std::vector<RecordingView::Call> RecordingView::CallsOf(Kind kind, int control) const
