@@ -34,12 +34,4 @@ std::string RecordingView::LastText(int control) const
     return texts.empty() ? std::string() : texts.back();
 }
 
-std::vector<int> RecordingView::SeekPositions() const
-{
-    std::vector<int> out;
-    for (const Call& c : CallsOf(Kind::SeekPos))
-        out.push_back(c.ints[0]);
-    return out;
-}
-
 } // namespace testsupport

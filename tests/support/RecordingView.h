@@ -33,7 +33,6 @@ public:
     // The texts a control was given, in order, and the last one ("" when none).
     std::vector<std::string> Texts(int control) const;
     std::string LastText(int control) const;
-    std::vector<int> SeekPositions() const;
     void Clear()
     {
         std::lock_guard lock(m_mutex);
