@@ -361,6 +361,7 @@ TEST(FramesCommand, ListsTheFramesShownAtEachSpeedAndRefusesUnknownOnes)
          {" 0 0 1268121909 000 1    3000 2010-03-09 08:05:09", " 0 0 1268121908 000 1    3000 2010-03-09 08:05:08"}},
         {path + " --iframe-only --speed 32", 0, 5, {}}, // the audio after the last key frame lets it be shown
         {path + " --speed 3", 2, 0, {}},
+        {"--speed 2", 2, 0, {}},
     };
     const char* build = std::getenv("KELVORA_BUILD_DIR");
     for (const Case& c : cases) {

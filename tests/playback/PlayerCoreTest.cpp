@@ -27,7 +27,6 @@ struct Player {
     int32_t State() const { return h.core.m_nPlayState; }
     uint32_t Searches() const { return h.core.m_nSeekCount; }
 
-    // Brings the player to a state the way a user would.
     void Reach(int32_t state)
     {
         t().OnPlay();
@@ -72,6 +71,7 @@ TEST(Transport, EachCommandMovesStateSpeedAndPositionAndSearchesOnlyWhereItShoul
         {kPaused, "ff", kPaused, 0, false},       {kPlay, "ff", kFf2, 2, false},
         {kFf16, "ff", kFf32, 32, false},          {kFf32, "ff", kFf2, 2, false},
         {kRew8, "ff", kFf2, 2, true},             {kPaused, "rew", kPaused, 0, false},
+        {kRew8, "ff", kFf2, 2, true, 0}, // back at the start
         {kPlay, "rew", kReverse1, -1, true},      {kRew16, "rew", kRew32, -32, false},
         {kRew32, "rew", kReverse1, -1, false},    {kPaused, "f", kPaused, 0, false},
         {kPlay, "f", kPlay, 1, true, 40, 99},
@@ -211,7 +211,9 @@ TEST(OpenCommand, AnOpenIsAtRestAndASecondOneKeepsThePlayThread)
     EXPECT_EQ(h.core.m_dwVideoPos[0], h.recording.videoRecords[0][0]);
     const std::thread::id first = h.core.m_hPlayThread.Id();
     h.core.Transport().OnPlay();
+    h.display.SetResult(display::kQueryRunning, 1);
     h.Open("two.crv");
+    EXPECT_EQ(h.display.CallsOf(display::kStop).size(), 1u);
     EXPECT_EQ(h.core.m_hPlayThread.Id(), first);
     EXPECT_NE(first, std::thread::id());
     EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
