@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 
 #include "display/DispId.h"
 
@@ -27,6 +26,7 @@ void GateClock::Sleep(int milliseconds)
 PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool deferStart, bool realClock)
     : recording(built), clock(realClock ? static_cast<platform::Clock&>(steady) : gate)
 {
+    view.onSearching = [this] { searchGate.Sleep(0); };
     core.InitWindowDefaults();
     core.m_nDisplayMode = 3;
     if (deferStart)
@@ -35,15 +35,14 @@ PlaybackHarness::PlaybackHarness(const testsupport::BuiltRecording& built, bool 
 
 PlaybackHarness::~PlaybackHarness()
 {
-    view.ReleaseSearch();
+    searchGate.Open();
     core.Shutdown();
 }
 
-playback::FileOpenResult PlaybackHarness::Open(const std::string& name, size_t cut)
+playback::FileOpenResult PlaybackHarness::Open(const std::string& name)
 {
     const std::string path = dir.File(name);
     recording.Write(path);
-    std::filesystem::resize_file(path, std::filesystem::file_size(path) - cut);
     playback::FileOpenResult r = core.Open().OnFileChosen(path);
     core.Open().FinishFileOpen(r);
     return r;

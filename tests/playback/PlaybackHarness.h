@@ -80,9 +80,8 @@ public:
                              bool realClock = false);
     ~PlaybackHarness();
 
-    // Writes the recording, cut by cut bytes at its end, and opens it as the open command
-    // does after its dialog.
-    playback::FileOpenResult Open(const std::string& name = "r.vrc", size_t cut = 0);
+    // Writes the recording and opens it as the open command does after its dialog.
+    playback::FileOpenResult Open(const std::string& name = "r.vrc");
     // Starts the play thread unless it runs: a second start would stop the running loop
     // with a frame read ahead in its slots, and the new loop would never show that frame.
     void Start()
@@ -100,8 +99,6 @@ public:
     // Waits (without a time limit of its own: ctest's guards a hang) until pred holds.
     void WaitFor(const std::function<bool()>& pred);
     void WaitForSearch() { WaitFor([this] { return !core.SearchRunning(); }); }
-    // Until the play loop has found the end of the stream and paused.
-    void WaitForEnd() { WaitFor([this] { return core.m_bAtEnd == 1 && core.m_nPlayState == playback::kPaused; }); }
     // Stops the play thread and waits until it has returned, so that everything it did at
     // the end of the stream is visible.
     void StopPlaying()
@@ -119,6 +116,8 @@ public:
     testsupport::TempDir dir;
     testsupport::BuiltRecording recording;
     GateClock gate;
+    // Used only as a gate: the seek thread passes it when it shows "Searching...".
+    GateClock searchGate;
     platform::SteadyClock steady;
     platform::Clock& clock;
     testsupport::RecordingDisplay display{&clock};

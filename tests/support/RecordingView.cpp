@@ -5,13 +5,8 @@ namespace testsupport {
 void RecordingView::ShowControl(int control, bool shown)
 {
     Log({Kind::Show, control, {}, {shown ? 1 : 0}});
-    std::unique_lock lock(m_mutex);
-    if (!shown || control != kSearching || !m_holdNext)
-        return;
-    m_holdNext = false;
-    m_held = true;
-    m_cv.notify_all();
-    m_cv.wait(lock, [this] { return m_released; });
+    if (shown && control == kSearching && onSearching)
+        onSearching();
 }
 
 std::vector<RecordingView::Call> RecordingView::CallsOf(Kind kind, int control) const
@@ -37,20 +32,6 @@ std::string RecordingView::LastText(int control) const
 {
     const std::vector<std::string> texts = Texts(control);
     return texts.empty() ? std::string() : texts.back();
-}
-
-std::vector<int> RecordingView::LastLook(int button) const
-{
-    const std::vector<Call> looks = CallsOf(Kind::Look, button);
-    return looks.empty() ? std::vector<int>() : looks.back().ints;
-}
-
-std::vector<int> RecordingView::SeekPositions() const
-{
-    std::vector<int> out;
-    for (const Call& c : CallsOf(Kind::SeekPos))
-        out.push_back(c.ints[0]);
-    return out;
 }
 
 } // namespace testsupport

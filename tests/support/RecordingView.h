@@ -1,5 +1,5 @@
 #pragma once
-#include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -8,8 +8,7 @@
 
 namespace testsupport {
 
-// A PlayerView that logs every call, from any thread. It can also hold a seek thread at
-// its start (when it shows "Searching..."), to stop a worker that is busy.
+// A PlayerView that logs every call, from any thread.
 class RecordingView : public playback::PlayerView {
 public:
     enum class Kind { Text, Show, Look, SeekRange, SeekPos, RepaintSeek, ToolTip, RepaintDisplay };
@@ -34,34 +33,15 @@ public:
     // The texts a control was given, in order, and the last one ("" when none).
     std::vector<std::string> Texts(int control) const;
     std::string LastText(int control) const;
-    // The last four bitmaps a button was given (empty when none).
-    std::vector<int> LastLook(int button) const;
-    std::vector<int> SeekPositions() const;
     void Clear()
     {
         std::lock_guard lock(m_mutex);
         m_calls.clear();
     }
 
-    // The next thread that shows "Searching..." waits there until ReleaseSearch.
-    void HoldNextSearch()
-    {
-        std::lock_guard lock(m_mutex);
-        m_holdNext = true;
-        m_released = m_held = false;
-    }
-    void ReleaseSearch()
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_cv.notify_all();
-    }
-    // Blocks until a thread is held (a test then knows the seek thread is busy).
-    void WaitUntilSearchHeld()
-    {
-        std::unique_lock lock(m_mutex);
-        m_cv.wait(lock, [this] { return m_held; });
-    }
+    // Called on the thread that shows "Searching...", before it goes on: a test can hold a
+    // seek thread there while it is busy. Set before any search starts.
+    std::function<void()> onSearching;
 
 private:
     void Log(Call call)
@@ -71,11 +51,7 @@ private:
     }
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
     std::vector<Call> m_calls;
-    bool m_holdNext = false;
-    bool m_released = false;
-    bool m_held = false;
 };
 
 } // namespace testsupport
