@@ -107,8 +107,9 @@ TEST(PlayLoop, PacesByTheRecordedClockDividedBySpeed)
             ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::max(1, std::abs(speed)))
                 << "frame " << i;
         }
-        if (speed == 0)
+        if (speed == 0) {
             EXPECT_TRUE(frames.size() == 4 && std::all_of(frames.begin(), frames.end(), [](auto& f) { return f.key == 1; }));
+        }
     }
 }
 

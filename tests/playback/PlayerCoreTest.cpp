@@ -107,8 +107,9 @@ TEST(Transport, EachCommandMovesStateSpeedAndPositionAndSearchesOnlyWhereItShoul
         EXPECT_EQ(p.h.core.m_nPosSec, row.posAfter < 0 ? row.posSec : row.posAfter);
         const bool slider = std::string(row.command).starts_with("slider");
         // Only a slider move drops the frames the display holds.
-        if (slider)
+        if (slider) {
             EXPECT_EQ(p.h.display.CallsOf(display::kFlush).size(), row.search ? 1u : 0u);
+        }
         if (row.posAfter < 0)
             continue;
         const recording::SystemTime target = recording::FTimeToSystemTime(kT0 + row.posAfter);
@@ -117,8 +118,9 @@ TEST(Transport, EachCommandMovesStateSpeedAndPositionAndSearchesOnlyWhereItShoul
         EXPECT_EQ(p.h.core.m_bAtEnd, 0);
         // The estimate lies after the target second's key frame: the walk back meets that
         // key frame and stays on it.
-        if (slider)
+        if (slider) {
             EXPECT_EQ(p.h.core.m_dwVideoPos[0], p.h.recording.videoRecords[0][row.posAfter * 10]);
+        }
     }
 }
 
@@ -277,12 +279,15 @@ TEST(PositionSearch, LandsOnTheRecordNextToTheTarget)
         core.StartSeek(recording::FTimeToSystemTime(kT0 + c.target));
         h.WaitForSearch();
         EXPECT_EQ(core.m_bSeekDone, 1);
-        if (c.expect0 != kAny)
+        if (c.expect0 != kAny) {
             EXPECT_EQ(core.m_dwVideoPos[0], r.videoRecords[0][c.expect0]);
-        if (c.expect1 != kAny)
+        }
+        if (c.expect1 != kAny) {
             EXPECT_EQ(core.m_dwVideoPos[1], r.videoRecords[1][c.expect1]);
-        if (c.expectAudio != kAny)
+        }
+        if (c.expectAudio != kAny) {
             EXPECT_EQ(core.m_dwAudioPos[0], r.audioRecords[0][c.expectAudio]);
+        }
     }
 }
 
