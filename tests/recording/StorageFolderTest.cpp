@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "recording/ChannelExport.h"
 #include "recording/IndexRecord.h"
 #include "recording/StorageListing.h"
+#include "support/FileSizeLimit.h"
 #include "support/SampleFile.h"
 #include "support/TempDir.h"
 
@@ -143,6 +145,58 @@ TEST_F(ChannelExportTest, RefusesWhatCannotBeWrittenSafely)
     EXPECT_TRUE(Records(1).empty());  // impossible time, then a payload too large ends the file
     EXPECT_TRUE(Records(2).empty());  // after the oversized payload
     EXPECT_EQ(Records(3).size(), 1u); // the record cut short is not written
+}
+
+// Whatever stops a channel file, the export names it, says why and how many records it lost,
+// and removes only a file it created itself; what stays of a file holds whole records.
+TEST_F(ChannelExportTest, NamesEveryFileThatLostRecordsAndRemovesOnlyItsOwn)
+{
+    const auto full = [](const fs::path& ch) { fs::create_symlink("/dev/full", ch / "DISK0001_00.chv"); };
+    const auto earlier = [](const fs::path& ch) {
+        for (const char* name : {"DISK0001_00.chv", "DISK0001_01.chv"})
+            std::ofstream(ch / name) << "old";
+    };
+    const auto plainFile = [](const fs::path& ch) {
+        fs::remove(ch);
+        std::ofstream(ch) << "not a folder";
+    };
+    const struct {
+        const char* what;
+        std::function<void(const fs::path& ch)> sabotage;
+        rlim_t sizeLimit;
+        Texts failures; // per failing channel, from 0 up
+        bool stays;     // channel 0's file is there after the export
+        size_t kept;    // and holds this many records, when it is a plain file
+    } cases[] = {
+        {"full disk", full, RLIM_INFINITY, {"No space left on device, 3 record(s) not written"}, true, 0},
+        {"file-size limit", [](const fs::path&) {}, 1000,
+         Texts(2, "File too large, 3 record(s) not written, file removed"), false, 0},
+        {"earlier files under a file-size limit", earlier, 1000, Texts(2, "File too large, 1 record(s) not written"),
+         true, 2},
+        {"Ch a plain file", plainFile, RLIM_INFINITY, Texts(2, "Not a directory, 3 record(s) not written"), false, 0},
+    };
+    // Three records of 420 bytes a channel: two fit under the limit, the third does not.
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 400, 1, 2}, {1, 400}, {0, 400}, {1, 400}, {0, 400}, {1, 400}}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder / "Ch");
+        fs::create_directory(folder / "Ch");
+        c.sabotage(folder / "Ch");
+        ChannelExport::Result r;
+        {
+            testsupport::FileSizeLimit limit(c.sizeLimit);
+            r = ChannelExport::Run(folder.string());
+        }
+        Texts expected;
+        for (size_t ch = 0; ch < c.failures.size(); ++ch)
+            expected.push_back(ChannelFile(static_cast<int>(ch)).string() + ": " + c.failures[ch]);
+        EXPECT_EQ(r.Failures(), expected);
+        if (fs::is_regular_file(fs::symlink_status(ChannelFile(0))))
+            EXPECT_EQ(Records(0).size(), c.kept);
+        EXPECT_EQ(fs::exists(fs::symlink_status(ChannelFile(0))), c.stays);
+        if (c.failures.size() == 1)
+            EXPECT_EQ(Records(1).size(), 3u);
+    }
 }
 
 TEST_F(ChannelExportTest, UsesOnlyTheFirstThreeHundredIndexFiles)

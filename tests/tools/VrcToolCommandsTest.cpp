@@ -7,6 +7,7 @@
 #include "support/SampleFile.h"
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
+#include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/ClipReader.h"
 #include "tools/vrc-tool/Commands.h"
 
@@ -243,6 +244,25 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     // Several channels: one clip each, named by channel.
     ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
     EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
+}
+
+// make-storage writes a recorder's storage folder that storage list finds and storage export
+// turns into whole channel files; the export's failures are checked where it is made.
+TEST(VrcToolStorage, ListsAndExportsTheFolderMakeStorageWrote)
+{
+    testsupport::TempDir dir;
+    ASSERT_EQ(Tool(vrctool::RunMakeStorage, {dir.Path().string()}).status, 0);
+    const Outcome list = Tool(vrctool::RunStorage, {"list", dir.Path().string()});
+    EXPECT_EQ(list.out, "VX02/DISK0005\nVX01/DISK0001\nVX01/DISK0002\n");
+    const Outcome exported = Tool(vrctool::RunStorage, {"export", dir.Path().string(), sample::StorageWriter::kEntry});
+    EXPECT_EQ(exported.status, 0) << exported.out;
+    for (int ch = 0; ch < 3; ++ch) {
+        const fs::path file = dir / "VX01/DISK0001/Ch" / ("DISK0001_0" + std::to_string(ch) + ".chv");
+        EXPECT_NE(exported.out.find(file.string() + ": 75 records"), std::string::npos) << exported.out;
+        const SampleFile left = SampleFile::LoadBytes(file);
+        EXPECT_EQ(left.Records(0, left.bytes.size()).size(), 75u);
+    }
+    EXPECT_EQ(Tool(vrctool::RunStorage, {"export", dir.Path().string(), "VX09/DISK0009"}).status, 1);
 }
 
 // A run that breaks anywhere stops extract before it leaves a partial output.
