@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "platform/Event.h"
-#include "platform/VirtualClock.h"
 
 namespace {
 
@@ -25,16 +24,6 @@ TEST(Event, StaysSetUntilResetAndWaitAnyTakesTheLowestSetIndex)
     quit.Set();
     waiter.join();
     EXPECT_EQ(result, 0u);
-}
-
-TEST(VirtualClock, SleepsMoveTimeWithoutWaiting)
-{
-    platform::VirtualClock clock;
-    EXPECT_EQ(clock.Now(), 0);
-    for (int i = 0; i < 35; ++i)
-        clock.Sleep(1);
-    clock.Sleep(5);
-    EXPECT_EQ(clock.Now() / (clock.Frequency() / 1000), 40);
 }
 
 } // namespace

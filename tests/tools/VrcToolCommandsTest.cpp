@@ -36,40 +36,29 @@ Outcome Tool(Command command, const vrctool::Args& args)
     return r;
 }
 
-// The NAL units of an Annex B stream (start-code framed) or of a length-prefixed packet, as
-// MP4 and Matroska store H.264: the containers change only the framing.
-std::vector<std::vector<uint8_t>> AnnexBUnits(std::span<const uint8_t> p)
+// H.264 with every NAL unit behind a 3-byte start code. A recording frames the units by start
+// codes of 3 or 4 bytes, MP4 and Matroska by 4-byte lengths: the export changes only the framing.
+std::vector<uint8_t> ShortStartCodes(std::span<const uint8_t> p)
 {
-    std::vector<std::vector<uint8_t>> units;
-    size_t start = std::string::npos;
-    for (size_t i = 0; i + 3 <= p.size(); ++i) {
-        if (p[i] == 0 && p[i + 1] == 0 && p[i + 2] == 1) {
-            if (start != std::string::npos) {
-                size_t end = i;
-                while (end > start && p[end - 1] == 0)
-                    --end;
-                units.emplace_back(p.begin() + start, p.begin() + end);
-            }
-            start = i + 3;
-            i += 2;
-        }
-    }
-    if (start != std::string::npos)
-        units.emplace_back(p.begin() + start, p.end());
-    return units;
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < p.size(); ++i)
+        if (!(i + 4 <= p.size() && p[i] == 0 && p[i + 1] == 0 && p[i + 2] == 0 && p[i + 3] == 1))
+            out.push_back(p[i]);
+    return out;
 }
 
-std::vector<std::vector<uint8_t>> LengthPrefixedUnits(const std::vector<uint8_t>& p)
+std::vector<uint8_t> LengthsToStartCodes(const std::vector<uint8_t>& p)
 {
-    std::vector<std::vector<uint8_t>> units;
-    for (size_t i = 0; i + 4 <= p.size();) {
-        const size_t n = (size_t{p[i]} << 24) | (size_t{p[i + 1]} << 16) | (size_t{p[i + 2]} << 8) | p[i + 3];
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < p.size();) {
+        const size_t n = i + 4 > p.size() ? p.size() : size_t{p[i]} << 24 | p[i + 1] << 16 | p[i + 2] << 8 | p[i + 3];
         if (i + 4 + n > p.size())
-            return {};
-        units.emplace_back(p.begin() + i + 4, p.begin() + i + 4 + n);
+            return {}; // a length past the packet
+        out.insert(out.end(), {0, 0, 1});
+        out.insert(out.end(), p.begin() + i + 4, p.begin() + i + 4 + n);
         i += 4 + n;
     }
-    return units;
+    return out;
 }
 
 // The payloads of a run one after another, each without its first skip bytes.
@@ -132,7 +121,7 @@ TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
                 if (format == 0)
                     ASSERT_TRUE(std::ranges::equal(clip->video[i].data, payload));
                 else
-                    ASSERT_EQ(LengthPrefixedUnits(clip->video[i].data), AnnexBUnits(payload));
+                    ASSERT_EQ(LengthsToStartCodes(clip->video[i].data), ShortStartCodes(payload));
                 EXPECT_EQ(clip->video[i].key, record.header.f_key == 1);
                 EXPECT_EQ(clip->video[i].ms - clip->video[0].ms, int64_t{record.header.f_msec} - run[first].header.f_msec);
             }
