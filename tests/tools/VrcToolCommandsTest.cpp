@@ -75,12 +75,7 @@ class VrcToolCommands : public testing::Test {
 protected:
     void Make(int format, uint32_t audioMask)
     {
-        sample::SampleOptions o;
-        o.channels = 2;
-        o.audioMask = audioMask;
-        o.seconds = 3;
-        o.videoFormat = format;
-        o.gop = kGop;
+        const sample::SampleOptions o{.channels = 2, .audioMask = audioMask, .seconds = 3, .videoFormat = format, .gop = kGop};
         ASSERT_EQ(sample::SampleWriter::Write(m_source, o), "");
         m_sample = SampleFile::Load(m_source);
     }
@@ -155,25 +150,17 @@ TEST_F(VrcToolCommands, VerifyPassesOnAFreshExportAndNamesWhatChanged)
     const Outcome fresh = Tool(vrctool::RunVerify, {manifest});
     EXPECT_EQ(fresh.status, 0) << fresh.out;
 
-    struct Change {
-        std::string file;
-        uint64_t at;
-        const char* says;
-    };
-    for (const Change& c : {Change{out, fs::file_size(out) / 2, "clip SHA-256"},
-                            Change{m_source, m_sample.Run(m_sample.header.videoCh[1])[3].offset + 30, "source SHA-256"}}) {
-        SCOPED_TRACE(c.says);
-        std::fstream f(c.file, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekg(static_cast<std::streamoff>(c.at));
-        const char was = static_cast<char>(f.get());
-        f.seekp(static_cast<std::streamoff>(c.at));
-        f.put(static_cast<char>(was ^ 1));
-        f.flush();
-        const Outcome changed = Tool(vrctool::RunVerify, {manifest});
-        EXPECT_EQ(changed.status, 1);
-        EXPECT_NE(changed.out.find(c.says), std::string::npos) << changed.out;
-        f.seekp(static_cast<std::streamoff>(c.at));
-        f.put(was);
+    // One bit changed in the clip, then (the clip put back) in the source.
+    for (const auto& [file, says] : {std::pair{out, "clip SHA-256"}, std::pair{m_source, "source SHA-256"}}) {
+        SCOPED_TRACE(says);
+        const std::vector<uint8_t> was = SampleFile::LoadBytes(file).bytes;
+        std::vector<uint8_t> changed = was;
+        changed[changed.size() / 2] ^= 1;
+        testsupport::WriteBytes(file, changed);
+        const Outcome r = Tool(vrctool::RunVerify, {manifest});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
+        testsupport::WriteBytes(file, was);
     }
 }
 
@@ -207,9 +194,7 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
          "clip.mp4: MP4 clips carry video only"},
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
          "usage: vrc-tool export"},
-        {"no audio run", vrctool::RunExtract, {m_source, "--audio", "--channel", "0", out}, 1, "has no audio run"},
         {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
-        {"no channel", vrctool::RunExtract, {m_source, out}, 2, "usage: vrc-tool extract"},
         {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 2, missing + ": cannot read"},
         {"timeline of a missing file", vrctool::RunTimeline, {missing}, 2, missing + ": cannot read"},
     };
