@@ -77,7 +77,6 @@ TEST(RecordingReport, RulesAndTheirMessagesInOrder)
         {"version 2 takes the trailing header",
          RecordingBuilder().Version(2).VideoRun(0, kT0, 0, 50, 40, 25, 2000).Build().Bytes(), {}},
         {"version 2, broken trailing header", brokenTrailer, {C1003}},
-        {"untouched", Tweaked([](RecordingHeader&) {}), {}},
         {"video number -1 outside the mask", Tweaked([](RecordingHeader& h) { h.videoCh[9].chNumber = -1; }), {C1004}},
         {"video number 16", Tweaked([](RecordingHeader& h) { h.videoCh[3].chNumber = 16; }), {C1004}},
         {"audio number -1 is not checked", Tweaked([](RecordingHeader& h) { h.audioCh[9].chNumber = -1; }), {}},
