@@ -105,41 +105,35 @@ TEST_F(ChannelExportTest, ReadsIndexFilesOfAnyCaseInNumberOrderAndRewritesItsFil
     }
 }
 
-// The first record's channel count says which files the export creates.
-TEST_F(ChannelExportTest, FirstRecordsChannelCountCreatesEveryFile)
-{
-    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10, 1, 4}, {1, 10, 0, 2}}));
-    ASSERT_EQ(ChannelExport::Run(folder.string()).channels.size(), 4u);
-    for (int c = 0; c < 4; ++c)
-        EXPECT_TRUE(fs::exists(ChannelFile(c)));
-    EXPECT_EQ(Records(0).at(0).f_key, 1u);
-    EXPECT_TRUE(Records(2).empty());
-
-    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10, 0, 17}}));
-    fs::remove_all(folder / "Ch");
-    EXPECT_TRUE(ChannelExport::Run(folder.string()).channels.empty());
-    EXPECT_FALSE(fs::exists(ChannelFile(0)));
-
-    fs::remove(folder / "DISK0001_1.vdx");
-    fs::remove_all(folder / "Ch");
-    EXPECT_EQ(ChannelExport::Run(folder.string()).indexFilesRead, 0);
-    EXPECT_FALSE(fs::exists(folder / "Ch"));
-}
-
-TEST_F(ChannelExportTest, RefusesWhatCannotBeWrittenSafely)
+// The first record's channel count says which files the export creates; records it cannot
+// write safely are left out, and a record cut short or an impossible payload ends its file.
+TEST_F(ChannelExportTest, CreatesTheCountedFilesAndRefusesWhatCannotBeWrittenSafely)
 {
     SystemTime badTime = kTime;
     badTime.wMonth = 13;
-    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10}, {4, 10}, {16, 10}, {1, 10, 0, 4, badTime}, {1, 131'073}, {2, 10}}));
+    WriteIndex("DISK0001_1.vdx",
+               IndexBytes({{0, 10, 1}, {4, 10}, {16, 10}, {1, 10, 0, 4, badTime}, {1, 131'073}, {2, 10}, {1, 10, 0, 2}}));
     Bytes cut = IndexBytes({{3, 10}, {3, 50}});
     cut.resize(cut.size() - 20); // the second record ends early
     WriteIndex("DISK0001_2.vdx", cut);
 
-    ChannelExport::Run(folder.string());
+    ASSERT_EQ(ChannelExport::Run(folder.string()).channels.size(), 4u);
     EXPECT_EQ(Records(0).size(), 1u); // channels 4 and 16 are past the count
-    EXPECT_TRUE(Records(1).empty());  // impossible time, then a payload too large ends the file
-    EXPECT_TRUE(Records(2).empty());  // after the oversized payload
+    EXPECT_EQ(Records(0).at(0).f_key, 1u);
+    EXPECT_TRUE(Records(1).empty()); // impossible time, then a payload too large ends the file
+    EXPECT_TRUE(fs::exists(ChannelFile(2)) && Records(2).empty()); // after the oversized payload
     EXPECT_EQ(Records(3).size(), 1u); // the record cut short is not written
+
+    // A first record counting 17 channels creates nothing, and without index files there is no Ch.
+    WriteIndex("DISK0001_1.vdx", IndexBytes({{0, 10, 0, 17}}));
+    fs::remove(folder / "DISK0001_2.vdx");
+    fs::remove_all(folder / "Ch");
+    EXPECT_TRUE(ChannelExport::Run(folder.string()).channels.empty());
+    EXPECT_FALSE(fs::exists(ChannelFile(0)));
+    fs::remove(folder / "DISK0001_1.vdx");
+    fs::remove_all(folder / "Ch");
+    EXPECT_EQ(ChannelExport::Run(folder.string()).indexFilesRead, 0);
+    EXPECT_FALSE(fs::exists(folder / "Ch"));
 }
 
 // Whatever stops a channel file, the export names it, says why and how many records it lost,

@@ -36,15 +36,6 @@ Outcome Tool(Command command, const vrctool::Args& args)
     return r;
 }
 
-// The payloads of a run one after another, each without its first skip bytes.
-std::vector<uint8_t> Joined(const std::vector<SampleFile::Record>& run, size_t skip)
-{
-    std::vector<uint8_t> out;
-    for (const auto& r : run)
-        out.insert(out.end(), r.payload.begin() + static_cast<std::ptrdiff_t>(skip), r.payload.end());
-    return out;
-}
-
 // Three seconds of two channels, 25 pictures a second, a key frame every kGop.
 class VrcToolCommands : public testing::Test {
 protected:
@@ -64,7 +55,7 @@ protected:
 // container; extract copies a whole run's payloads, without the block of formats 3 and 4.
 TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
 {
-    for (const int format : {0, 2, 4}) {
+    for (const int format : {0, 4}) {
         Make(format, 0x2);
         const auto run = m_sample.Run(m_sample.header.videoCh[1]);
         const size_t skip = format >= 3 ? 52 : 0;
@@ -89,8 +80,7 @@ TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
                 const auto& record = run[first + i];
                 const auto payload = record.payload.subspan(skip);
                 // H.264 changes only its framing (start codes to lengths): the outside decoder checks it.
-                if (format == 0)
-                    ASSERT_TRUE(std::ranges::equal(clip->video[i].data, payload));
+                ASSERT_TRUE(format != 0 || std::ranges::equal(clip->video[i].data, payload));
                 EXPECT_EQ(clip->video[i].key, record.header.f_key == 1);
                 EXPECT_EQ(clip->video[i].ms - clip->video[0].ms, int64_t{record.header.f_msec} - run[first].header.f_msec);
             }
@@ -102,10 +92,9 @@ TEST_F(VrcToolCommands, ExportAndExtractCopyTheRecordsUnchanged)
         SCOPED_TRACE(format);
         const std::string raw = m_dir.File("raw");
         ASSERT_EQ(Tool(vrctool::RunExtract, {m_source, "--channel", "1", raw}).status, 0);
-        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, Joined(run, skip));
+        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, m_sample.Payloads(m_sample.header.videoCh[1], skip));
         ASSERT_EQ(Tool(vrctool::RunExtract, {m_source, "--audio", "--channel", "1", raw}).status, 0);
-        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes.size(), 150u * 160u);
-        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, Joined(m_sample.Run(m_sample.header.audioCh[1]), 0));
+        EXPECT_EQ(SampleFile::LoadBytes(raw).bytes, m_sample.Payloads(m_sample.header.audioCh[1]));
 
         // A clean recording has nothing to report on any of its runs.
         const Outcome timeline = Tool(vrctool::RunTimeline, {"--json", m_source});
