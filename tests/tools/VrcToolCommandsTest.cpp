@@ -154,6 +154,8 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
         {"cut off", vrctool::RunExtract,
          {changed("cut.vrc", [&](auto& b) { b.resize(second + 10); }), "--channel", "0", out}, 1,
          "cut.vrc" + at(second)},
+        {"empty span", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-06-04 00:00:00", out}, 1,
+         "no frames"},
         {"unwritable", vrctool::RunExport, {m_source, "--channel", "0", m_dir.File("no/such/dir/clip.mkv")}, 1,
          "no/such/dir/clip.mkv: cannot create"},
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
@@ -170,7 +172,7 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
             EXPECT_TRUE(entry.path().extension() == ".vrc") << entry.path();
     }
     // An existing clip stays as it was unless --force.
-    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", out}).status, 0);
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--to", kFrom, out}).status, 0);
     const Outcome again = Tool(vrctool::RunExport, {m_source, "--channel", "0", out});
     EXPECT_NE(again.out.find("exists already"), std::string::npos) << again.out;
     // Several channels: one clip each, named by channel.
