@@ -57,18 +57,6 @@ std::vector<uint8_t> RecordingBuilder::Payload(uint8_t format, bool key, uint32_
     return p;
 }
 
-RecordingBuilder& RecordingBuilder::Video(int channel, Frame frame)
-{
-    m_video.at(channel).push_back(frame);
-    return *this;
-}
-
-RecordingBuilder& RecordingBuilder::Audio(int channel, Frame frame)
-{
-    m_audio.at(channel).push_back(frame);
-    return *this;
-}
-
 RecordingBuilder& RecordingBuilder::VideoRun(int channel, int32_t fTime, uint32_t msec, int count, uint32_t intervalMs,
                                              int gop, uint32_t size)
 {

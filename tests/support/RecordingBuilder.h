@@ -40,8 +40,8 @@ public:
     RecordingBuilder& Version(uint8_t version) { m_version = version; return *this; }
     RecordingBuilder& VideoFormat(uint8_t format) { m_videoFormat = format; return *this; }
     RecordingBuilder& ChCount(uint8_t count) { m_chCount = count; return *this; }
-    RecordingBuilder& Video(int channel, Frame frame);
-    RecordingBuilder& Audio(int channel, Frame frame);
+    RecordingBuilder& Video(int channel, Frame frame) { m_video.at(channel).push_back(frame); return *this; }
+    RecordingBuilder& Audio(int channel, Frame frame) { m_audio.at(channel).push_back(frame); return *this; }
     // A run of video frames: count frames interval_ms apart from (fTime, msec), a key frame
     // every gop frames (the first one included).
     RecordingBuilder& VideoRun(int channel, int32_t fTime, uint32_t msec, int count, uint32_t intervalMs, int gop,

@@ -35,6 +35,14 @@ std::vector<SampleFile::Record> SampleFile::Run(const recording::ChannelEntry& e
     return Records(dataOffset + entry.startPos, dataOffset + entry.endPos);
 }
 
+std::vector<uint8_t> SampleFile::Payloads(const recording::ChannelEntry& entry, size_t skip) const
+{
+    std::vector<uint8_t> out;
+    for (const Record& r : Run(entry))
+        out.insert(out.end(), r.payload.begin() + static_cast<std::ptrdiff_t>(skip), r.payload.end());
+    return out;
+}
+
 std::vector<SampleFile::Record> SampleFile::Records(uint64_t from, uint64_t end) const
 {
     std::vector<Record> records;

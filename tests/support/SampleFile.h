@@ -28,6 +28,8 @@ struct SampleFile {
     static SampleFile LoadBytes(const std::filesystem::path& path);
     // The records of an entry's run.
     std::vector<Record> Run(const recording::ChannelEntry& entry) const;
+    // The payloads of an entry's run one after another, each without its first skip bytes.
+    std::vector<uint8_t> Payloads(const recording::ChannelEntry& entry, size_t skip = 0) const;
     // The records from one offset to another, stepping by 20 + f_size; stops (with a test
     // failure) when a record leaves that span or the file.
     std::vector<Record> Records(uint64_t from, uint64_t end) const;
