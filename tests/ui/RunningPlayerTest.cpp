@@ -140,21 +140,17 @@ protected:
 
 TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
 {
-    const struct {
-        const char* name;
-        uint8_t chCount;
-        int video, audio;
-        std::vector<int> acting; // of 1, 4, 9, 16
-    } cases[] = {
-        {"no recording", 0, 0, 0, {1}},
-        {"eight channels", 8, 8, 0, {1, 4, 9}},
-        {"sixteen channels", 16, 16, 0, {1, 4, 9, 16}},
-        {"one video channel", 1, 1, 0, {}},
-        {"one channel with audio", 1, 1, 1, {1}},
+    // Recordings with video in every channel; the layouts of 1, 4, 9 and 16 tiles that act.
+    const struct { uint8_t channels; int audio; std::vector<int> acting; } cases[] = {
+        {0, 0, {1}}, // no recording
+        {8, 0, {1, 4, 9}},
+        {16, 0, {1, 4, 9, 16}},
+        {1, 0, {}},
+        {1, 1, {1}},
     };
     for (const auto& c : cases) {
-        if (c.chCount)
-            Open(c.chCount, c.video, c.audio);
+        if (c.channels)
+            Open(c.channels, c.channels, c.audio);
         m_display.SetResult(display::kCurrentChannel, 2);
         m_display.Clear();
         for (int tiles : {1, 4, 9, 16})
@@ -162,7 +158,7 @@ TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
         Ints expected;
         for (int tiles : c.acting)
             expected.push_back({2, tiles});
-        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << c.name;
+        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << int(c.channels) << " " << c.audio;
     }
 }
 
@@ -278,16 +274,12 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts
     std::filesystem::create_directory(folder);
     const QString path = QString::fromStdString((folder / "r.vrc").string());
     testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).Build().Write(path.toStdString());
-    const QUrl remote(QStringLiteral("https://example.com/x.vrc"));
-    QMimeData data, remoteOnly;
-    data.setUrls({remote, QUrl::fromLocalFile(path)});
-    remoteOnly.setUrls({remote});
-    for (QMimeData* offered : {&remoteOnly, &data}) {
-        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, offered, Qt::LeftButton, Qt::NoModifier);
-        enter.ignore();
-        QApplication::sendEvent(m_dialog.get(), &enter);
-        EXPECT_EQ(enter.isAccepted(), offered == &data);
-    }
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(m_dialog.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_dialog.get(), &drop);
     EXPECT_TRUE(m_messages.empty());
@@ -320,15 +312,8 @@ TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
     ASSERT_EQ(folders->count(), 3);
     folders->setCurrentIndex(folders->findText("VX01/DISK0001"));
     Player().OnMakeChannelFiles();
-    const std::filesystem::path ch = m_dir / "VX01/DISK0001/Ch";
-    EXPECT_TRUE(std::filesystem::exists(ch / "DISK0001_01.chv"));
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "VX01/DISK0001/Ch/DISK0001_01.chv"));
     EXPECT_TRUE(m_messages.empty());
-    // The export tells what it could not write.
-    std::filesystem::remove_all(ch);
-    testsupport::WriteBytes(ch.string(), {1});
-    Player().OnMakeChannelFiles();
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_TRUE(m_messages[0].starts_with("The channel files could not be written:\n")) << m_messages[0];
 }
 
 TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
@@ -392,26 +377,21 @@ TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
     Open(1, 1, 0, 250);
     playback::PlayerCore& core = Core();
     ASSERT_EQ(core.m_nSeekMax, 8);
-    const auto at = [&](int second) { return core.TimeAtSecond(second); };
     // As the slider, it acts once playback has started; paused, the position stays put.
     core.Transport().OnPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     core.Transport().OnPlay();
-
-    EXPECT_TRUE(Player().Tools().GoToTime(at(7)));
-    EXPECT_EQ(core.m_nPosSec, 7);
+    EXPECT_TRUE(Player().Tools().GoToTime(core.TimeAtSecond(7)));
     EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 7);
-    EXPECT_EQ(core.m_PosTime.Load(), at(7));
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(core.m_PosTime.Load(), core.TimeAtSecond(7));
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     EXPECT_EQ(core.m_nPosSec, 7);
+    EXPECT_TRUE(m_messages.empty());
     for (int outside : {-1, 9}) {
         m_messages.clear();
-        EXPECT_FALSE(Player().Tools().GoToTime(at(outside)));
+        EXPECT_FALSE(Player().Tools().GoToTime(core.TimeAtSecond(outside)));
         ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_NE(m_messages[0].find("is outside the recording, which runs from 2010-03-09 08:05:07 to "
-                                     "2010-03-09 08:05:15"),
-                  std::string::npos)
+        EXPECT_TRUE(m_messages[0].ends_with("runs from 2010-03-09 08:05:07 to 2010-03-09 08:05:15."))
             << m_messages[0];
         EXPECT_EQ(core.m_nPosSec, 7);
     }

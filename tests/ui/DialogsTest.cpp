@@ -1,12 +1,16 @@
-#include "ui/PlayerDialog.h"
-
 #include "MouseInput.h"
 #include "res/Resources.h"
+#include "ui/AboutDialog.h"
 #include "ui/ControlIds.h"
+#include "ui/PlayerDialog.h"
 #include "ui/SeekSlider.h"
+#include "ui/SkinButton.h"
 #include "ui/StaticText.h"
+#include "ui/SystemAboutDialog.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,89 +24,49 @@ namespace {
 
 struct PlayerDialogTest : ::testing::Test {
     PlayerDialog dialog;
-    QString Text(int id) { return static_cast<ui::StaticText*>(dialog.GetDlgItem(id))->Text(); }
 };
 
-TEST_F(PlayerDialogTest, EachControlShowsItsRestingLookOrStaysHidden)
+TEST_F(PlayerDialogTest, PlayShowsItsRestingLookAndTheStorageControlsStayHidden)
 {
-    // Matching the bitmap also checks each button's size.
-    const std::pair<int, int> looks[] = {
-        {id::kPlay, 153},     {id::kR, 160},     {id::kRew, 162},           {id::kF, 156},
-        {id::kFf, 158},       {id::kExit, 178},  {id::kSpeakerMin, 166},    {id::kMinimize, 182},
-        {id::kFileOpen, 163}, {id::kPrint, 215}, {id::kCh1, 205},           {id::kCh4, 207},
-        {id::kCh9, 209},      {id::kCh16, 211},
-    };
     dialog.show();
-    for (auto [control, bitmap] : looks) {
-        QWidget* w = dialog.GetDlgItem(control);
-        const QImage look = res::LoadBitmap(bitmap).toImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_TRUE(w->isVisible() && test::Snapshot(w) == look) << control;
-    }
-    for (int shown : {id::kVolume, id::kSeek, id::kPathBox, id::kOsd, id::kSpeed, id::kTotalTime})
-        EXPECT_TRUE(dialog.GetDlgItem(shown)->isVisible()) << shown;
-    for (int hidden : {id::kSpeakerMax, id::kMaximize, id::kName, id::kVer, id::kSearching})
-        EXPECT_FALSE(dialog.GetDlgItem(hidden)->isVisible()) << hidden;
+    const QImage look = res::LoadBitmap(153).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(test::Snapshot(dialog.GetDlgItem(id::kPlay)) == look);
     for (int hidden : {id::kOpenVdxFile, id::kMakeChdFile, id::kCombineFiles, id::kFolderList}) {
-        ASSERT_NE(dialog.GetDlgItem(hidden), nullptr) << hidden;
         EXPECT_FALSE(dialog.GetDlgItem(hidden)->isVisible()) << hidden;
         EXPECT_FALSE(dialog.GetDlgItem(hidden)->isEnabled()) << hidden;
     }
-    dialog.SetSearchingVisible(true);
-    EXPECT_TRUE(dialog.GetDlgItem(id::kSearching)->isVisible());
 }
 
-TEST_F(PlayerDialogTest, FramelessFixedSizeWithARoundedOutlineAndRestingTotalTime)
+TEST_F(PlayerDialogTest, FramelessFixedSizeSkinWhosePathBoxWhitensOnceARecordingIsChosen)
 {
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(dialog.size(), QSize(734, 766));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_FALSE(dialog.mask().contains(QPoint(0, 0)));
-    EXPECT_TRUE(dialog.mask().contains(QPoint(0, 383)));
-    EXPECT_EQ(Text(id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 00");
     EXPECT_EQ(dialog.windowTitle(), "Kelvora Player");
-}
-
-TEST_F(PlayerDialogTest, PaintsTheSkinAndWhitensThePathBoxOnceARecordingIsChosen)
-{
-    const struct { int x, y; QColor colour; const char* what; } points[] = {
-        {0, 383, Qt::black, "outline"},
-        {400, 12, QColor(57, 57, 57), "title band"},
-        {12, 300, QColor(100, 100, 100), "video frame"},
-        {300, 750, QColor(225, 225, 225), "lower panel"},
-        {300, 730, QColor(238, 238, 238), "path box before a recording is chosen"},
-    };
     const QImage image = test::Snapshot(&dialog);
-    for (const auto& p : points)
-        EXPECT_EQ(QColor(image.pixel(p.x, p.y)), p.colour) << p.what << " at " << p.x << "," << p.y;
+    EXPECT_EQ(QColor(image.pixel(400, 12)), QColor(57, 57, 57)) << "title band";
+    EXPECT_EQ(QColor(image.pixel(300, 730)), QColor(238, 238, 238)) << "path box, nothing chosen";
     dialog.SetFileChosen(true);
     EXPECT_EQ(QColor(test::Snapshot(&dialog).pixel(300, 730)), QColor(Qt::white));
     dialog.SetFileChosen(false);
     EXPECT_EQ(QColor(test::Snapshot(&dialog).pixel(300, 730)), QColor(238, 238, 238));
 }
 
-TEST_F(PlayerDialogTest, TotalTimeStaysWhole)
+TEST_F(PlayerDialogTest, TheWidestTotalTimeFitsItsLabelWhole)
 {
-    // Text pixels are darker than the grey below the band; none may touch either end of the label.
-    auto* total = static_cast<ui::StaticText*>(dialog.GetDlgItem(id::kTotalTime));
-    total->SetText("88 : 88 : 88 / 88 : 88 : 88");
-    const QImage image = test::Snapshot(total);
-    std::vector<bool> inked(image.width());
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
-            inked[x] = inked[x] || QColor(image.pixel(x, y)).lightness() < 90;
-    EXPECT_FALSE(inked.front());
-    EXPECT_FALSE(inked.back());
-    EXPECT_GT(std::count(inked.begin(), inked.end(), true), 40); // the digits are there
+    QWidget* total = dialog.GetDlgItem(id::kTotalTime);
+    const QFontMetrics metrics(total->font());
+    EXPECT_LE(metrics.horizontalAdvance("88 : 88 : 88 / 88 : 88 : 88"), total->contentsRect().width());
+    EXPECT_GT(total->contentsRect().left(), 0) << "the first digit clear of the label's edge";
 }
 
 TEST_F(PlayerDialogTest, DraggingTheSurfaceMovesTheWindowButNotFromTheVideo)
 {
     const struct { QPoint press; bool moves; } cases[] = {
         {{8, 300}, true},    // beside the video frame
+        {{300, 650}, true},  // transport bar
         {{300, 27}, true},   // above the video margin
         {{300, 28}, false},  // two pixels above the video
         {{11, 300}, false},  // five pixels left of the video
-        {{300, 650}, true},  // transport bar
     };
     for (const auto& c : cases) {
         dialog.move(100, 100);
@@ -114,19 +78,15 @@ TEST_F(PlayerDialogTest, DraggingTheSurfaceMovesTheWindowButNotFromTheVideo)
     }
 }
 
-TEST_F(PlayerDialogTest, ExitAcceptsAndEscapeCloseAndTheWindowMenusCloseReject)
+TEST_F(PlayerDialogTest, ExitAcceptsAndEscapeAndTheWindowMenusCloseReject)
 {
     const auto actions = dialog.WindowMenu()->actions();
     ASSERT_EQ(actions.size(), 6);
     EXPECT_EQ(actions[5]->text(), QString::fromUtf8("VorqPlayer 정보(&A)..."));
-    const auto escape = [&] {
-        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, {});
-        QApplication::sendEvent(&dialog, &esc);
-    };
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, {});
     const struct { const char* way; std::function<void()> act; QDialog::DialogCode result; } ways[] = {
         {"exit", [&] { test::Click(dialog.GetDlgItem(id::kExit), {5, 5}); }, QDialog::Accepted},
-        {"escape", escape, QDialog::Rejected},
-        {"close", [&] { dialog.close(); }, QDialog::Rejected},
+        {"escape", [&] { QApplication::sendEvent(&dialog, &escape); }, QDialog::Rejected},
         {"menu", [&] { actions[3]->trigger(); }, QDialog::Rejected},
     };
     for (const auto& w : ways) {
@@ -172,6 +132,50 @@ TEST_F(PlayerDialogTest, SeekSliderForwardsItsReports)
     ASSERT_EQ(seek.count(), 2);
     EXPECT_EQ(seek[1][0].toInt(), ui::SeekSlider::kThumbPosition);
     EXPECT_EQ(seek[1][1].toInt(), 50);
+}
+
+struct AboutDialogTest : ::testing::Test {
+    ui::AboutDialog box;
+};
+
+TEST_F(AboutDialogTest, LaysOutAndPaintsTheSkinnedBox)
+{
+    EXPECT_EQ(box.size(), QSize(326, 343));
+    EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
+    // Both lines whole: the version on one line, neither cut at the bottom.
+    for (const ui::StaticText* line : {box.VersionLine(), box.SecondLine()}) {
+        const QFontMetrics metrics(line->font());
+        EXPECT_LE(metrics.horizontalAdvance(line->Text()), line->width()) << line->Text().toStdString();
+        EXPECT_LE(metrics.height(), line->height()) << line->Text().toStdString();
+    }
+    EXPECT_EQ(QColor(test::Snapshot(&box).pixel(314, 50)), QColor(Qt::white)) << "under the version";
+}
+
+TEST_F(AboutDialogTest, OkAndReturnAcceptAndTheCloseButtonRejects)
+{
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, {});
+    const struct { std::function<void()> act; QDialog::DialogCode result; } ways[] = {
+        {[&] { test::Click(box.OkButton(), {5, 5}); }, QDialog::Accepted},
+        {[&] { test::Click(box.CancelButton(), {5, 5}); }, QDialog::Rejected},
+        {[&] { QApplication::sendEvent(&box, &enter); }, QDialog::Accepted},
+    };
+    for (const auto& way : ways) {
+        box.show();
+        box.setResult(way.result == QDialog::Accepted ? QDialog::Rejected : QDialog::Accepted);
+        way.act();
+        EXPECT_EQ(box.result(), way.result);
+        EXPECT_FALSE(box.isVisible());
+    }
+}
+
+TEST(SystemAboutDialog, CaptionedBoxWithKoreanOk)
+{
+    ui::SystemAboutDialog box;
+    EXPECT_FALSE(box.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(box.OkButton()->text(), QString::fromUtf8("확인"));
+    box.show();
+    box.OkButton()->click();
+    EXPECT_EQ(box.result(), QDialog::Accepted);
 }
 
 } // namespace
