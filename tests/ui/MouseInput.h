@@ -39,21 +39,6 @@ inline void Settle()
 
 inline QImage Snapshot(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// A widget that counts its paints, to tell a needless repaint from none.
-template <class Widget>
-class PaintCounter : public Widget {
-public:
-    using Widget::Widget;
-    int paints = 0;
-
-protected:
-    void paintEvent(QPaintEvent* e) override
-    {
-        ++paints;
-        Widget::paintEvent(e);
-    }
-};
-
 // Answers what the window opens in nested event loops (menus, modal boxes): each step runs from
 // a timer until it returns true, then the next one. Steps still waiting after five seconds close
 // whatever is open, so that a wrong menu or box fails the test rather than hanging it.

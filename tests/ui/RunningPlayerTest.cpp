@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -41,7 +40,6 @@
 namespace {
 
 using testsupport::RecordingDisplay;
-using Call = RecordingDisplay::Call;
 using Ints = std::vector<std::vector<int32_t>>;
 using D = ui::PlayerDialog;
 
@@ -100,33 +98,23 @@ protected:
     playback::PlayerCore& Core() { return Player().Core(); }
     QString Text(int id) const { return static_cast<ui::StaticText*>(m_dialog->GetDlgItem(id))->Text(); }
 
-    // Opens a recording of the given channel count with frames in its first video and audio channels.
-    void Open(uint8_t chCount, int videoChannels, int audioChannels, int frames = 100, int gop = 25,
-              int32_t start = kMorning)
+    // Opens a recording with video in each of its channels and audio in its first ones.
+    void Open(int channels, int audioChannels = 0, int frames = 100, int32_t start = kMorning)
     {
         testsupport::RecordingBuilder b;
-        for (int k = 0; k < videoChannels; ++k)
-            b.VideoRun(k, start, 0, frames, 40, gop, 3000);
+        for (int k = 0; k < channels; ++k)
+            b.VideoRun(k, start, 0, frames, 40, 25, 3000);
         for (int k = 0; k < audioChannels; ++k)
             b.AudioRun(k, start, 0, 50, 20, 160);
-        b.ChCount(chCount).Build().Write(m_dir.File("r.vrc"));
+        b.Build().Write(m_dir.File("r.vrc"));
         Player().OpenFile(QString::fromStdString(m_dir.File("r.vrc")));
         ASSERT_EQ(m_messages, std::vector<std::string>{});
     }
     Ints IntsOf(int32_t dispid) const
     {
         Ints out;
-        for (const Call& c : m_display.CallsOf(dispid))
+        for (const auto& c : m_display.CallsOf(dispid))
             out.push_back(c.ints);
-        return out;
-    }
-    QStringList CheckedFormats()
-    {
-        QStringList out;
-        const auto menu = Player().BuildContextMenu();
-        for (QAction* a : menu->actions()[1]->menu()->actions())
-            if (a->isChecked())
-                out << a->text();
         return out;
     }
     size_t Pushes() const { return m_display.CallsOf(display::kPushFrame).size(); }
@@ -139,43 +127,19 @@ protected:
     std::unique_ptr<ui::PlayerDialog> m_dialog;
 };
 
-TEST_F(RunningPlayerTest, IntroducesItselfToTheDisplayInOrder)
+TEST_F(RunningPlayerTest, LayoutButtonsActByTheChannelCountAndADoubleClickReturnsToTheOneChannel)
 {
-    const std::vector<Call> calls = m_display.Calls();
-    ASSERT_GE(calls.size(), 26u);
-    EXPECT_EQ(calls[0].dispid, display::kSetOwnerWindow);
-    for (int k = 0; k < 16; ++k) {
-        const std::u16string title = u"CH-" + QString::number(k + 1).toStdU16String();
-        EXPECT_EQ(calls[1 + k].dispid, display::kSetChannelTitle);
-        EXPECT_EQ(calls[1 + k].ints, std::vector<int32_t>{k});
-        EXPECT_EQ(calls[1 + k].text, title);
-    }
-    EXPECT_EQ(calls[17].text, u"Kelvora Player");
-    EXPECT_EQ(calls[18].text, u"                  Ver 1.2.0.1");
-    const std::vector<int32_t> rest[] = {{display::kSetVolume, 0}, {47, 0}, {46, 0}, {45, 0},
-                                         {44, 0}, {48, 0}, {display::kSetVolume, 8}};
-    for (size_t i = 0; i < std::size(rest); ++i)
-        EXPECT_EQ((std::vector<int32_t>{calls[19 + i].dispid, calls[19 + i].ints.at(0)}), rest[i]) << i;
-}
-
-TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
-{
-    const struct {
-        const char* name;
-        uint8_t chCount;
-        int video, audio;
-        std::vector<int> acting; // of 1, 4, 9, 16
-    } cases[] = {
-        {"no recording", 0, 0, 0, {1}},
-        {"four channels", 4, 4, 0, {1, 4}},
-        {"eight channels", 8, 8, 0, {1, 4, 9}},
-        {"sixteen channels", 16, 16, 0, {1, 4, 9, 16}},
-        {"one video channel", 1, 1, 0, {}},
-        {"one channel with audio", 1, 1, 1, {1}},
+    // Recordings with video in every channel; the layouts of 1, 4, 9 and 16 tiles that act.
+    const struct { int channels, audio; std::vector<int> acting; } cases[] = {
+        {0, 0, {1}}, // no recording
+        {8, 0, {1, 4, 9}},
+        {16, 0, {1, 4, 9, 16}},
+        {1, 1, {1}},
+        {1, 0, {}},
     };
     for (const auto& c : cases) {
-        if (c.chCount)
-            Open(c.chCount, c.video, c.audio);
+        if (c.channels)
+            Open(c.channels, c.audio);
         m_display.SetResult(display::kCurrentChannel, 2);
         m_display.Clear();
         for (int tiles : {1, 4, 9, 16})
@@ -183,15 +147,9 @@ TEST_F(RunningPlayerTest, LayoutButtonsActByTheRecordingsChannelCount)
         Ints expected;
         for (int tiles : c.acting)
             expected.push_back({2, tiles});
-        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << c.name;
+        EXPECT_EQ(IntsOf(display::kSetLayout), expected) << c.channels << " " << c.audio;
     }
-}
-
-TEST_F(RunningPlayerTest, DoubleClickReturnsASingleChannelRecordingToItsChannel)
-{
-    Player().OnDisplayEvent(display::kLayoutToggled);
-    EXPECT_TRUE(IntsOf(display::kSetLayout).empty()); // no channel selected
-    Open(1, 1, 0);
+    // A double-click that leaves the single view brings a one-channel recording back to it.
     m_display.Clear();
     Player().OnDisplayEvent(display::kEvent4);
     Player().OnDisplayEvent(display::kLayoutToggled);
@@ -208,7 +166,6 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
     EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "-", "About...", "-", "Full Screen",
                                   "Go to Time..."}));
     EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
-    EXPECT_FALSE(menu->actions()[0]->isChecked());
     for (int expected : {1, 0}) {
         Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
         EXPECT_EQ(Core().m_bIFrameOnly, expected);
@@ -219,7 +176,7 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
 // Each step while paused writes the time anew; Comma and Period in turn keep it in the first second.
 TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMenu)
 {
-    Open(1, 1, 0, 100, 25, kAfternoon);
+    Open(1, 0, 100, kAfternoon);
     m_dialog->show();
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
@@ -229,7 +186,6 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
     ASSERT_EQ(Core().m_nPlayState, playback::kPaused);
     QTest::qWait(50);
     ASSERT_EQ(Text(ui::id::kOsd), "");
-    size_t pushed = Pushes();
     PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == "2010-03-07 15:04:09"; }, 5000));
     const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
@@ -246,9 +202,8 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         test::Answers answers({PickFromMenu({"Time format", f.entry})});
         RightClickWindow();
         ASSERT_TRUE(answers.Done()) << f.entry;
-        EXPECT_EQ(CheckedFormats(), QStringList{f.entry});
         EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
-        pushed = Pushes();
+        const size_t pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
         EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == f.shown; }, 5000))
             << f.entry << " shows " << Text(ui::id::kOsd).toStdString();
@@ -263,15 +218,16 @@ TEST_F(RunningPlayerTest, AboutFromTheContextMenuOpensTheSkinnedBoxOverTheWindow
     m_dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
     QString shown;
-    test::Answers answers({PickFromMenu({"About..."}), [&] {
-                         QWidget* modal = QApplication::activeModalWidget();
-                         auto* box = qobject_cast<ui::AboutDialog*>(modal);
-                         if (!modal || !modal->isVisible())
-                             return false;
-                         shown = box ? box->VersionLine()->Text() : modal->metaObject()->className();
-                         box ? test::Click(box->OkButton(), {5, 5}) : void(modal->close());
-                         return true;
-                     }});
+    // Any other box is left open, to be closed as the answers run out of time.
+    const auto answerAbout = [&] {
+        auto* box = qobject_cast<ui::AboutDialog*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return false;
+        shown = box->VersionLine()->Text();
+        test::Click(box->OkButton(), {5, 5});
+        return true;
+    };
+    test::Answers answers({PickFromMenu({"About..."}), answerAbout});
     RightClickWindow();
     ASSERT_TRUE(answers.Done());
     EXPECT_EQ(shown, "Kelvora Player Version 1.3.0.0 (Build 100226)");
@@ -286,48 +242,31 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
     Player().OpenFile(QString::fromStdString(m_dir.File("short.vrc")));
     EXPECT_EQ(m_messages, std::vector<std::string>{"C1001 : Broken or corrupted data file."});
     EXPECT_EQ(Core().m_bFileChosen, 0);
-    EXPECT_EQ(Core().m_bFileOpened, 0);
     m_messages.clear();
     Player().OpenFile(QString::fromStdString(m_dir.File("other.bin")));
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
 }
 
-// A drop opens the first local file as the open dialog would; the dialog then starts in its folder.
-TEST_F(RunningPlayerTest, DroppedFileOpensAndTheOpenDialogStartsInItsFolder)
+// A drop opens the first local file as the open dialog would, and that dialog then starts there.
+TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts)
 {
     const std::filesystem::path folder = m_dir / "drop";
     std::filesystem::create_directory(folder);
-    testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).ChCount(4).Build().Write(
-        (folder / "r.vrc").string());
     const QString path = QString::fromStdString((folder / "r.vrc").string());
-    const QUrl remote(QStringLiteral("https://example.com/x.vrc"));
-    QMimeData data, remoteOnly;
-    const QUrl missing = QUrl::fromLocalFile(QString::fromStdString(m_dir.File("x.vrc")));
-    data.setUrls({remote, QUrl::fromLocalFile(path), missing});
-    remoteOnly.setUrls({remote});
-    for (QMimeData* offered : {&remoteOnly, &data}) {
-        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, offered, Qt::LeftButton, Qt::NoModifier);
-        enter.ignore();
-        QApplication::sendEvent(m_dialog.get(), &enter);
-        EXPECT_EQ(enter.isAccepted(), offered == &data);
-    }
+    testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).Build().Write(
+        path.toStdString());
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(m_dialog.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_dialog.get(), &drop);
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Core().m_bFileOpened, 1);
     EXPECT_EQ(static_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(), path);
-
-    QString shownFolder;
-    test::Answers answers({[&shownFolder] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return false;
-        shownFolder = dialog->directory().absolutePath();
-        dialog->reject();
-        return true;
-    }});
-    Player().OnFileOpen();
-    EXPECT_EQ(shownFolder, QString::fromStdString(folder.string()));
+    EXPECT_EQ(ui::RecentFolder::StartFolder(), QString::fromStdString(folder.string()));
 }
 
 TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
@@ -335,43 +274,23 @@ TEST(RecentFolder, ChoosesTheKeptFolderThenTheDemoFolderThenHome)
     testsupport::TempDir home;
     const QString h = QString::fromStdString(home.Path().string());
     const QString kept = QString::fromStdString(home.File("kept"));
-    const QString demo = QString::fromStdString(home.File("Storage/Demo"));
     std::filesystem::create_directories(kept.toStdString());
     EXPECT_EQ(ui::RecentFolder::Choose(kept, h), kept);
     EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), h); // no demo folder yet
-    EXPECT_EQ(ui::RecentFolder::Choose({}, h), h);
-    std::filesystem::create_directories(demo.toStdString());
-    EXPECT_EQ(ui::RecentFolder::Choose(h + "/gone", h), demo);
-    EXPECT_EQ(ui::RecentFolder::Choose({}, h), demo);
+    std::filesystem::create_directories(home.File("Storage/Demo"));
+    EXPECT_EQ(ui::RecentFolder::Choose({}, h), h + "/Storage/Demo");
 }
 
+// Hidden controls: a smoke check of the storage folder list and its channel-file export.
 TEST_F(RunningPlayerTest, HiddenStorageControlsListAndExportAFolder)
 {
     ASSERT_EQ(sample::StorageWriter::Write(m_dir.Path().string(), 2, 1), "");
     auto* folders = qobject_cast<QComboBox*>(m_dialog->GetDlgItem(ui::id::kFolderList));
-    auto* path = qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox));
     Player().StorageChosen(QString::fromStdString(m_dir.Path().string()));
-    EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
     ASSERT_EQ(folders->count(), 3);
-    EXPECT_EQ(folders->itemText(0), "VX02/DISK0005");
-    EXPECT_EQ(folders->itemText(1), "VX01/DISK0001");
-
-    folders->setCurrentIndex(1);
+    folders->setCurrentIndex(folders->findText("VX01/DISK0001"));
     Player().OnMakeChannelFiles();
-    const std::filesystem::path ch = m_dir / "VX01/DISK0001/Ch";
-    for (const char* file : {"DISK0001_00.chv", "DISK0001_01.chv"})
-        EXPECT_TRUE(std::filesystem::exists(ch / file)) << file;
-    EXPECT_TRUE(m_messages.empty());
-    // The export tells what it could not write.
-    std::filesystem::remove_all(ch);
-    testsupport::WriteBytes(ch.string(), {1});
-    Player().OnMakeChannelFiles();
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_TRUE(m_messages[0].starts_with("The channel files could not be written:\n" +
-                                          (ch / "DISK0001_00.chv").string() + ": Not a directory, "))
-        << m_messages[0];
-    Player().StorageChosen({}); // a cancelled chooser leaves the path box alone
-    EXPECT_EQ(path->text().toStdString(), m_dir.Path().string() + "/");
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "VX01/DISK0001/Ch/DISK0001_01.chv"));
 }
 
 TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
@@ -408,13 +327,13 @@ TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
     EXPECT_EQ(m_dialog->GetVolumeSlider()->GetPos(), 8);
 }
 
-TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelWithinTheRecording)
+TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelAndQuestionMarkListsTheKeys)
 {
     m_dialog->show();
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_PageDown); // nothing open: no channel to go to
     EXPECT_TRUE(IntsOf(display::kSetCurrentChannel).empty());
-    Open(4, 4, 0);
+    Open(4);
     const std::pair<int, Qt::Key> presses[] = {{3, Qt::Key_PageDown}, {0, Qt::Key_PageUp}, {0, Qt::Key_PageDown}};
     for (auto [current, key] : presses) {
         m_display.SetResult(display::kCurrentChannel, current);
@@ -425,44 +344,31 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelWithinTheRecording)
     m_dialog->GetSeekSlider()->setFocus();
     PressKey(window, Qt::Key_PageDown);
     EXPECT_EQ(IntsOf(display::kSetCurrentChannel).size(), 3u);
-}
-
-TEST_F(RunningPlayerTest, KeyListNamesEveryKey)
-{
-    m_dialog->show();
-    PressKey(m_dialog->windowHandle(), Qt::Key_Question, Qt::ShiftModifier, QStringLiteral("?"));
-    ui::KeyListWindow* list = Player().Tools().KeyList();
-    ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(list->isVisible());
-    EXPECT_EQ(list->Table()->rowCount(), static_cast<int>(ui::PlayerKeys::Table().size()) + 4);
-    EXPECT_EQ(list->Table()->item(0, 0)->text(), "Space");
+    PressKey(window, Qt::Key_Question, Qt::ShiftModifier, QStringLiteral("?"));
+    ASSERT_NE(Player().Tools().KeyList(), nullptr);
+    EXPECT_EQ(Player().Tools().KeyList()->Table()->item(0, 0)->text(), "Space");
 }
 
 TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 {
-    Open(1, 1, 0, 250);
+    Open(1, 0, 250);
     playback::PlayerCore& core = Core();
     ASSERT_EQ(core.m_nSeekMax, 8);
-    const auto at = [&](int second) { return core.TimeAtSecond(second); };
     // As the slider, it acts once playback has started; paused, the position stays put.
     core.Transport().OnPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     core.Transport().OnPlay();
-
-    EXPECT_TRUE(Player().Tools().GoToTime(at(7)));
-    EXPECT_EQ(core.m_nPosSec, 7);
+    EXPECT_TRUE(Player().Tools().GoToTime(core.TimeAtSecond(7)));
     EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 7);
-    EXPECT_EQ(core.m_PosTime.Load(), at(7));
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(core.m_PosTime.Load(), core.TimeAtSecond(7));
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     EXPECT_EQ(core.m_nPosSec, 7);
+    EXPECT_TRUE(m_messages.empty());
     for (int outside : {-1, 9}) {
         m_messages.clear();
-        EXPECT_FALSE(Player().Tools().GoToTime(at(outside)));
+        EXPECT_FALSE(Player().Tools().GoToTime(core.TimeAtSecond(outside)));
         ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_NE(m_messages[0].find("is outside the recording, which runs from 2010-03-09 08:05:07 to "
-                                     "2010-03-09 08:05:15"),
-                  std::string::npos)
+        EXPECT_TRUE(m_messages[0].ends_with(" from 2010-03-09 08:05:07 to 2010-03-09 08:05:15."))
             << m_messages[0];
         EXPECT_EQ(core.m_nPosSec, 7);
     }
@@ -470,12 +376,9 @@ TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
 
 TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)
 {
-    Open(1, 1, 0, 250);
+    Open(1, 0, 250);
     const ui::TimePreview& preview = Player().Tools().Preview();
     EXPECT_EQ(preview.TextAt(2), "2010-03-09 08:05:09");
-    Player().OnMenuCommand(32781);
-    EXPECT_EQ(preview.TextAt(2), "03/09/2010 08:05:09");
-
     m_dialog->show();
     ui::SeekSlider* slider = m_dialog->GetSeekSlider();
     const QRect groove = slider->ChannelRect();
@@ -484,8 +387,6 @@ TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragg
     test::Settle();
     EXPECT_TRUE(preview.Tip().isVisible());
     EXPECT_EQ(preview.Tip().text(), preview.TextAt(slider->value()));
-    // Above the thumb, clear of the slider.
-    EXPECT_LE(preview.Tip().geometry().bottom(), slider->mapToGlobal(QPoint(0, 0)).y());
     test::Release(slider, {groove.center().x(), 10});
     test::Settle();
     EXPECT_FALSE(preview.Tip().isVisible());
@@ -512,12 +413,6 @@ TEST_F(RunningPlayerTest, SnapshotLeavesANoteOnThePictureClearOfTheDateAndTime)
     EXPECT_TRUE(note.isVisible());
     EXPECT_EQ(note.window(), fullScreen);
     Player().Tools().ToggleFullScreen();
-
-    using Outcome = capture::SnapshotOutcome;
-    EXPECT_EQ(ui::SnapshotNote::TextOf({Outcome::Result::Saved, "/home/u/Storage/Capture/x.bmp", {}}),
-              "Snapshot saved: /home/u/Storage/Capture/x.bmp");
-    EXPECT_EQ(ui::SnapshotNote::TextOf({Outcome::Result::Failed, "/ro/x.bmp", "the file could not be written"}),
-              "Snapshot not saved: the file could not be written (/ro/x.bmp)");
 }
 
 } // namespace
