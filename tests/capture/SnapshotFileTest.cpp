@@ -1,3 +1,4 @@
+// The snapshot's bitmap file, and what keeps a snapshot from writing one.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,10 +12,13 @@
 #include "support/TempDir.h"
 #include "ui/capture/BitmapFile.h"
 #include "ui/capture/CapturedFrame.h"
+#include "ui/capture/Snapshot.h"
 
 namespace {
 
-std::vector<uint8_t> ReadFile(const std::filesystem::path& path)
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -36,7 +40,7 @@ QImage Bitmap(int32_t width, int32_t height, const std::vector<uint8_t>& bytes)
 TEST(BitmapFile, HeadersThenTheDeliveredRows)
 {
     testsupport::TempDir dir;
-    for (const auto& [width, height, fileSize] : {std::tuple{704, 576, 1'622'070u}, {5, 3, 114u}, {1, 1, 58u}}) {
+    for (const auto& [width, height, fileSize] : {std::tuple{704, 576, 1'622'070u}, {5, 3, 114u}}) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const std::vector<uint8_t> delivered = testsupport::PatternFrame(width, height, 5);
         const auto path = dir / (std::to_string(width) + ".bmp");
@@ -66,17 +70,60 @@ TEST(BitmapFile, RefusesWhatItCannotWriteWithoutLeavingAFile)
     const auto path = dir / "out.bmp";
 
     const std::error_code unsupported = std::make_error_code(std::errc::not_supported);
-    for (int32_t depth : {1, 8, 16, 24, 0, -32})
-        EXPECT_EQ(capture::SaveBitmapFile(bitmap, depth, path), unsupported) << depth;
+    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 24, path), unsupported);
     EXPECT_EQ(capture::SaveBitmapFile(bitmap.convertToFormat(QImage::Format_RGB888), 32, path), unsupported);
     EXPECT_EQ(capture::SaveBitmapFile(QImage(), 32, path), unsupported);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 32, dir / "missing" / "out.bmp"),
-              std::make_error_code(std::errc::no_such_file_or_directory));
+    EXPECT_FALSE(fs::exists(path));
     // An existing file is never replaced.
     testsupport::WriteBytes(path.string(), {7});
     EXPECT_EQ(capture::SaveBitmapFile(bitmap, 32, path), std::make_error_code(std::errc::file_exists));
     EXPECT_EQ(ReadFile(path), std::vector<uint8_t>{7});
+}
+
+class SnapshotTest : public testing::Test {
+protected:
+    SnapshotTest() : m_player(&m_control) {}
+
+    capture::SnapshotOutcome Take(const fs::path& folder)
+    {
+        const recording::SystemTime time{2009, 9, 0, 3, 14, 5, 9, 0};
+        return capture::Snapshot(m_player, {[time] { return time; }, [] { return 1; }}, folder).Take();
+    }
+
+    testsupport::TempDir m_dir;
+    testsupport::FakeCaptureControl m_control;
+    display::CVorquil_Ctrl_Player m_player;
+};
+
+// As root no permission bit stops a write, so the folder stands below a regular file: no
+// folder can be made there.
+TEST_F(SnapshotTest, AFolderThatCannotBeMadeIsReported)
+{
+    testsupport::WriteBytes(m_dir.File("Storage"), {1});
+    const fs::path underAFile = m_dir.Path() / "Storage" / "Capture";
+    m_control.Deliver(64, 64, 32, testsupport::PatternFrame(64, 64, 1));
+
+    const capture::SnapshotOutcome refused = Take(underAFile);
+    EXPECT_EQ(refused.result, capture::SnapshotOutcome::Result::Failed);
+    EXPECT_EQ(refused.path, underAFile / "2009-09-03-140509.bmp");
+    EXPECT_EQ(refused.reason, std::make_error_code(std::errc::not_a_directory).message());
+}
+
+TEST_F(SnapshotTest, FramesItCannotTakeWholeWriteNothing)
+{
+    const struct {
+        const char* what;
+        int32_t width, height, bitsPerPixel;
+    } cases[] = {{"24 bits per pixel", 8, 8, 24},         {"larger than the buffer", 704, 578, 32},
+                 {"overflowing size", 65'536, 65'536, 32}, {"zero width", 0, 576, 32},
+                 {"negative height", 704, -576, 32}};
+    const fs::path folder = m_dir.Path() / "Capture";
+    for (const auto& c : cases) {
+        m_control.Deliver(c.width, c.height, c.bitsPerPixel, testsupport::PatternFrame(8, 8, 1));
+        EXPECT_EQ(Take(folder).result, capture::SnapshotOutcome::Result::NoPicture) << c.what;
+    }
+    EXPECT_EQ(m_control.Captures(), 5);
+    EXPECT_FALSE(fs::exists(folder));
 }
 
 } // namespace
