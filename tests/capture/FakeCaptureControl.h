@@ -19,7 +19,6 @@ public:
     {
         if (dispid != display::kCaptureImage || args.size() != 6)
             return 0;
-        ++m_captures;
         if (!m_hasPicture)
             return -1;
         const size_t size = std::min(m_bytes.size(), static_cast<size_t>(display::kCaptureBufferSize));
@@ -36,13 +35,11 @@ public:
     }
     // The next captures fail with a negative result and write nothing.
     void DeliverNothing() { m_hasPicture = false; }
-    int Captures() const { return m_captures; }
 
 private:
     std::array<int32_t, 3> m_sizes{};
     std::vector<uint8_t> m_bytes;
     bool m_hasPicture = false;
-    int m_captures = 0;
 };
 
 // A 32-bit frame (bottom row first) whose bytes differ from row to row and pixel to pixel,

@@ -1,10 +1,5 @@
-#include <optional>
-
 #include <gtest/gtest.h>
 
-#include "capture/FakeCaptureControl.h"
-#include "capture/RecordingPrinting.h"
-#include "display/CVorquil_Ctrl_Player.h"
 #include "ui/capture/PrintPage.h"
 
 namespace {
@@ -44,27 +39,6 @@ TEST(PrintLayout, ScalesAndPlacesThePictureAndTexts)
         EXPECT_EQ(layout.timeText.width(), c.page.width());
         EXPECT_EQ(layout.noteText.width(), c.page.width());
     }
-}
-
-capture::CapturedFrame Frame(int32_t width, int32_t height, uint32_t top, uint32_t bottom)
-{
-    testsupport::FakeCaptureControl control;
-    control.Deliver(width, height, 32, testsupport::TwoColourFrame(width, height, top, bottom));
-    display::CVorquil_Ctrl_Player player(&control);
-    return capture::GrabFrame(player).value();
-}
-
-TEST(PrintPage, TooWideFramePrintsOnlyTheTexts)
-{
-    testsupport::PrintedPage record;
-    testsupport::RecordingPrintSurface surface({600, 800}, PageOrientation::Portrait, record);
-
-    capture::PrintPage(surface, Frame(704, 576, 0xFF0000, 0x0000FF), std::nullopt, QStringLiteral("note"));
-
-    EXPECT_TRUE(record.images.empty());
-    ASSERT_EQ(record.texts.size(), 1u);
-    EXPECT_EQ(LowerEdge(record.texts[0].rect), 120);
-    EXPECT_TRUE(record.finished);
 }
 
 } // namespace
