@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <functional>
 
 #include <QApplication>
@@ -19,14 +18,6 @@
 #include "ui/capture/QtPrinting.h"
 
 namespace {
-
-// The PDF keeps the picture slightly lossy; a few steps off is still the colour.
-bool IsNear(QColor c, QColor colour)
-{
-    return std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
-               std::abs(c.blue() - colour.blue()) <
-           60;
-}
 
 // Pixels of a band of rows that match, the page's margins left out.
 int Count(const QImage& page, int top, int bottom, const std::function<bool(QColor)>& match)
@@ -68,6 +59,10 @@ TEST(PdfPrint, WithoutASystemPrinterThePrintDialogWritesThePageIntoAPdfFile)
     QTimer::singleShot(0, [&] {
         QWidget* printDialog = QApplication::activeModalWidget();
         ASSERT_TRUE(printDialog && printDialog->inherits("QPrintDialog"));
+        // One page of one document, to a file as it is the destination.
+        const auto* options = static_cast<QPrintDialog*>(printDialog);
+        EXPECT_FALSE(options->testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_TRUE(options->testOption(QAbstractPrintDialog::PrintToFile));
         destination = printDialog->findChild<QComboBox*>("printers")->currentText();
         fileName = printDialog->findChild<QLineEdit*>("filename")->text();
         static_cast<QDialog*>(printDialog)->accept();
@@ -84,25 +79,26 @@ TEST(PdfPrint, WithoutASystemPrinterThePrintDialogWritesThePageIntoAPdfFile)
     ASSERT_TRUE(poppler.waitForFinished(60'000));
     const QImage page(QString::fromStdString(dir.File("page.png")));
     ASSERT_FALSE(page.isNull());
+    // The PDF keeps the picture slightly lossy: colours are told apart with room to spare.
+    const auto red = [](QColor c) { return c.red() > 200 && c.blue() < 60; };
+    const auto paper = [](QColor c) { return c.lightness() > 240; };
+    const auto light = [](QColor c) { return c.lightness() > 160; };
+    const auto dark = [](QColor c) { return c.lightness() < 100; };
     // Down a column clear of the centred texts: the printer's margin, red, blue, the paper.
-    const int x = page.width() / 10;
-    const QColor red(255, 0, 0), white(255, 255, 255);
-    const auto rowsWhile = [&](int y, auto near) {
-        while (y < page.height() && near(page.pixelColor(x, y)))
+    const auto rowsWhile = [&](int y, auto match) {
+        while (y < page.height() && match(page.pixelColor(page.width() / 10, y)))
             ++y;
         return y;
     };
-    const int top = rowsWhile(0, [&](QColor c) { return IsNear(c, white); });
-    const int redEnd = rowsWhile(top, [&](QColor c) { return IsNear(c, red); });
-    const int blueEnd = rowsWhile(redEnd, [&](QColor c) { return !IsNear(c, white); });
+    const int top = rowsWhile(0, paper);
+    const int redEnd = rowsWhile(top, red);
+    const int blueEnd = rowsWhile(redEnd, [&](QColor c) { return !paper(c); });
     // Upright, and the frame's shape kept.
     EXPECT_NEAR(redEnd - top, blueEnd - redEnd, 2);
     int width = 0;
-    for (int column = 0; column < page.width(); ++column)
-        width += IsNear(page.pixelColor(column, top + 2), red) ? 1 : 0;
+    for (int x = 0; x < page.width(); ++x)
+        width += red(page.pixelColor(x, top + 2)) ? 1 : 0;
     EXPECT_NEAR(width * 576 / 704, blueEnd - top, 3);
-    const auto light = [](QColor c) { return c.lightness() > 160; };
-    const auto dark = [](QColor c) { return c.lightness() < 100; };
     EXPECT_EQ(Count(page, top, redEnd, light), 0);
     EXPECT_GT(Count(page, redEnd, blueEnd, light), 5); // the stamp
     EXPECT_GT(Count(page, blueEnd, blueEnd + 15, dark), 5); // the note

@@ -11,7 +11,6 @@
 #include "capture/RecordingPrinting.h"
 #include "display/CVorquil_Ctrl_Player.h"
 #include "ui/capture/PrintDialog.h"
-#include "ui/capture/QtPrinting.h"
 
 namespace {
 
@@ -204,16 +203,6 @@ TEST_F(PrintDialogTest, PrintStopsEarly)
         EXPECT_EQ(m_printing.dialogsShown, c.dialogsShown) << c.what;
         EXPECT_EQ(m_messages, c.messages) << c.what;
     }
-}
-
-TEST(QtPrinting, PrintDialogOffersOnePageOfOneDocumentOnly)
-{
-    QPrinter printer;
-    QPrintDialog dialog(&printer);
-    capture::QtPrinting::ConfigurePrintDialog(dialog);
-    for (auto option : {QAbstractPrintDialog::PrintToFile, QAbstractPrintDialog::PrintPageRange})
-        EXPECT_FALSE(dialog.testOption(option)) << option;
-    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintCollateCopies));
 }
 
 } // namespace
