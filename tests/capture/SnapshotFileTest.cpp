@@ -74,36 +74,17 @@ TEST(BitmapFile, RefusesWhatItCannotWriteWithoutLeavingAFile)
     EXPECT_EQ(ReadFile(path), std::vector<uint8_t>{7});
 }
 
-class SnapshotTest : public testing::Test {
-protected:
-    SnapshotTest() : m_player(&m_control) {}
-
-    capture::SnapshotOutcome Take(const fs::path& folder)
-    {
-        const recording::SystemTime time{2009, 9, 0, 3, 14, 5, 9, 0};
-        return capture::Snapshot(m_player, {[time] { return time; }, [] { return 1; }}, folder).Take();
-    }
-
-    testsupport::TempDir m_dir;
-    testsupport::FakeCaptureControl m_control;
-    display::CVorquil_Ctrl_Player m_player;
-};
-
-// As root no permission bit stops a write, so the folder stands below a regular file: no
-// folder can be made there.
-TEST_F(SnapshotTest, AFolderThatCannotBeMadeIsReported)
+// What a snapshot of the frame the control delivers does with the folder.
+capture::SnapshotOutcome Take(int32_t width, int32_t height, int32_t bitsPerPixel, const fs::path& folder)
 {
-    testsupport::WriteBytes(m_dir.File("Storage"), {1});
-    const fs::path underAFile = m_dir.Path() / "Storage" / "Capture";
-    m_control.Deliver(64, 64, 32, testsupport::PatternFrame(64, 64, 1));
-
-    const capture::SnapshotOutcome refused = Take(underAFile);
-    EXPECT_EQ(refused.result, capture::SnapshotOutcome::Result::Failed);
-    EXPECT_EQ(refused.path, underAFile / "2009-09-03-140509.bmp");
-    EXPECT_EQ(refused.reason, std::make_error_code(std::errc::not_a_directory).message());
+    testsupport::FakeCaptureControl control;
+    control.Deliver(width, height, bitsPerPixel, testsupport::PatternFrame(8, 8, 1));
+    display::CVorquil_Ctrl_Player player(&control);
+    const recording::SystemTime time{2009, 9, 0, 3, 14, 5, 9, 0};
+    return capture::Snapshot(player, {[time] { return time; }, [] { return 1; }}, folder).Take();
 }
 
-TEST_F(SnapshotTest, FramesItCannotTakeWholeWriteNothing)
+TEST(Snapshot, FramesItCannotTakeWholeWriteNothing)
 {
     const struct {
         const char* what;
@@ -111,12 +92,25 @@ TEST_F(SnapshotTest, FramesItCannotTakeWholeWriteNothing)
     } cases[] = {{"24 bits per pixel", 8, 8, 24},         {"larger than the buffer", 704, 578, 32},
                  {"overflowing size", 65'536, 65'536, 32}, {"zero width", 0, 576, 32},
                  {"negative height", 704, -576, 32}};
-    const fs::path folder = m_dir.Path() / "Capture";
-    for (const auto& c : cases) {
-        m_control.Deliver(c.width, c.height, c.bitsPerPixel, testsupport::PatternFrame(8, 8, 1));
-        EXPECT_EQ(Take(folder).result, capture::SnapshotOutcome::Result::NoPicture) << c.what;
-    }
-    EXPECT_FALSE(fs::exists(folder));
+    testsupport::TempDir dir;
+    for (const auto& c : cases)
+        EXPECT_EQ(Take(c.width, c.height, c.bitsPerPixel, dir / "Capture").result,
+                  capture::SnapshotOutcome::Result::NoPicture)
+            << c.what;
+    EXPECT_FALSE(fs::exists(dir / "Capture"));
+}
+
+// As root no permission bit stops a write, so the folder stands below a regular file: no
+// folder can be made there.
+TEST(Snapshot, AFolderThatCannotBeMadeIsReported)
+{
+    testsupport::TempDir dir;
+    testsupport::WriteBytes(dir.File("Storage"), {1});
+    const fs::path underAFile = dir / "Storage" / "Capture";
+    const capture::SnapshotOutcome refused = Take(8, 8, 32, underAFile);
+    EXPECT_EQ(refused.result, capture::SnapshotOutcome::Result::Failed);
+    EXPECT_EQ(refused.path, underAFile / "2009-09-03-140509.bmp");
+    EXPECT_EQ(refused.reason, std::make_error_code(std::errc::not_a_directory).message());
 }
 
 } // namespace
