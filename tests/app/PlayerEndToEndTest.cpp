@@ -160,6 +160,8 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     ASSERT_EQ(bytes.size(), 54 + picture.size()) << file;
     EXPECT_TRUE(std::equal(picture.begin(), picture.end(), bytes.begin() + 54));
+    // An image viewer reads it as the picture: the headers say what the rows hold.
+    EXPECT_EQ(QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_RGB32), snapped);
     EXPECT_EQ(Player().Tools().Note().text(), "Snapshot saved: " + QString::fromStdString(file.string()));
     EXPECT_TRUE(m_messages.empty());
     {

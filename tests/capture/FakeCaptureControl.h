@@ -42,16 +42,6 @@ private:
     bool m_hasPicture = false;
 };
 
-// A 32-bit frame (bottom row first) whose bytes differ from row to row and pixel to pixel,
-// so any reordering or shift shows.
-inline std::vector<uint8_t> PatternFrame(int32_t width, int32_t height, uint8_t seed)
-{
-    std::vector<uint8_t> bytes(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7 + i / (static_cast<size_t>(width) * 4) * 13 + seed);
-    return bytes;
-}
-
 // A 32-bit frame, B, G, R, A per pixel and bottom row first as the control delivers it,
 // whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
 inline std::vector<uint8_t> TwoColourFrame(int32_t width, int32_t height, uint32_t top, uint32_t bottom)

@@ -163,7 +163,7 @@ TEST_F(PrintDialogTest, PrintStopsEarly)
         {"print dialog cancelled", true, true, false, 1, {}},
         {"time info changed since the last paint", true, false, true, 0, {}},
     };
-    m_control.Deliver(64, 48, 32, testsupport::PatternFrame(64, 48, 1));
+    m_control.Deliver(64, 48, 32, testsupport::TwoColourFrame(64, 48, 0, 0));
     for (const auto& c : cases) {
         m_printing = {};
         m_messages.clear();
