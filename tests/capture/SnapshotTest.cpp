@@ -1,4 +1,4 @@
-// The snapshot's bitmap file, and what keeps a snapshot from writing one.
+// The snapshot's file name and printed stamp, its bitmap file, and what keeps it from writing one.
 #include <filesystem>
 #include <vector>
 
@@ -8,12 +8,40 @@
 #include "display/CVorquil_Ctrl_Player.h"
 #include "support/TempDir.h"
 #include "ui/capture/BitmapFile.h"
+#include "ui/capture/CaptureTimeText.h"
 #include "ui/capture/CapturedFrame.h"
 #include "ui/capture/Snapshot.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// The file names always use hyphens, the printed stamp the format's own separator; unknown
+// formats follow the first, and the year is always four digits wide.
+TEST(CaptureTimeText, BothTextsFollowTheFormat)
+{
+    const recording::SystemTime time{2009, 9, 0, 3, 14, 5, 9, 0}, early{999, 1, 0, 2, 3, 4, 5, 0};
+    const struct {
+        recording::SystemTime time;
+        int format;
+        const char* fileName;
+        const char* printed;
+    } cases[] = {
+        {time, 1, "2009-09-03-140509", "2009-09-03 14:05:09"},
+        {time, 2, "09-03-2009-140509", "09-03-2009 14:05:09"},
+        {time, 3, "03-09-2009-140509", "03-09-2009 14:05:09"},
+        {time, 4, "2009-09-03-140509", "2009/09/03 14:05:09"},
+        {time, 5, "09-03-2009-140509", "09/03/2009 14:05:09"},
+        {time, 6, "03-09-2009-140509", "03/09/2009 14:05:09"},
+        {time, 0, "2009-09-03-140509", "2009-09-03 14:05:09"},
+        {time, -1, "2009-09-03-140509", "2009-09-03 14:05:09"},
+        {early, 4, "0999-01-02-030405", "0999/01/02 03:04:05"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(capture::SnapshotFileName(c.time, c.format), c.fileName) << c.format;
+        EXPECT_EQ(capture::PrintTimeText(c.time, c.format), c.printed) << c.format;
+    }
+}
 
 // Writing is refused without leaving a file, and an existing file is never replaced.
 TEST(BitmapFile, RefusesWhatItCannotWriteWithoutLeavingAFile)
