@@ -104,20 +104,16 @@ protected:
     {
         QTest::simulateEvent(window.windowHandle(), true, Qt::Key_S, modifiers, QStringLiteral("s"), false);
     }
-    void PressS() { PressS(*m_dialog); }
     static QColor Mean(const QImage& image)
     {
         return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
     }
 
-    static app::ControlLibrary* s_library;
-    static testsupport::TempDir* s_dir;
+    static inline app::ControlLibrary* s_library = nullptr;
+    static inline testsupport::TempDir* s_dir = nullptr;
     std::vector<std::string> m_messages;
     std::unique_ptr<ui::PlayerDialog> m_dialog;
 };
-
-app::ControlLibrary* PlayerEndToEnd::s_library = nullptr;
-testsupport::TempDir* PlayerEndToEnd::s_dir = nullptr;
 
 // One window through a user's first minute: play, pause, a snapshot of the paused picture,
 // resume, seek.
@@ -127,7 +123,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
     EXPECT_EQ(Text(ui::id::kOsd), "");
     EXPECT_FALSE(Shown());
-    PressS(); // nothing on screen: a note, no message
+    PressS(*m_dialog); // nothing on screen: a note, no message
     EXPECT_EQ(Player().Tools().Note().text(), "No snapshot: no picture on screen");
 
     Click(ui::id::kPlay);
@@ -148,7 +144,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     // S: the paused picture, whole and upright, in a file named by the time that was on
     // screen, and a note naming it.
     const QImage screen = m_dialog->GetDlgItem(ui::id::kDisplay)->grab().toImage();
-    PressS();
+    PressS(*m_dialog);
     QSize size;
     const std::vector<uint8_t> picture = Captured(&size);
     ASSERT_EQ(size, QSize(704, 576));
@@ -179,7 +175,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     {
         // A full disk: the user hears of it, with the file and the reason.
         testsupport::FileSizeLimit full(4096);
-        PressS();
+        PressS(*m_dialog);
     }
     fs::path second = file;
     second.replace_filename(file.stem().string() + "-2.bmp");

@@ -137,7 +137,7 @@ TEST_F(PrintDialogTest, OnlyOkKeepsTheChoices)
     }
 }
 
-// No picture: the black box with its grey caption, and nothing to print; a later paint
+// No picture: the black box, and nothing to print; a later paint
 // retries. Reload refreshes the preview only: the paint it asks for shows its picture and loads
 // no frame, so Print... prints the frame of the last loading paint, or nothing before one.
 TEST_F(PrintDialogTest, PreviewAndReloadLoadOnlyWhatAPaintLoads)
@@ -147,10 +147,6 @@ TEST_F(PrintDialogTest, PreviewAndReloadLoadOnlyWhatAPaintLoads)
     dialog->show();
     QImage shot = Paint(*dialog);
     EXPECT_EQ(shot.pixelColor(kPreview.topLeft()), QColor(0, 0, 0));
-    int caption = 0;
-    for (int x = kPreview.left(); x <= kPreview.right(); ++x)
-        caption += shot.pixelColor(x, kPreview.center().y()) == QColor(180, 180, 180) ? 1 : 0;
-    EXPECT_GT(caption, 5);
     Child(*dialog, "printButton")->click();
     DeliverTwoColours(0x00FF00, 0x00FF00);
     Child(*dialog, "reloadButton")->click();

@@ -1,4 +1,4 @@
-// The snapshot's file name and printed stamp, its bitmap file, and what keeps it from writing one.
+// The snapshot's file name and printed stamp, and what keeps it from writing a file.
 #include <filesystem>
 #include <vector>
 
@@ -7,9 +7,7 @@
 #include "capture/FakeCaptureControl.h"
 #include "display/CVorquil_Ctrl_Player.h"
 #include "support/TempDir.h"
-#include "ui/capture/BitmapFile.h"
 #include "ui/capture/CaptureTimeText.h"
-#include "ui/capture/CapturedFrame.h"
 #include "ui/capture/Snapshot.h"
 
 namespace {
@@ -34,26 +32,12 @@ TEST(CaptureTimeText, BothTextsFollowTheFormat)
         {time, 5, "09-03-2009-140509", "09/03/2009 14:05:09"},
         {time, 6, "03-09-2009-140509", "03/09/2009 14:05:09"},
         {time, 0, "2009-09-03-140509", "2009-09-03 14:05:09"},
-        {time, -1, "2009-09-03-140509", "2009-09-03 14:05:09"},
         {early, 4, "0999-01-02-030405", "0999/01/02 03:04:05"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(capture::SnapshotFileName(c.time, c.format), c.fileName) << c.format;
         EXPECT_EQ(capture::PrintTimeText(c.time, c.format), c.printed) << c.format;
     }
-}
-
-// Writing is refused without leaving a file, and an existing file is never replaced.
-TEST(BitmapFile, RefusesWhatItCannotWriteWithoutLeavingAFile)
-{
-    testsupport::TempDir dir;
-    const QImage bitmap = capture::FrameBitmap({8, 4, 32, testsupport::TwoColourFrame(8, 4, 0xFF0000, 0)});
-    const auto path = dir / "out.bmp";
-    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 24, path), std::make_error_code(std::errc::not_supported));
-    EXPECT_FALSE(fs::exists(path));
-    testsupport::WriteBytes(path.string(), {7});
-    EXPECT_EQ(capture::SaveBitmapFile(bitmap, 32, path), std::make_error_code(std::errc::file_exists));
-    EXPECT_EQ(fs::file_size(path), 1u);
 }
 
 // What a snapshot of the frame the control delivers does with the folder.
