@@ -71,10 +71,8 @@ TEST(PlayerProcesses, StartingAndClosingASecondPlayerNeverDisturbsTheFirst)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     testsupport::TempDir dir;
-    sample::SampleOptions demo; // as the 16-channel demo, long enough to outlast the test
-    demo.channels = 16;
-    demo.seconds = 120;
-    demo.reuseGop = true;
+    // As the 16-channel demo, long enough to outlast the test.
+    const sample::SampleOptions demo{.channels = 16, .seconds = 120, .reuseGop = true};
     ASSERT_EQ(sample::SampleWriter::Write(dir.File("demo-16ch.vrc"), demo), "");
 
     const pid_t first = Start({dir.File("demo-16ch.vrc"), dir.File("ready"), dir.File("stop")});

@@ -75,11 +75,8 @@ protected:
         m_server = &PulseServer::Shared();
         ASSERT_EQ(m_server->Error(), "");
         ASSERT_TRUE(m_library.LoadAndRegister());
-        sample::SampleOptions o;
-        o.channels = 4;
-        o.audioMask = 0b0011;
-        o.seconds = 12;
-        ASSERT_EQ(sample::SampleWriter::Write(m_dir.File("four.vrc"), o), "");
+        const sample::SampleOptions four{.channels = 4, .audioMask = 0b0011, .seconds = 12};
+        ASSERT_EQ(sample::SampleWriter::Write(m_dir.File("four.vrc"), four), "");
         ui::SetMessageBoxHandler([](const QString& text) { ADD_FAILURE() << text.toStdString(); });
         m_dialog = std::make_unique<ui::PlayerDialog>();
         m_dialog->show();

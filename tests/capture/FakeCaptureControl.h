@@ -33,6 +33,17 @@ public:
         m_bytes = std::move(bytes);
         m_hasPicture = true;
     }
+    // A 32-bit picture, B, G, R, A per pixel and bottom row first as the control delivers it,
+    // whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
+    void DeliverTwoColours(uint32_t top, uint32_t bottom, int32_t width = 704, int32_t height = 576)
+    {
+        std::vector<uint8_t> bytes;
+        for (int32_t pixel = 0; pixel < height * width; ++pixel) {
+            const uint32_t rgb = pixel < height / 2 * width ? bottom : top; // rows count from the bottom
+            bytes.insert(bytes.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0xFF});
+        }
+        Deliver(width, height, 32, std::move(bytes));
+    }
     // The next captures fail with a negative result and write nothing.
     void DeliverNothing() { m_hasPicture = false; }
 
@@ -41,17 +52,5 @@ private:
     std::vector<uint8_t> m_bytes;
     bool m_hasPicture = false;
 };
-
-// A 32-bit frame, B, G, R, A per pixel and bottom row first as the control delivers it,
-// whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
-inline std::vector<uint8_t> TwoColourFrame(int32_t width, int32_t height, uint32_t top, uint32_t bottom)
-{
-    std::vector<uint8_t> bytes;
-    for (int32_t pixel = 0; pixel < height * width; ++pixel) {
-        const uint32_t rgb = pixel < height / 2 * width ? bottom : top; // rows count from the bottom
-        bytes.insert(bytes.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0xFF});
-    }
-    return bytes;
-}
 
 } // namespace testsupport

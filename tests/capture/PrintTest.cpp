@@ -92,10 +92,6 @@ protected:
     }
     // Paints the dialog as the screen would, returning what it shows.
     static QImage Paint(QWidget& dialog) { return dialog.grab().toImage(); }
-    void DeliverTwoColours(uint32_t top, uint32_t bottom)
-    {
-        m_control.Deliver(704, 576, 32, testsupport::TwoColourFrame(704, 576, top, bottom));
-    }
 
     testsupport::FakeCaptureControl m_control;
     display::CVorquil_Ctrl_Player m_player;
@@ -148,18 +144,18 @@ TEST_F(PrintDialogTest, PreviewAndReloadLoadOnlyWhatAPaintLoads)
     QImage shot = Paint(*dialog);
     EXPECT_EQ(shot.pixelColor(kPreview.topLeft()), QColor(0, 0, 0));
     Child(*dialog, "printButton")->click();
-    DeliverTwoColours(0x00FF00, 0x00FF00);
+    m_control.DeliverTwoColours(0x00FF00, 0x00FF00);
     Child(*dialog, "reloadButton")->click();
     EXPECT_EQ(Paint(*dialog).pixelColor(kPreview.topLeft()), kGreen);
     Child(*dialog, "printButton")->click();
     EXPECT_TRUE(m_printing.pages.empty());
     EXPECT_EQ(m_printing.dialogsShown, 0);
 
-    DeliverTwoColours(0xFF0000, 0x0000FF);
+    m_control.DeliverTwoColours(0xFF0000, 0x0000FF);
     shot = Paint(*dialog);
     EXPECT_EQ(shot.pixelColor(kPreview.topLeft()), kRed); // upright
     EXPECT_EQ(shot.pixelColor(kPreview.bottomRight()), kBlue);
-    DeliverTwoColours(0x00FF00, 0x00FF00);
+    m_control.DeliverTwoColours(0x00FF00, 0x00FF00);
     Child(*dialog, "reloadButton")->click();
     EXPECT_EQ(Paint(*dialog).pixelColor(kPreview.center()), kGreen);
     m_control.DeliverNothing();
@@ -177,7 +173,7 @@ TEST_F(PrintDialogTest, PrintPrintsTheLoadedFrameWithTheChosenTexts)
     for (int choice : {1, 0}) {
         m_settings = {QStringLiteral("kept"), choice, choice};
         m_printing.pages.clear();
-        DeliverTwoColours(0xFF0000, 0x0000FF);
+        m_control.DeliverTwoColours(0xFF0000, 0x0000FF);
         const auto dialog = Open();
         dialog->show();
         Paint(*dialog);
@@ -216,7 +212,7 @@ TEST_F(PrintDialogTest, PrintStopsEarly)
         {"print dialog cancelled", true, true, false, 1, {}},
         {"time info changed since the last paint", true, false, true, 0, {}},
     };
-    m_control.Deliver(64, 48, 32, testsupport::TwoColourFrame(64, 48, 0, 0));
+    m_control.DeliverTwoColours(0, 0, 64, 48);
     for (const auto& c : cases) {
         m_printing = {};
         m_messages.clear();
@@ -242,7 +238,7 @@ TEST_F(PrintDialogTest, WithoutASystemPrinterThePrintDialogWritesThePageIntoAPdf
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a system printer";
     testsupport::TempDir dir;
-    DeliverTwoColours(0xFF0000, 0x0000FF);
+    m_control.DeliverTwoColours(0xFF0000, 0x0000FF);
     m_settings = {QStringLiteral("Gate 3 north camera"), 1, 1};
     m_time = {2009, 9, 0, 3, 14, 5, 9, 0};
     m_format = 3;

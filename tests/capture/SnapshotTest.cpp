@@ -44,7 +44,7 @@ TEST(CaptureTimeText, BothTextsFollowTheFormat)
 capture::SnapshotOutcome Take(int32_t width, int32_t height, int32_t bitsPerPixel, const fs::path& folder)
 {
     testsupport::FakeCaptureControl control;
-    control.Deliver(width, height, bitsPerPixel, testsupport::TwoColourFrame(8, 8, 0, 0));
+    control.Deliver(width, height, bitsPerPixel, std::vector<uint8_t>(8 * 8 * 4));
     display::CVorquil_Ctrl_Player player(&control);
     const recording::SystemTime time{2009, 9, 0, 3, 14, 5, 9, 0};
     return capture::Snapshot(player, {[time] { return time; }, [] { return 1; }}, folder).Take();
