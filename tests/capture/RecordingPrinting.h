@@ -47,7 +47,7 @@ private:
         explicit Surface(PrintedPage& record) : m_record(record) {}
         QSize PageSize() const override { return {4800, 6000}; }
         capture::PageOrientation Orientation() const override { return capture::PageOrientation::Portrait; }
-        void DrawImage(const QImage& image, const QRect& target) override { m_record.images.emplace_back(image, target); }
+        void DrawImage(const QImage& image, const QRect& to) override { m_record.images.emplace_back(image, to); }
         void DrawText(const QString& text, const QRect&, const QColor& colour) override
         {
             m_record.texts.emplace_back(text, colour);
