@@ -38,9 +38,9 @@ pid_t Start(const std::vector<std::string>& args)
     return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
 }
 
-// The wait status of the process, or -1 when it was still running at the deadline (it is then
-// killed): the text of "exited 0" or "killed by signal n" goes into what.
-int Finish(pid_t pid, std::chrono::seconds limit, std::string& what)
+// How the process ended: "exited n", "killed by signal n", or "still running" at the deadline
+// (it is then killed).
+std::string Finish(pid_t pid, std::chrono::seconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
@@ -48,20 +48,21 @@ int Finish(pid_t pid, std::chrono::seconds limit, std::string& what)
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
-            what = "still running";
-            return -1;
+            return "still running";
         }
         std::this_thread::sleep_for(50ms);
     }
-    what = WIFEXITED(status) ? "exited " + std::to_string(WEXITSTATUS(status))
+    return WIFEXITED(status) ? "exited " + std::to_string(WEXITSTATUS(status))
                              : "killed by signal " + std::to_string(WTERMSIG(status));
-    return status;
 }
 
+// WNOWAIT leaves a process that ended to Finish, which tells how.
 bool WaitForFile(const fs::path& file, pid_t pid, std::chrono::seconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline && waitpid(pid, nullptr, WNOHANG) == 0)
+    siginfo_t ended{};
+    while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline &&
+           waitid(P_PID, pid, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == 0)
         std::this_thread::sleep_for(50ms);
     return fs::exists(file);
 }
@@ -70,28 +71,21 @@ TEST(PlayerProcesses, StartingAndClosingASecondPlayerNeverDisturbsTheFirst)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     testsupport::TempDir dir;
-    sample::SampleOptions demo; // as the 16-channel demo, long enough to outlast the test
-    demo.channels = 16;
-    demo.seconds = 120;
-    demo.reuseGop = true;
+    // As the 16-channel demo, long enough to outlast the test.
+    const sample::SampleOptions demo{.channels = 16, .seconds = 120, .reuseGop = true};
     ASSERT_EQ(sample::SampleWriter::Write(dir.File("demo-16ch.vrc"), demo), "");
 
     const pid_t first = Start({dir.File("demo-16ch.vrc"), dir.File("ready"), dir.File("stop")});
     ASSERT_GT(first, 0);
-    std::string what;
-    if (!WaitForFile(dir / "ready", first, 120s)) {
-        Finish(first, 1s, what);
-        FAIL() << "the first player never played: " << what;
-    }
+    if (!WaitForFile(dir / "ready", first, 120s))
+        FAIL() << "the first player never played: " << Finish(first, 1s);
     for (int i = 0; i < 5; ++i) {
         const pid_t second = Start({});
         ASSERT_GT(second, 0);
-        const int status = Finish(second, 120s, what);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "second player, start " << i + 1 << ": " << what;
+        EXPECT_EQ(Finish(second, 120s), "exited 0") << "second player, start " << i + 1;
     }
     testsupport::WriteBytes(dir.File("stop"), {});
-    const int status = Finish(first, 120s, what);
-    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "first player: " << what;
+    EXPECT_EQ(Finish(first, 120s), "exited 0") << "first player";
 }
 
 } // namespace

@@ -60,12 +60,6 @@ double Level(const std::vector<int16_t>& samples)
     return blocks[blocks.size() / 2];
 }
 
-double Loudest(const std::vector<int16_t>& samples)
-{
-    const std::vector<double> blocks = Blocks(samples);
-    return blocks.empty() ? 0 : *std::max_element(blocks.begin(), blocks.end());
-}
-
 class PlayerSound : public testing::Test {
 protected:
     void SetUp() override
@@ -81,11 +75,8 @@ protected:
         m_server = &PulseServer::Shared();
         ASSERT_EQ(m_server->Error(), "");
         ASSERT_TRUE(m_library.LoadAndRegister());
-        sample::SampleOptions o;
-        o.channels = 4;
-        o.audioMask = 0b0011;
-        o.seconds = 12;
-        ASSERT_EQ(sample::SampleWriter::Write(m_dir.File("four.vrc"), o), "");
+        const sample::SampleOptions four{.channels = 4, .audioMask = 0b0011, .seconds = 12};
+        ASSERT_EQ(sample::SampleWriter::Write(m_dir.File("four.vrc"), four), "");
         ui::SetMessageBoxHandler([](const QString& text) { ADD_FAILURE() << text.toStdString(); });
         m_dialog = std::make_unique<ui::PlayerDialog>();
         m_dialog->show();
@@ -140,7 +131,8 @@ TEST_F(PlayerSound, PlaysTheCurrentChannelsToneAtTheChosenVolumeAndNothingWhenMu
 
     Transport().OnSpeaker(); // off
     QTest::qWait(300);
-    EXPECT_LT(Loudest(Listen(1500)), 30);
+    const std::vector<double> muted = Blocks(Listen(1500));
+    EXPECT_LT(*std::max_element(muted.begin(), muted.end()), 30);
 }
 
 } // namespace

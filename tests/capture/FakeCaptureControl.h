@@ -19,7 +19,6 @@ public:
     {
         if (dispid != display::kCaptureImage || args.size() != 6)
             return 0;
-        ++m_captures;
         if (!m_hasPicture)
             return -1;
         const size_t size = std::min(m_bytes.size(), static_cast<size_t>(display::kCaptureBufferSize));
@@ -34,37 +33,24 @@ public:
         m_bytes = std::move(bytes);
         m_hasPicture = true;
     }
+    // A 32-bit picture, B, G, R, A per pixel and bottom row first as the control delivers it,
+    // whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
+    void DeliverTwoColours(uint32_t top, uint32_t bottom, int32_t width = 704, int32_t height = 576)
+    {
+        std::vector<uint8_t> bytes;
+        for (int32_t pixel = 0; pixel < height * width; ++pixel) {
+            const uint32_t rgb = pixel < height / 2 * width ? bottom : top; // rows count from the bottom
+            bytes.insert(bytes.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0xFF});
+        }
+        Deliver(width, height, 32, std::move(bytes));
+    }
     // The next captures fail with a negative result and write nothing.
     void DeliverNothing() { m_hasPicture = false; }
-    int Captures() const { return m_captures; }
 
 private:
     std::array<int32_t, 3> m_sizes{};
     std::vector<uint8_t> m_bytes;
     bool m_hasPicture = false;
-    int m_captures = 0;
 };
-
-// A 32-bit frame (bottom row first) whose bytes differ from row to row and pixel to pixel,
-// so any reordering or shift shows.
-inline std::vector<uint8_t> PatternFrame(int32_t width, int32_t height, uint8_t seed)
-{
-    std::vector<uint8_t> bytes(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7 + i / (static_cast<size_t>(width) * 4) * 13 + seed);
-    return bytes;
-}
-
-// A 32-bit frame, B, G, R, A per pixel and bottom row first as the control delivers it,
-// whose upper half shows the colour top and lower half the colour bottom (each 0xRRGGBB).
-inline std::vector<uint8_t> TwoColourFrame(int32_t width, int32_t height, uint32_t top, uint32_t bottom)
-{
-    std::vector<uint8_t> bytes;
-    for (int32_t pixel = 0; pixel < height * width; ++pixel) {
-        const uint32_t rgb = pixel < height / 2 * width ? bottom : top; // rows count from the bottom
-        bytes.insert(bytes.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 0xFF});
-    }
-    return bytes;
-}
 
 } // namespace testsupport
