@@ -9,7 +9,7 @@
 #include "recording/ClipSpan.h"
 #include "recording/RecordingReport.h"
 #include "recording/TimeText.h"
-#include "tools/vrc-tool/ChannelArgument.h"
+#include "tools/vrc-tool/CommandArguments.h"
 #include "tools/vrc-tool/ClipExport.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
@@ -62,19 +62,11 @@ std::string Parse(const Args& args, ExportArgs& e)
         } else if (a == "--to") {
             error = ParseTime(args, i, e.to, e.toText);
         } else if (a == "--channel") {
-            const std::string v = i + 1 < args.size() ? args[++i] : "";
-            const std::optional<int> channel = ParseChannelNumber(v);
-            if (!channel)
-                return "--channel takes a channel number 0..15, not '" + v + "'";
-            e.channels.push_back(*channel);
-        } else if (a.starts_with("--")) {
-            return "unknown option " + a;
-        } else if (e.file.empty()) {
-            e.file = a;
-        } else if (e.out.empty()) {
-            e.out = a;
+            int channel = -1;
+            error = CommandArguments::TakeChannel(args, i, channel);
+            e.channels.push_back(channel);
         } else {
-            return "unexpected argument '" + a + "'";
+            error = CommandArguments::TakeFileOrOut(a, e.file, e.out);
         }
         if (!error.empty())
             return error;

@@ -5,7 +5,7 @@
 #include "platform/File.h"
 #include "recording/ChannelTables.h"
 #include "recording/KeyFrame.h"
-#include "tools/vrc-tool/ChannelArgument.h"
+#include "tools/vrc-tool/CommandArguments.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 
@@ -25,25 +25,16 @@ std::string Parse(const Args& args, ExtractArgs& e)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        std::string error;
         if (a == "--audio") {
             e.audio = true;
         } else if (a == "--channel") {
-            if (i + 1 == args.size())
-                return "--channel needs a number";
-            const std::string& v = args[++i];
-            const std::optional<int> channel = ParseChannelNumber(v);
-            if (!channel)
-                return "--channel takes a channel number 0..15, not '" + v + "'";
-            e.channel = *channel;
-        } else if (a.starts_with("--")) {
-            return "unknown option " + a;
-        } else if (e.file.empty()) {
-            e.file = a;
-        } else if (e.out.empty()) {
-            e.out = a;
+            error = CommandArguments::TakeChannel(args, i, e.channel);
         } else {
-            return "unexpected argument '" + a + "'";
+            error = CommandArguments::TakeFileOrOut(a, e.file, e.out);
         }
+        if (!error.empty())
+            return error;
     }
     if (e.file.empty() || e.out.empty() || e.channel < 0)
         return "FILE, --channel K and OUT are all needed";
