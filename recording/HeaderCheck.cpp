@@ -5,13 +5,6 @@ namespace {
 
 constexpr int64_t kBlockSize = 4096;
 
-RecordingHeader ReadHeaderAt(platform::File& file, uint64_t offset)
-{
-    std::array<uint8_t, RecordingHeader::kSize> bytes{};
-    file.ReadAt(offset, bytes.data(), bytes.size());
-    return RecordingHeader::Parse(bytes);
-}
-
 std::optional<RecordingError> CheckVersionAndSize(uint8_t version, int64_t size)
 {
     if (version > 2)
@@ -23,7 +16,16 @@ std::optional<RecordingError> CheckVersionAndSize(uint8_t version, int64_t size)
     return std::nullopt;
 }
 
-std::optional<RecordingError> CheckChannels(const RecordingHeader& h)
+} // namespace
+
+RecordingHeader HeaderCheck::ReadAt(platform::File& file, uint64_t offset)
+{
+    std::array<uint8_t, RecordingHeader::kSize> bytes{};
+    file.ReadAt(offset, bytes.data(), bytes.size());
+    return RecordingHeader::Parse(bytes);
+}
+
+std::optional<RecordingError> HeaderCheck::CheckChannels(const RecordingHeader& h)
 {
     // Channel numbers index 16-entry tables; a video number outside them is as broken as
     // a negative one.
@@ -36,18 +38,16 @@ std::optional<RecordingError> CheckChannels(const RecordingHeader& h)
     return std::nullopt;
 }
 
-} // namespace
-
 HeaderCheck HeaderCheck::Run(platform::File& file)
 {
     HeaderCheck check;
-    check.header = ReadHeaderAt(file, 0);
+    check.header = ReadAt(file, 0);
     check.fileSize = file.Size();
     check.error = CheckVersionAndSize(check.header.version, check.fileSize);
     if (check.error)
         return check;
     if (check.header.version == 2) {
-        check.header = ReadHeaderAt(file, static_cast<uint64_t>(check.fileSize - kBlockSize));
+        check.header = ReadAt(file, static_cast<uint64_t>(check.fileSize - kBlockSize));
         // The trailing block must itself be a header; its version decides the data offset.
         if (check.header.version > 2) {
             check.error = RecordingError::C1003;

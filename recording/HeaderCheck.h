@@ -19,6 +19,11 @@ struct HeaderCheck {
     // Reads the header through the given handle and applies the version, size, channel
     // number and channel count rules in their order.
     static HeaderCheck Run(platform::File& file);
+
+    // The header bytes at an offset (zeros where the file has none), parsed.
+    static RecordingHeader ReadAt(platform::File& file, uint64_t offset);
+    // The channel number and channel count rules alone.
+    static std::optional<RecordingError> CheckChannels(const RecordingHeader& h);
 };
 
 } // namespace recording

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "FfmpegDecode.h"
+#include "recording/ChannelTables.h"
+#include "recording/ChannelWalk.h"
 #include "recording/LittleEndian.h"
+#include "recording/RecordingReport.h"
+#include "support/RecordingBuilder.h"
 #include "support/SampleFile.h"
 #include "support/TempDir.h"
 #include "tools/sample/SampleWriter.h"
@@ -192,6 +196,113 @@ TEST(VrcToolStorage, ListsAndExportsTheFolderMakeStorageWrote)
     EXPECT_EQ(exported.status, 0) << exported.out;
     EXPECT_NE(exported.out.find("/Ch/DISK0001_02.chv: 75 records"), std::string::npos) << exported.out;
     EXPECT_EQ(Tool(vrctool::RunStorage, {"export", dir.Path().string(), "VX09/DISK0009"}).status, 1);
+}
+
+// Two video runs of 5 s and a sound run, as the tests' own writer lays them out.
+testsupport::BuiltRecording TwoChannels(uint8_t version)
+{
+    constexpr int32_t kT0 = 1717405200; // 2024-06-03 09:00:00
+    testsupport::RecordingBuilder b;
+    b.Version(version).VideoRun(0, kT0, 0, 125, 40, 25, 1000).VideoRun(1, kT0, 0, 125, 40, 25, 1000);
+    return b.AudioRun(0, kT0, 0, 200, 25, 160).Build();
+}
+
+using Records = std::map<std::pair<bool, int>, std::vector<std::tuple<int32_t, uint32_t, uint32_t, uint32_t>>>;
+
+// Every record of every run the header names, walked as the tools walk them.
+Records RecordsOf(const std::string& path)
+{
+    platform::File in;
+    in.Open(path);
+    const recording::HeaderCheck check = recording::HeaderCheck::Run(in);
+    const recording::RecordingHeader& h = check.header;
+    Records out;
+    for (int k = 0; k < 16; ++k) {
+        for (const bool audio : {false, true}) {
+            const recording::ChannelEntry& e = (audio ? h.audioCh : h.videoCh)[k];
+            const uint32_t data = recording::ChannelTables::DataOffset(h.version);
+            recording::ChannelWalk walk(in, data + e.startPos, data + e.endPos, !audio);
+            while (const auto r = walk.Next())
+                out[{audio, k}].emplace_back(r->header.f_time, r->header.f_msec, r->header.f_size, r->header.f_key);
+        }
+    }
+    return out;
+}
+
+// A run that ends at or before its start, or starts past the end of the file, is absent: reverse
+// play from the first second ends, and timeline names the channel as one without a run.
+TEST(VrcToolDamage, ARunThatCannotBeReadIsAbsentForEveryReader)
+{
+    const struct {
+        const char* why;
+        uint32_t start;
+        int64_t length;
+    } cases[] = {{"ends where it starts", 127'500, 0}, {"ends before it starts", 127'500, -1000},
+                 {"starts past the file", 10'000'000, 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        testsupport::BuiltRecording built = TwoChannels(2);
+        built.header.videoCh[1].startPos = c.start;
+        built.header.videoCh[1].endPos = static_cast<uint32_t>(c.start + c.length);
+        testsupport::TempDir dir;
+        built.Write(dir.File("r.vrc"));
+        const Outcome frames = Tool(vrctool::RunFrames, {dir.File("r.vrc"), "--from", "1", "--speed", "-4"});
+        EXPECT_EQ(frames.status, 0) << frames.out;
+        EXPECT_EQ(frames.out.find("\n 1 0 "), std::string::npos) << frames.out;
+        const Outcome timeline = Tool(vrctool::RunTimeline, {dir.File("r.vrc")});
+        EXPECT_NE(timeline.out.find("no valid run"), std::string::npos) << timeline.out;
+    }
+}
+
+// salvage keeps exactly the records the writer wrote that the damage left whole, in a file
+// the player opens, and never writes to the damaged recording, by any name.
+TEST(VrcToolSalvage, KeepsExactlyTheIntactRecordsAndLeavesTheSourceAlone)
+{
+    const struct {
+        const char* why;
+        uint8_t version;
+        std::function<void(testsupport::BuiltRecording&, std::vector<uint8_t>&)> damage;
+        std::function<bool(uint32_t offset, uint32_t end)> lost;
+    } cases[] = {
+        {"cut in half, header gone with the tail", 2, [](auto& b, auto& bytes) { bytes.resize(b.videoRecords[1][0] + 90'000); },
+         [](uint32_t, uint32_t end) { return end > 4096 + 127'500 + 90'000; }},
+        {"table zeroed", 0,
+         [](auto&, auto& bytes) { std::fill(bytes.begin() + 21, bytes.begin() + 21 + 2 * 63, 0); },
+         [](uint32_t, uint32_t) { return false; }},
+        {"one record's size damaged", 1,
+         [](auto& b, auto& bytes) { recording::PutU32(&bytes[b.videoRecords[0][40] + 8], 999'999); },
+         [](uint32_t offset, uint32_t) { return offset == 4096 + 40 * 1020; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        testsupport::BuiltRecording built = TwoChannels(c.version);
+        testsupport::TempDir dir;
+        built.Write(dir.File("whole.vrc"));
+        const Records whole = RecordsOf(dir.File("whole.vrc"));
+        std::vector<uint8_t> bytes = built.Bytes();
+        c.damage(built, bytes);
+        testsupport::WriteBytes(dir.File("broken.vrc"), bytes);
+        fs::create_symlink(dir.File("broken.vrc"), dir / "link.vrc");
+
+        EXPECT_EQ(Tool(vrctool::RunSalvage, {dir.File("broken.vrc"), dir.File("link.vrc")}).status, 2);
+        const Outcome r = Tool(vrctool::RunSalvage, {dir.File("broken.vrc"), dir.File("out.vrc")});
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_TRUE(recording::RecordingReport::Run(dir.File("out.vrc")).ok);
+        EXPECT_EQ(SampleFile::Load(dir.File("broken.vrc")).bytes, bytes);
+
+        Records expected;
+        for (const bool audio : {false, true}) {
+            for (int k = 0; k < 2; ++k) {
+                const auto& at = (audio ? built.audioRecords : built.videoRecords)[k];
+                for (size_t i = 0; i < at.size(); ++i) {
+                    const auto& record = whole.at({audio, k})[i];
+                    if (!c.lost(at[i], at[i] + 20 + std::get<2>(record)))
+                        expected[{audio, k}].push_back(record);
+                }
+            }
+        }
+        EXPECT_EQ(RecordsOf(dir.File("out.vrc")), expected) << r.out;
+    }
 }
 
 } // namespace

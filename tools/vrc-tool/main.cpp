@@ -29,6 +29,10 @@ constexpr Command kCommands[] = {
     {"verify", vrctool::RunVerify, "verify MANIFEST   checks an export's source and clip against its manifest"},
     {"timeline", vrctool::RunTimeline,
      "timeline [--json] FILE [--gap SECONDS]   per channel: span, frames, key frames, gaps and jumps"},
+    {"salvage", vrctool::RunSalvage,
+     "salvage BROKEN OUT.vrc [--report FILE]\n"
+     "                      writes every intact record of a damaged or cut recording into a new one\n"
+     "                      and says per channel what was kept and lost; BROKEN is only read"},
 };
 
 int Usage()
