@@ -1,10 +1,12 @@
-// Every byte string is a recording the user might open: the checks and the scan must end
-// in a verdict without a crash, a hang or a read past a buffer.
+// Every byte string is a recording the user might open or salvage: the checks, the scan
+// and salvage's search for intact records must end without a crash, a hang or a read past
+// a buffer.
 #include <cstdint>
 #include <string>
 
 #include "fuzz/ScratchFile.h"
 #include "recording/RecordingReport.h"
+#include "recording/RecordingSalvage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -12,6 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (path.empty())
         return 0;
     const recording::RecordingReport r = recording::RecordingReport::Run(path);
+    platform::File file;
+    if (file.Open(path))
+        recording::RecordingSalvage::Find(file);
     // An accepted file always has its length; a rejected one always says why.
     if (r.ok == r.messages.empty())
         return 0;
