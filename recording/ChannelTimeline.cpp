@@ -67,10 +67,10 @@ ChannelTimeline ChannelTimeline::WithoutRun(int channel, uint64_t begin, uint64_
 {
     ChannelTimeline t;
     t.channel = channel;
-    const std::string why = end <= begin ? "its run ends at byte " + std::to_string(end) + ", not after its start at byte " +
-                                               std::to_string(begin)
-                                         : "its run starts at byte " + std::to_string(begin) + " but the file has " +
-                                               std::to_string(fileSize) + " bytes";
+    const std::string why =
+        end <= begin
+            ? "its run ends at byte " + std::to_string(end) + ", not after its start at byte " + std::to_string(begin)
+            : "its run starts at byte " + std::to_string(begin) + " but the file has " + std::to_string(fileSize) + " bytes";
     t.Note(TimelineAnomaly::Kind::NoRun, WalkedRecord{begin, {}}, 0, why);
     return t;
 }

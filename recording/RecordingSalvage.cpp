@@ -60,7 +60,8 @@ std::map<RunKey, SalvagedRun> ByChain(const std::vector<WalkedRecord>& records)
     std::map<RunKey, SalvagedRun> runs;
     int next[2] = {0, 0};
     for (std::vector<WalkedRecord>& chain : chains) {
-        const bool audio = std::none_of(chain.begin(), chain.end(), [](const WalkedRecord& r) { return r.header.f_key == 1; });
+        const bool audio =
+            std::none_of(chain.begin(), chain.end(), [](const WalkedRecord& r) { return r.header.f_key == 1; });
         if (next[audio] < RecordingHeader::kChannels)
             runs[{audio, next[audio]++}].records = std::move(chain);
     }

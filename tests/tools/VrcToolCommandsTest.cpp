@@ -184,6 +184,22 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
 }
 
+// A damaged record in the middle of a run: export skips it with a warning and finds the
+// frames after it, and verify counts the same records.
+TEST_F(VrcToolCommands, ExportResumesAfterADamagedRecord)
+{
+    Make(2, 0);
+    const auto run = m_sample.Run(m_sample.header.videoCh[0]);
+    std::vector<uint8_t> bytes = m_sample.bytes;
+    recording::PutU32(&bytes[run[30].offset + 8], 999'999);
+    testsupport::WriteBytes(m_dir.File("damaged.vrc"), bytes);
+    const Outcome r =
+        Tool(vrctool::RunExport, {m_dir.File("damaged.vrc"), "--channel", "0", "--from", kFrom, m_dir.File("c.mkv")});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("skips what is unreadable from offset " + std::to_string(run[30].offset)), std::string::npos);
+    EXPECT_EQ(Tool(vrctool::RunVerify, {m_dir.File("c.mkv.manifest.json")}).status, 0);
+}
+
 // make-storage writes a recorder's storage folder that storage list finds and storage export
 // copies; the export's failures and its files' records are checked where it is made.
 TEST(VrcToolStorage, ListsAndExportsTheFolderMakeStorageWrote)
@@ -264,7 +280,8 @@ TEST(VrcToolSalvage, KeepsExactlyTheIntactRecordsAndLeavesTheSourceAlone)
         std::function<void(testsupport::BuiltRecording&, std::vector<uint8_t>&)> damage;
         std::function<bool(uint32_t offset, uint32_t end)> lost;
     } cases[] = {
-        {"cut in half, header gone with the tail", 2, [](auto& b, auto& bytes) { bytes.resize(b.videoRecords[1][0] + 90'000); },
+        {"cut in half, header gone with the tail", 2,
+         [](auto& b, auto& bytes) { bytes.resize(b.videoRecords[1][0] + 90'000); },
          [](uint32_t, uint32_t end) { return end > 4096 + 127'500 + 90'000; }},
         {"table zeroed", 0,
          [](auto&, auto& bytes) { std::fill(bytes.begin() + 21, bytes.begin() + 21 + 2 * 63, 0); },

@@ -148,7 +148,9 @@ int RunSalvage(const Args& args)
         fs::remove(s.out, ignored);
         return kErrors.Fail(s.broken, error);
     }
-    std::string report = s.broken + " -> " + s.out + (found.tablesBelieved ? "" : " (channels told apart by their records; the tables could not be believed)") + "\n";
+    std::string report = s.broken + " -> " + s.out +
+                         (found.tablesBelieved ? "" : " (the tables could not be believed: channels told apart by their records)") +
+                         "\n";
     for (const SalvagedRun& run : found.runs)
         report += RunReport(found.header, run);
     const recording::RecordingReport check = recording::RecordingReport::Run(s.out);
