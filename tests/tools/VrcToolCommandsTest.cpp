@@ -1,5 +1,6 @@
 #include <fstream>
 #include <functional>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "FfmpegDecode.h"
@@ -10,6 +11,7 @@
 #include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/ClipReader.h"
 #include "tools/vrc-tool/Commands.h"
+#include "tools/vrc-tool/Json.h"
 
 namespace {
 
@@ -118,6 +120,10 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     Make(3, 0);
     const std::string out = m_dir.File("clip.mkv");
     const std::string missing = m_dir.File("missing.vrc");
+    const std::string fifo = m_dir.File("fifo.vrc"), loop = m_dir.File("loop.vrc");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(m_dir.File("dir.vrc"));
+    fs::create_symlink(loop, loop);
     // Copies of the sample with one change, for extract: a run that breaks anywhere stops it.
     const auto changed = [&](const char* name, const std::function<void(std::vector<uint8_t>&)>& change) {
         std::vector<uint8_t> bytes = m_sample.bytes;
@@ -161,7 +167,16 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
          "usage: vrc-tool export"},
         {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
-        {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 2, missing + ": cannot read"},
+        {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 1,
+         "cannot read '" + missing + "': No such file or directory"},
+        // Nothing that is not a regular file is opened: a FIFO would wait for a writer forever.
+        {"FIFO", vrctool::RunInfo, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe (FIFO)"},
+        {"FIFO to frames", vrctool::RunFrames, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
+        {"FIFO to timeline", vrctool::RunTimeline, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
+        {"directory", vrctool::RunFrames, {m_dir.File("dir.vrc")}, 1, "dir.vrc': Is a directory"},
+        {"link loop", vrctool::RunInfo, {loop}, 1, "loop.vrc': Too many levels of symbolic links"},
+        {"reason under the message", vrctool::RunInfo, {changed("v9.vrc", [](auto& b) { b[2] = 9; })}, 1,
+         "C1003 : Incorrect data file.\n  reason: " + m_dir.File("v9.vrc") + ": its version (byte 2) is 9"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -178,6 +193,34 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     // Several channels: one clip each, named by channel.
     ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
     EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
+}
+
+// A file name may be any bytes: JSON output escapes those that are not UTF-8 byte by byte and
+// stays valid, and the reader refuses a document that is not UTF-8.
+TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"caf\xE9", "\"caf\\u00e9\""},
+        {"caf\xC3\xA9", "\"caf\xC3\xA9\""},                    // UTF-8 passes as it is
+        {"\xC3", "\"\\u00c3\""},                                // cut short
+        {"\xC0\xAF", "\"\\u00c0\\u00af\""},                     // overlong
+        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},          // a surrogate
+        {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""}, // past U+10FFFF
+        {"\xF0\x9F\x8E\xA5\"\n", "\"\xF0\x9F\x8E\xA5\\\"\\n\""},
+    };
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(vrctool::JsonString(text), json);
+    EXPECT_FALSE(vrctool::JsonValue::Parse("\"caf\xE9\""));
+
+    Make(2, 0);
+    const std::string latin1 = m_dir.File("caf\xE9.vrc");
+    fs::copy_file(m_source, latin1);
+    const Outcome timeline = Tool(vrctool::RunTimeline, {"--json", latin1});
+    ASSERT_EQ(timeline.status, 0) << timeline.out;
+    const std::optional<vrctool::JsonValue> parsed = vrctool::JsonValue::Parse(timeline.out);
+    ASSERT_TRUE(parsed) << timeline.out;
+    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xC3\xA9.vrc"));
+    EXPECT_EQ(Tool(vrctool::RunInfo, {latin1}).status, 0);
 }
 
 // make-storage writes a recorder's storage folder that storage list finds and storage export
