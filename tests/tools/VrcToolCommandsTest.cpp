@@ -1,5 +1,7 @@
 #include <fstream>
 #include <functional>
+#include <regex>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
@@ -221,6 +223,33 @@ TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
     ASSERT_TRUE(parsed) << timeline.out;
     EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xC3\xA9.vrc"));
     EXPECT_EQ(Tool(vrctool::RunInfo, {latin1}).status, 0);
+}
+
+// The program as a shell meets it: help on stdout with status 0, usage errors on stderr with 2,
+// and a manual page that names every command and option the help names.
+TEST(VrcToolProgram, HelpVersionUsageAndTheManualAgree)
+{
+    const std::string build = std::getenv("KELVORA_BUILD_DIR");
+    const auto run = [&](const std::string& arguments) {
+        std::string out;
+        std::FILE* p = ::popen((build + "/bin/vrc-tool " + arguments + " 2>/dev/null").c_str(), "r");
+        for (int c; (c = std::fgetc(p)) != EOF;)
+            out.push_back(static_cast<char>(c));
+        return std::pair{WEXITSTATUS(::pclose(p)), out};
+    };
+    const auto [helpStatus, help] = run("--help");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(run("timeline --help"), (std::pair{0, std::string("usage: vrc-tool timeline [--json] FILE [--gap SECONDS]   per "
+                                                                 "channel: span, frames, key frames, gaps and jumps\n")}));
+    EXPECT_EQ(run("--version").first, 0);
+    for (const char* wrong : {"", "bogus", "info", "frames --speed 3 x.vrc"})
+        EXPECT_EQ(run(wrong), (std::pair{2, std::string()})) << wrong;
+    const std::vector<uint8_t> bytes = SampleFile::LoadBytes(build + "/dist/vrc-tool.1.md").bytes;
+    std::string manual(bytes.begin(), bytes.end());
+    std::erase(manual, '\\');
+    const std::regex word(R"((--[a-z-]+)|vrc-tool ([a-z-]+))");
+    for (auto i = std::sregex_iterator(help.begin(), help.end(), word); i != std::sregex_iterator(); ++i)
+        EXPECT_NE(manual.find(i->str(1) + i->str(2)), std::string::npos) << i->str();
 }
 
 // make-storage writes a recorder's storage folder that storage list finds and storage export
