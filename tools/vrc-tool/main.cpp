@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "display/decoder/LibavLog.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace {
@@ -50,6 +51,8 @@ int main(int argc, char** argv)
     // Past a file-size limit a write must fail and be reported like any other, not end the
     // program with a file cut short.
     std::signal(SIGXFSZ, SIG_IGN);
+    // libav's own lines (a damaged stream gives one per frame) only as the player says them.
+    display::LibavLog::Install(nullptr, "libav");
     if (argc >= 2 && AsksForHelp(argv[1])) {
         PrintUsage(stdout);
         return 0;
