@@ -2,9 +2,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include "app/CommandLine.h"
@@ -42,7 +42,10 @@ int AnswerWithoutWindow(const CommandLine& command)
 void ScheduleCommandLine(ui::PlayerDialog& dialog, const CommandLine& command)
 {
     if (!command.file.empty()) {
-        const QString path = QFileInfo(QString::fromLocal8Bit(command.file.c_str())).absoluteFilePath();
+        // Kept as bytes: a name that is not UTF-8 would not survive a QString.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(command.file, error);
+        const std::string path = error ? command.file : absolute.lexically_normal().string();
         QTimer::singleShot(0, &dialog, [&dialog, path] { dialog.Player().OpenFile(path); });
     }
     if (command.quitAfterMs >= 0) {

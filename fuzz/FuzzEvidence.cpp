@@ -40,7 +40,8 @@ void ExportEveryChannel(const recording::RecordingReport& r, platform::File& fil
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     av_log_set_level(AV_LOG_QUIET);
-    const std::string path = fuzz::WriteScratchFile("fuzz-evidence", data, size);
+    const fuzz::ScratchFile scratch("fuzz-evidence", data, size);
+    const std::string& path = scratch.Path();
     if (path.empty())
         return 0;
     const recording::RecordingReport r = recording::RecordingReport::Run(path);

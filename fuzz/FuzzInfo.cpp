@@ -10,15 +10,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string path = fuzz::WriteScratchFile("fuzz-info", data, size);
+    const fuzz::ScratchFile scratch("fuzz-info", data, size);
+    const std::string& path = scratch.Path();
     if (path.empty())
         return 0;
     const recording::RecordingReport r = recording::RecordingReport::Run(path);
     platform::File file;
     if (file.Open(path))
         recording::RecordingSalvage::Find(file);
-    // An accepted file always has its length; a rejected one always says why.
-    if (r.ok == r.messages.empty())
+    // An accepted file always has its length; a rejected one always says why, in a message
+    // and in plain words.
+    if (r.ok == r.messages.empty() && r.ok == r.reason.empty())
         return 0;
     __builtin_trap();
 }

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    const std::string path = fuzz::WriteScratchFile("fuzz-playback", data, size);
+    const fuzz::ScratchFile scratch("fuzz-playback", data, size);
+    const std::string& path = scratch.Path();
     if (path.empty())
         return 0;
 

@@ -5,14 +5,23 @@
 
 namespace fuzz {
 
-std::string WriteScratchFile(const char* target, const uint8_t* data, size_t size)
+ScratchFile::ScratchFile(const char* target, const uint8_t* data, size_t size)
 {
     const std::string path = "/tmp/kelvora-" + std::string(target) + "-" + std::to_string(::getpid()) + ".vrc";
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
-        return {};
+        return;
     const bool written = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && written ? path : std::string();
+    if (std::fclose(f) == 0 && written)
+        m_path = path;
+    else
+        std::remove(path.c_str());
+}
+
+ScratchFile::~ScratchFile()
+{
+    if (!m_path.empty())
+        std::remove(m_path.c_str());
 }
 
 } // namespace fuzz

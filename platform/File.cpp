@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,17 +23,45 @@ File& File::operator=(File&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Why a file that opened is still no recording to read.
+std::string NotRegularReason(const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return std::strerror(EISDIR);
+    if (S_ISFIFO(st.st_mode))
+        return "it is a named pipe (FIFO), not a regular file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "it is a device, not a regular file";
+    if (S_ISSOCK(st.st_mode))
+        return "it is a socket, not a regular file";
+    return "it is not a regular file";
+}
+
+} // namespace
+
 bool File::Open(const std::string& path)
 {
     Close();
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0)
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0) {
+        m_openError = std::strerror(errno);
         return false;
+    }
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(m_fd, &st) != 0) {
+        m_openError = std::strerror(errno);
         Close();
         return false;
     }
+    if (!S_ISREG(st.st_mode)) {
+        m_openError = NotRegularReason(st);
+        Close();
+        return false;
+    }
+    m_openError.clear();
     m_position = 0;
     return true;
 }

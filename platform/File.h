@@ -1,7 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/FileIdentity.h"
 
 namespace platform {
 
@@ -17,8 +20,12 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file for reading; false (and unset) when it cannot be opened.
+    // Opens an existing regular file for reading; false (and unset) when it cannot be opened
+    // or is anything else (a FIFO, a device, a directory), so that no open ever waits for a
+    // writer. OpenError then says why.
     bool Open(const std::string& path);
+    // Why the last Open failed, in the system's words ("No such file or directory").
+    const std::string& OpenError() const { return m_openError; }
     void Close();
     bool IsSet() const { return m_fd >= 0; }
 
@@ -31,10 +38,13 @@ public:
     size_t ReadAt(uint64_t offset, void* buffer, size_t size);
     // The file's length, or -1 when unknown.
     int64_t Size() const;
+    // The open file's identity, or nothing when the handle is unset.
+    std::optional<FileIdentity> Identity() const { return FileIdentity::OfDescriptor(m_fd); }
 
 private:
     int m_fd = -1;
     uint64_t m_position = 0;
+    std::string m_openError;
 };
 
 } // namespace platform

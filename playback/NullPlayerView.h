@@ -14,6 +14,7 @@ public:
     void RepaintSeekSlider() override {}
     void SetFfToolTip(const std::string&) override {}
     void RepaintDisplay() override {}
+    void ShowMessage(const std::string&) override {}
 };
 
 } // namespace playback

@@ -20,17 +20,33 @@ bool HasRecordingExtension(const std::string& path)
 
 } // namespace
 
+std::vector<std::string> FileOpenResult::BoxTexts() const
+{
+    if (messages.empty())
+        return reason.empty() ? std::vector<std::string>{} : std::vector<std::string>{reason};
+    std::vector<std::string> texts;
+    for (RecordingError error : messages) {
+        std::string text = recording::MessageText(error);
+        if (!reason.empty())
+            text += "\n" + reason;
+        if (error == RecordingError::C1007 || error == RecordingError::C1008)
+            text += "\nvrc-tool salvage can recover the readable part.";
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
 {
     PlayerCore& c = m_core;
-    c.m_pszFilePath = path;
     if (!HasRecordingExtension(path))
         return {};
-    platform::File probe;
-    if (!probe.Open(path))
-        return {};
-    const int64_t length = probe.Size();
-    probe.Close();
+    const recording::RecordingReport check = recording::RecordingReport::Run(path);
+    if (!check.readable)
+        return {{}, "Cannot open " + path + ": " + check.openError + ".", FileOpenResult::After::Nothing, check.openError};
+    if (!check.ok)
+        return {check.messages, recording::ReasonLine(path, check.reason), FileOpenResult::After::Nothing, ""};
+    c.m_pszFilePath = path;
 
     c.StopSeekThread();
     // A stopped search must be gone before its handle closes; one stuck in a read leaves
@@ -44,10 +60,6 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     c.m_nPosSec = 0;
     c.m_view.SetSeekPos(0);
     c.m_view.RepaintSeekSlider();
-    if (length < recording::kMinimumFileSize) {
-        ClearRecordingView();
-        return {{RecordingError::C1001}, FileOpenResult::After::Nothing};
-    }
     c.m_bFileChosen = 1;
     c.m_nPlaySpeed = 0;
     c.m_bAtEnd = 0;
@@ -72,6 +84,7 @@ int OpenCommand::OpenRecording(std::vector<RecordingError>& messages)
 {
     PlayerCore& c = m_core;
     c.m_bFileOpened = 0;
+    c.m_watch.Disarm();
     c.m_nVideoChCount = 0;
     c.m_nAudioChCount = 0;
     c.m_hReadFile.Close();
@@ -99,6 +112,7 @@ int OpenCommand::OpenRecording(std::vector<RecordingError>& messages)
         return Fail(messages, RecordingError::C1007);
     }
     TakeScan(scan);
+    c.m_watch.Arm(c.m_pszFilePath, c.m_hReadFile);
     c.m_view.SetText(PlayerView::kSpeed, "");
     return 1;
 }

@@ -19,7 +19,14 @@ struct FileOpenResult {
         ClearViewAndOsd,  // a failed open: clear the window, then the last step
     };
     std::vector<recording::RecordingError> messages;
+    // With messages: the file and the rule that failed. Alone: why the file cannot be opened.
+    std::string reason;
     After after = After::Nothing;
+    // When the file could not be opened at all: the system's reason.
+    std::string openError;
+
+    // The text of each message box, in order.
+    std::vector<std::string> BoxTexts() const;
 };
 
 // The open command without its dialog. The window shows the dialog, calls OnFileChosen with
@@ -29,6 +36,9 @@ class OpenCommand {
 public:
     explicit OpenCommand(PlayerCore& core) : m_core(core) {}
 
+    // The path is the file system's bytes, whatever their encoding. The chosen file is checked
+    // whole before anything of the recording that is open changes, so a refused file leaves
+    // it playing.
     FileOpenResult OnFileChosen(const std::string& path);
     void FinishFileOpen(const FileOpenResult& result);
     // Opens, validates and scans m_pszFilePath; 1 on success. On failure the three handles

@@ -84,10 +84,26 @@ void PlayLoop::Turn()
     if (m_core.m_nSeekCount != m_seekCount)
         RestartSlots();
     m_speed = m_core.m_nPlaySpeed;
+    m_readShort = false;
     if (m_speed > 0)
         Forward();
     else
         Reverse();
+    RecordingChanged();
+}
+
+bool PlayLoop::RecordingChanged()
+{
+    const int64_t now = m_core.m_clock.Now();
+    if (!m_readShort && now - m_lastWatch < m_frequency)
+        return false;
+    m_lastWatch = now;
+    const std::string change = m_core.m_watch.Check(m_core.m_hReadFile);
+    if (change.empty())
+        return false;
+    m_core.LoseRecording(change);
+    RestartSlots();
+    return true;
 }
 
 void PlayLoop::ServeStep()
@@ -240,6 +256,7 @@ void PlayLoop::Forward()
     }
     ClearFrom(m_ReadBuf, m_readDirty, 0);
     m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    m_readShort = m_readShort || m_readDirty < c.record.f_size;
     if (m_readDirty == 0)
         return;
     pos = Advance(pos, c.record.f_size);
@@ -279,6 +296,7 @@ void PlayLoop::Reverse()
     const size_t got =
         skipped ? 0 : m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
     m_readDirty = std::max(m_readDirty, got);
+    m_readShort = m_readShort || (!skipped && got < c.record.f_size);
     if (skipped || got > 0)
         StepBackToKeyFrame(c);
     if (skipped) {
@@ -580,6 +598,7 @@ size_t PlayLoop::ReadHeader(uint32_t position, FrameRecord& record)
 {
     uint8_t bytes[kHeader] = {};
     const size_t got = m_core.m_hReadFile.ReadAt(position, bytes, sizeof bytes);
+    m_readShort = m_readShort || got < sizeof bytes;
     record = FrameRecord::Parse(bytes);
     return got;
 }

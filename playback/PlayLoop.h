@@ -103,6 +103,9 @@ private:
     size_t CandidateHeader(uint32_t position, int channel, int audio, recording::FrameRecord& record);
     void ForgetHeaders();
     size_t ReadHeader(uint32_t position, recording::FrameRecord& record);
+    // Once a second, and at once after a read that came up short: has the recording changed
+    // under the player? True when it has, and playback has stopped.
+    bool RecordingChanged();
 
     PlayerCore& m_core;
     WorkerSignals& m_signals;
@@ -138,6 +141,8 @@ private:
         bool reversed = false; // shown in reverse: the positions are key frames before it
     } m_shown;
     bool m_stepping = false;  // turns run for a frame step: no pacing, no anchor
+    bool m_readShort = false; // a read of this turn got less than it asked for
+    int64_t m_lastWatch = 0;  // counter value at the last look at the recording
 };
 
 } // namespace playback

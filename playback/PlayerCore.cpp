@@ -155,4 +155,16 @@ void PlayerCore::Shutdown()
     m_hReadFile3.Close();
 }
 
+void PlayerCore::LoseRecording(const std::string& change)
+{
+    m_watch.Disarm();
+    m_bFileOpened = 0;
+    m_nPlaySpeed = 0;
+    m_open.ClearRecordingView();
+    // The tiles go back to the idle picture rather than keep pictures of different times.
+    m_ctrlPlayer.PushReset();
+    m_view.ShowMessage("The recording " + m_pszFilePath + " changed or became unreadable while it was playing (" +
+                       change + "). Open it again to see what it holds now.");
+}
+
 } // namespace playback

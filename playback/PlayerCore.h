@@ -12,6 +12,7 @@
 #include "playback/OpenCommand.h"
 #include "playback/PlayState.h"
 #include "playback/PlayerView.h"
+#include "playback/RecordingWatch.h"
 #include "playback/TransportCommands.h"
 #include "playback/WorkerThread.h"
 #include "recording/RecordingHeader.h"
@@ -73,6 +74,9 @@ public:
     recording::SystemTime TimeAtSecond(int32_t seconds) const;
     // Stops the seek thread, then the play thread, then closes the three read handles.
     void Shutdown();
+    // The play thread found the recording changed (in plain words): it stops, the window
+    // returns to its state without a recording and says so.
+    void LoseRecording(const std::string& change);
 
     OpenCommand& Open() { return m_open; }
     TransportCommands& Transport() { return m_transport; }
@@ -103,8 +107,9 @@ public:
     recording::SystemTime m_StartTime, m_EndTime, m_TotalTime;
     int m_nSeekMax = 0;
     int m_nSelChannel = -1;
-    int m_bFileChosen = 0;
-    int m_bFileOpened = 0;
+    // Atomic: the play thread closes a recording that changed under it.
+    std::atomic<int32_t> m_bFileChosen{0};
+    std::atomic<int32_t> m_bFileOpened{0};
     int m_bPlayThreadStarted = 0;
 
     // Shared between the window, play and seek threads.
@@ -120,6 +125,7 @@ public:
     std::atomic<int32_t> m_bSoundOn{0};
     std::atomic<int32_t> m_nTimeFormat{0};
     std::atomic<int32_t> m_nDisplayMode{0};
+    RecordingWatch m_watch; // armed by the open, checked by the play loop, both under m_turnLock
     AtomicSystemTime m_SeekTarget;
     AtomicSystemTime m_PosTime;
     AtomicSystemTime m_ShownTime;

@@ -50,6 +50,8 @@ public:
     virtual void SetFfToolTip(const std::string& text) = 0;
     // Repaints the display control's window at once.
     virtual void RepaintDisplay() = 0;
+    // Tells the user something they must see (a message box in the window).
+    virtual void ShowMessage(const std::string& text) = 0;
 };
 
 } // namespace playback

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/File.h"
 #include "recording/Messages.h"
@@ -15,8 +16,10 @@ struct HeaderCheck {
     std::optional<RecordingError> error; // the first rule that failed
     RecordingHeader header;              // as finally read (the trailing block for version 2)
     int64_t fileSize = 0;
+    // With an error: the rule that failed, in plain words, for the line under the message.
+    std::string reason;
 
-    // Reads the header through the given handle and applies the version, size, channel
+    // Reads the header through the given handle and applies the size, version, channel
     // number and channel count rules in their order.
     static HeaderCheck Run(platform::File& file);
 

@@ -17,4 +17,9 @@ const char* MessageText(RecordingError error)
     return "";
 }
 
+std::string ReasonLine(const std::string& path, const std::string& reason)
+{
+    return path + ": " + reason + ".";
+}
+
 } // namespace recording

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "recording/KeyFrame.h"
+#include "recording/PlainNumber.h"
 #include "recording/RecordHeaderReader.h"
 #include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
@@ -19,6 +20,25 @@ constexpr FrameInfo kInitialStart{0x7FFFFFFF, 0x7FFFFFFF, 9, 9, 9, 9, 9};
 constexpr FrameInfo kInitialEnd{1, 1, 9, 1, 1, 1, 1};
 
 enum class Walk { Found, NotFound, Failed };
+
+std::string ChannelRecord(int k, const char* what, uint64_t offset)
+{
+    return "channel " + std::to_string(k) + "'s " + what + " at byte " + PlainNumber(static_cast<int64_t>(offset));
+}
+
+// Why no last key frame was found: a run that claims bytes the file does not have is the
+// cause a user can act on, so it comes first.
+std::string NoLastKeyReason(platform::File& file, int k, int64_t lower, int64_t upper)
+{
+    const std::string channel = "channel " + std::to_string(k);
+    if (const int64_t size = file.Size(); size >= 0 && upper > size)
+        return channel + "'s run ends at byte " + PlainNumber(upper) + " but the file has " + PlainNumber(size) + " bytes";
+    if (upper - lower < int64_t{StreamScan::kChunk})
+        return channel + "'s run holds " + PlainNumber(upper - lower) +
+               " bytes, fewer than the 65,536 the search for its last key frame needs";
+    return "no key frame was found in " + channel + "'s run, searching down from byte " + PlainNumber(upper) +
+           " to byte " + PlainNumber(lower);
+}
 
 uint32_t OrderKey(const FrameInfo& x)
 {
@@ -45,10 +65,16 @@ Walk FindFirstKey(RecordHeaderReader& reader, uint64_t pos, uint64_t upper, int 
         if (r->f_key == 1) {
             out.firstKey[k] = FrameInfo::From(*r, k);
             out.firstKeyOffset[k] = static_cast<uint32_t>(pos);
-            return r->f_size == 0 ? Walk::Failed : Walk::Found;
-        }
-        if (r->f_key != 0)
+            if (r->f_size != 0)
+                return Walk::Found;
+            out.reason = ChannelRecord(k, "first key frame", pos) + " has an empty payload (f_size 0)";
             return Walk::Failed;
+        }
+        if (r->f_key != 0) {
+            out.reason = ChannelRecord(k, "video record", pos) + " has the key flag (f_key) " + std::to_string(r->f_key) +
+                         ", where only 0 and 1 belong";
+            return Walk::Failed;
+        }
         pos += FrameRecord::kHeaderSize + uint64_t{r->f_size};
     }
     return Walk::NotFound;
@@ -86,8 +112,10 @@ Walk FindLastKey(platform::File& file, const RecordingHeader& h, int64_t lower, 
             if (rec.f_key != 1 || !IsPlausible(rec, referenceYear))
                 continue;
             out.lastKey[k] = FrameInfo::From(rec, k);
-            if (rec.f_size == 0)
+            if (rec.f_size == 0) {
+                out.reason = ChannelRecord(k, "last key frame", static_cast<uint64_t>(r)) + " has an empty payload (f_size 0)";
                 return Walk::Failed;
+            }
             out.videoEnd[k] = static_cast<uint32_t>(r);
             return Walk::Found;
         }
@@ -118,8 +146,16 @@ bool DeriveTimes(ScanResult& out)
     const int32_t q = d / 1000;
     out.seekMax = q - 1;
     const int64_t total = int64_t{q} + 1;
-    if (total < 0 || total / 3600 > kMaxTotalHour)
+    if (total < 0) {
+        out.reason = "the latest last key frame's stamp (f_msec) lies " + PlainNumber(-int64_t{d}) +
+                     " ms before the earliest first key frame's";
         return false;
+    }
+    if (total / 3600 > kMaxTotalHour) {
+        out.reason = "from its first to its last key frame it lasts " + std::to_string(total / 3600) +
+                     " hours; 26 hours or more cannot be played";
+        return false;
+    }
     out.totalTime = SystemTime{};
     out.totalTime.wMilliseconds = static_cast<uint16_t>(d % 1000);
     out.totalTime.wHour = static_cast<uint16_t>(total / 3600);
@@ -165,8 +201,13 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
             continue;
         const uint32_t lower = tables.dataOffset + e.startPos;
         const uint32_t upper = tables.dataOffset + e.endPos;
-        if (FindLastKey(file, h, lower, upper, referenceYear, k, out) == Walk::Failed)
+        if (FindLastKey(file, h, lower, upper, referenceYear, k, out) == Walk::Failed) {
+            // The run as the header gives it, without the 32-bit wrap of the search's bounds.
+            if (out.reason.empty())
+                out.reason = NoLastKeyReason(file, k, int64_t{tables.dataOffset} + e.startPos,
+                                             int64_t{tables.dataOffset} + e.endPos);
             return Fail(out, true);
+        }
         out.endInfo[k] = *out.lastKey[k];
     }
     SortInfos(out.endInfo, [](const FrameInfo& a, const FrameInfo& b) { return FrameOrderLess(b, a); });

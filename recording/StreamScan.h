@@ -22,6 +22,8 @@ struct ScanResult {
     bool ok = false;
     // C1008 when the scan failed for that cause; the caller adds C1007 on every failure.
     std::vector<RecordingError> messages;
+    // On failure: which channel, record and rule, in plain words.
+    std::string reason;
 
     Infos startInfo{}; // first key frames, earliest first
     Infos endInfo{};   // last key frames, latest first

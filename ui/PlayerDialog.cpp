@@ -459,12 +459,13 @@ void PlayerDialog::PaintWindow(QPainter& p)
 
 namespace {
 
-// The first local file among what is dragged; empty when there is none.
-QString FirstDraggedFile(const QMimeData* data)
+// The first local file among what is dragged, as the file system's bytes (a name that is not
+// UTF-8 does not survive a trip through QString); empty when there is none.
+QByteArray FirstDraggedFile(const QMimeData* data)
 {
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            return url.toLocalFile();
+            return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     }
     return {};
 }
@@ -479,7 +480,7 @@ void PlayerDialog::dragEnterEvent(QDragEnterEvent* event)
 
 void PlayerDialog::dropEvent(QDropEvent* event)
 {
-    const QString path = FirstDraggedFile(event->mimeData());
+    const QByteArray path = FirstDraggedFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

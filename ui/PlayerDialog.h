@@ -68,7 +68,7 @@ signals:
     void FfClicked();
     void FileOpenClicked();
     // A file dropped on the window; of several, the first.
-    void FileDropped(const QString& path);
+    void FileDropped(const QByteArray& path);
     void PrintClicked();
     void SpeakerClicked();
     void Ch1Clicked();

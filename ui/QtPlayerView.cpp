@@ -1,8 +1,10 @@
 #include "ui/QtPlayerView.h"
 
+#include <QFile>
 #include <QThread>
 
 #include "ui/ControlIds.h"
+#include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
 #include "ui/SeekSlider.h"
 #include "ui/SkinButton.h"
@@ -21,7 +23,10 @@ template <typename F> void QtPlayerView::OnGuiThread(F&& f)
 
 void QtPlayerView::SetText(int control, const std::string& text)
 {
-    OnGuiThread([this, control, text = QString::fromStdString(text)] {
+    // A path is the file system's bytes; other texts are UTF-8.
+    const QString shown = control == id::kPathBox ? QFile::decodeName(QByteArray::fromStdString(text))
+                                                  : QString::fromStdString(text);
+    OnGuiThread([this, control, text = shown] {
         if (control == id::kPathBox)
             m_dialog.SetPathText(text);
         else if (auto* label = qobject_cast<StaticText*>(m_dialog.GetDlgItem(control)))
@@ -73,6 +78,12 @@ void QtPlayerView::SetFfToolTip(const std::string& text)
 void QtPlayerView::RepaintDisplay()
 {
     OnGuiThread([this] { m_dialog.GetDlgItem(id::kDisplay)->update(); });
+}
+
+void QtPlayerView::ShowMessage(const std::string& text)
+{
+    // The text names a file by its bytes.
+    OnGuiThread([text = QFile::decodeName(QByteArray::fromStdString(text))] { MessageBox(text); });
 }
 
 } // namespace ui

@@ -22,6 +22,7 @@ public:
     void RepaintSeekSlider() override;
     void SetFfToolTip(const std::string& text) override;
     void RepaintDisplay() override;
+    void ShowMessage(const std::string& text) override;
 
 private:
     template <typename F> void OnGuiThread(F&& f);

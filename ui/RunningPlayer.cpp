@@ -2,13 +2,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPushButton>
 
 #include "display/DispId.h"
 #include "recording/ChannelExport.h"
-#include "recording/Messages.h"
 #include "recording/StorageListing.h"
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
@@ -33,7 +33,7 @@ void TellIfNotSaved(const capture::SnapshotOutcome& outcome)
 {
     if (outcome.result == capture::SnapshotOutcome::Result::Failed)
         MessageBox(QStringLiteral("The snapshot could not be saved as \"%1\": %2.")
-                       .arg(QString::fromStdString(outcome.path.string()), QString::fromStdString(outcome.reason)));
+                       .arg(QFile::decodeName(QByteArray::fromStdString(outcome.path.string())), QString::fromStdString(outcome.reason)));
 }
 
 } // namespace
@@ -90,7 +90,7 @@ void RunningPlayer::ConnectControls()
         t.OnVolumeSlider(playback::TransportCommands::kEndTrack, m_dialog.GetVolumeSlider()->GetPos());
     });
     connect(&m_dialog, &PlayerDialog::FileOpenClicked, this, &RunningPlayer::OnFileOpen);
-    connect(&m_dialog, &PlayerDialog::FileDropped, this, &RunningPlayer::OpenFile);
+    connect(&m_dialog, &PlayerDialog::FileDropped, this, [this](const QByteArray& path) { OpenFile(path.toStdString()); });
     connect(&m_dialog, &PlayerDialog::PrintClicked, this, &RunningPlayer::OnPrint);
     connect(&m_dialog, &PlayerDialog::Ch1Clicked, this, [this] { OnChannelLayout(1); });
     connect(&m_dialog, &PlayerDialog::Ch4Clicked, this, [this] { OnChannelLayout(4); });
@@ -121,20 +121,23 @@ void RunningPlayer::OnFileOpen()
         OpenFile(dialog.selectedFiles().first());
 }
 
-void RunningPlayer::OpenFile(const QString& path)
+void RunningPlayer::OpenFile(const QString& path) { OpenFile(QFile::encodeName(path).toStdString()); }
+
+void RunningPlayer::OpenFile(const std::string& path)
 {
     playback::OpenCommand& open = m_core.Open();
-    const playback::FileOpenResult result = open.OnFileChosen(path.toStdString());
-    // Whether this recording opened or not, nothing of the one before stays on screen.
-    if (result.after != playback::FileOpenResult::After::Nothing || !result.messages.empty())
+    const playback::FileOpenResult result = open.OnFileChosen(path);
+    // Once the window has been reset for this recording, nothing of the one before stays on
+    // screen, whether it opened or not; a refused file leaves the one before as it was.
+    if (result.after != playback::FileOpenResult::After::Nothing)
         m_ctrlPlayer.PushReset();
     // The messages come before a failed open clears the window.
-    for (recording::RecordingError error : result.messages)
-        MessageBox(QString::fromLatin1(recording::MessageText(error)));
+    for (const std::string& text : result.BoxTexts())
+        MessageBox(QFile::decodeName(QByteArray::fromStdString(text)));
     open.FinishFileOpen(result);
     m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
-    if (m_core.m_bFileOpened)
-        RecentFolder::Remember(path);
+    if (result.after == playback::FileOpenResult::After::ClearOsd && m_core.m_bFileOpened)
+        RecentFolder::Remember(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 void RunningPlayer::OnChannelLayout(int tiles)
@@ -219,17 +222,17 @@ void RunningPlayer::StorageChosen(const QString& path)
     if (!path.isEmpty())
         m_dialog.SetPathText(path + QLatin1Char('/'));
     // After a cancel the search still runs, on the empty path: the file system's root.
-    const std::string root = path.isEmpty() ? std::string("/") : path.toStdString();
+    const std::string root = path.isEmpty() ? std::string("/") : QFile::encodeName(path).toStdString();
     auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
     for (const recording::StorageInsert& entry : recording::FindStorageEntries(root))
-        folders->insertItem(entry.index, QString::fromStdString(entry.text));
+        folders->insertItem(entry.index, QFile::decodeName(QByteArray::fromStdString(entry.text)));
 }
 
 void RunningPlayer::OnMakeChannelFiles()
 {
     const auto* folders = qobject_cast<QComboBox*>(m_dialog.GetDlgItem(id::kFolderList));
     const recording::ChannelExport::Result result =
-        recording::ChannelExport::Run((m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
+        recording::ChannelExport::Run(QFile::encodeName(m_szStoragePath + QLatin1Char('/') + folders->currentText()).toStdString());
     // Channel files that lie about what they hold would mislead whoever reads them.
     QStringList failures;
     for (const std::string& failure : result.Failures())

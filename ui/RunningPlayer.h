@@ -46,6 +46,8 @@ public:
     // Opens a chosen recording: what the file dialog's answer, a file dropped on the window and
     // the command line's file go to. The folder of one that opens is where the dialog starts next.
     void OpenFile(const QString& path);
+    // The same for a path in the file system's bytes, which need not be UTF-8.
+    void OpenFile(const std::string& path);
     // A layout button: 1, 4, 9 or 16 tiles.
     void OnChannelLayout(int tiles);
     // The display control's events.

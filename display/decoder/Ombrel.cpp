@@ -1,12 +1,11 @@
 // The decoder library: libavcodec and libswscale behind the C interface of Ombrel.h.
 #include "display/decoder/Ombrel.h"
 
+#include "display/decoder/LibavLog.h"
+
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 extern "C" {
@@ -19,69 +18,21 @@ extern "C" {
 
 namespace {
 
-using LogClock = std::chrono::steady_clock;
-
-// A damaged stream makes libavcodec complain about nearly every frame: each source of
-// messages says one line a second at most and counts the rest.
-struct LogThrottle {
-    std::string name;
-    LogClock::time_point last{};
-    bool said = false;
-    int leftOut = 0;
-};
-
 struct Decoder {
     OmbrelVDecoder api; // first, so that the interface pointer is the object's address
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;   // the picture being received
     AVFrame* last = nullptr;    // the last picture received, kept for Last
-    LogThrottle log{"decoder"};
+    display::LibavLog::Source log{"decoder"};
 };
 
-std::atomic<OmbrelLogFn> g_logSink{nullptr};
-bool g_logInstalled = false;
-std::mutex g_logMutex;
-LogThrottle g_otherLog{"decoder library"};
-
-void Say(const std::string& line)
+// libavcodec names its codec context as the source; the decoder is its opaque.
+display::LibavLog::Source* DecoderSource(void* context)
 {
-    if (const OmbrelLogFn sink = g_logSink.load())
-        sink(line.c_str());
-    else
-        std::fprintf(stderr, "%s\n", line.c_str());
-}
-
-void LogLine(void* source, int level, const char* format, va_list args)
-{
-    if (level > AV_LOG_ERROR || !format)
-        return;
-    char text[512];
-    int prefix = 0;
-    av_log_format_line2(source, level, format, args, text, sizeof text, &prefix);
-    size_t length = std::strlen(text);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-        text[--length] = '\0';
-    std::string line;
-    {
-        std::lock_guard lock(g_logMutex);
-        // libavcodec names its codec context as the source; the decoder is its opaque.
-        const bool ours = source && *static_cast<const AVClass**>(source) == avcodec_get_class() &&
-                          static_cast<AVCodecContext*>(source)->opaque;
-        LogThrottle& t = ours ? static_cast<Decoder*>(static_cast<AVCodecContext*>(source)->opaque)->log : g_otherLog;
-        const LogClock::time_point now = LogClock::now();
-        if (t.said && now - t.last < std::chrono::seconds(1)) {
-            ++t.leftOut;
-            return;
-        }
-        line = t.name + ": " + text;
-        if (t.leftOut > 0)
-            line += " (" + std::to_string(t.leftOut) + " more messages left out)";
-        t.said = true;
-        t.last = now;
-        t.leftOut = 0;
-    }
-    Say(line);
+    const bool ours = *static_cast<const AVClass**>(context) == avcodec_get_class() &&
+                      static_cast<AVCodecContext*>(context)->opaque;
+    return ours ? &static_cast<Decoder*>(static_cast<AVCodecContext*>(context)->opaque)->log : nullptr;
 }
 
 void Fill(const AVFrame* frame, OmbrelPicture* out)
@@ -137,19 +88,17 @@ int Last(OmbrelVDecoder* self, OmbrelPicture* out)
 void SetName(OmbrelVDecoder* self, const char* name)
 {
     auto* d = reinterpret_cast<Decoder*>(self);
-    std::lock_guard lock(g_logMutex);
-    d->log.name = std::string(name ? name : "").substr(0, 31);
+    display::LibavLog::Guarded([&] { d->log.name = std::string(name ? name : "").substr(0, 31); });
 }
 
 void ReleaseDecoder(OmbrelVDecoder* self)
 {
     auto* d = reinterpret_cast<Decoder*>(self);
-    {
-        // A message being said for this decoder must not find it gone.
-        std::lock_guard lock(g_logMutex);
+    // A message being said for this decoder must not find it gone.
+    display::LibavLog::Guarded([&] {
         if (d->context)
             d->context->opaque = nullptr;
-    }
+    });
     avcodec_free_context(&d->context);
     av_packet_free(&d->packet);
     av_frame_free(&d->frame);
@@ -194,11 +143,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
     const AVCodec* decoder = avcodec_find_decoder(id);
     if (!decoder)
         return nullptr;
-    static std::once_flag logInstalled;
-    std::call_once(logInstalled, [] {
-        g_logInstalled = true;
-        av_log_set_callback(LogLine);
-    });
+    display::LibavLog::Install(DecoderSource, "decoder library");
     auto* d = new Decoder;
     d->api = {Decode, Reset, Last, ReleaseDecoder, SetName};
     d->context = avcodec_alloc_context3(decoder);
@@ -226,11 +171,7 @@ OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
     return &c->api;
 }
 
-OMBREL_EXPORT void SetLogSink(OmbrelLogFn sink) { g_logSink.store(sink); }
+OMBREL_EXPORT void SetLogSink(OmbrelLogFn sink) { display::LibavLog::SetSink(sink); }
 
 // libavutil outlives this library when the library is unloaded: it must not keep calling in.
-__attribute__((destructor)) static void RestoreLibavLog()
-{
-    if (g_logInstalled)
-        av_log_set_callback(av_log_default_callback);
-}
+__attribute__((destructor)) static void RestoreLibavLog() { display::LibavLog::Restore(); }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sys/stat.h>
 
 #include "app/startup/ControlLibrary.h"
 #include "display/DispId.h"
@@ -229,32 +230,89 @@ TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
 
 // An open while playing pauses and starts afresh: whether it succeeds or fails, not one tile
 // keeps a picture of the recording played before, even after the layout changes back and forth.
-TEST_F(PlayerEndToEnd, AnOpenWhilePlayingStartsAfreshWhetherItSucceedsOrFails)
+// A file that cannot be played is checked whole before anything changes: the recording that
+// plays goes on, and the message names the file and why. One that opens starts afresh.
+TEST_F(PlayerEndToEnd, AnOpenWhilePlayingStartsAfreshOnlyWhenTheNewFileOpens)
 {
     QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
     QTest::qWait(50);
     const QImage idle = display->grab().toImage();
     testsupport::WriteBytes(s_dir->File("short.vrc"), std::vector<uint8_t>(100, 0));
-    for (const auto& [playing, next] : {std::pair{"four.vrc", "short.vrc"}, {"one.vrc", "four.vrc"}}) {
-        Open(playing);
-        Click(ui::id::kPlay);
-        ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1 && Shown(); }));
-        Player().OpenFile(QString::fromStdString(File(next)));
+    ASSERT_EQ(::mkfifo(s_dir->File("pipe.vrc").c_str(), 0600), 0);
+    const std::string loop = s_dir->File("loop.vrc");
+    fs::create_symlink(loop, loop);
+    const std::string latin1 = s_dir->File("caf\xE9.vrc");
+    fs::copy_file(File("one.vrc"), latin1);
+    Open("four.vrc");
+    Click(ui::id::kPlay);
+    ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1 && Shown(); }));
+    const std::pair<std::string, std::string> refused[] = {
+        {"short.vrc", "C1001 : Broken or corrupted data file.\n" + s_dir->File("short.vrc") + ": it has 100 bytes"},
+        {"pipe.vrc", "Cannot open " + s_dir->File("pipe.vrc") + ": it is a named pipe (FIFO)"},
+        {"loop.vrc", "Cannot open " + loop + ": Too many levels of symbolic links."},
+        {"missing.vrc", "Cannot open " + s_dir->File("missing.vrc") + ": No such file or directory."},
+    };
+    for (const auto& [name, says] : refused) {
+        Player().OpenFile(s_dir->File(name));
+        ASSERT_EQ(m_messages.size(), 1u) << name;
+        EXPECT_TRUE(m_messages[0].starts_with(says)) << m_messages[0];
         m_messages.clear();
-        EXPECT_EQ(Core().m_nPlayState, playback::kPaused) << next;
-        if (next == std::string("four.vrc")) {
-            EXPECT_EQ(Text(ui::id::kTotalTime), "00 : 00 : 00 / 00 : 00 : 08");
-        }
-        for (int tiles : {16, 1}) {
-            Player().OnChannelLayout(tiles);
-            QTest::qWait(100);
-            EXPECT_FALSE(Shown()) << next;
-            EXPECT_EQ(display->grab().toImage(), idle) << next;
-        }
+        EXPECT_NE(Core().m_nPlayState, playback::kPaused) << name;
+        EXPECT_EQ(qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text().toStdString(),
+                  File("four.vrc"));
+    }
+    // A name that is not UTF-8 opens as any other.
+    Player().OpenFile(latin1);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
+    EXPECT_EQ(Core().m_bFileOpened, 1);
+    for (int tiles : {16, 1}) {
+        Player().OnChannelLayout(tiles);
+        QTest::qWait(100);
+        EXPECT_FALSE(Shown());
+        EXPECT_EQ(display->grab().toImage(), idle);
     }
     Click(ui::id::kPlay);
-    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kTotalTime) == "00 : 00 : 01 / 00 : 00 : 08"; }));
-    EXPECT_TRUE(Text(ui::id::kOsd).startsWith("2024-06-03 09:00:01"));
+    EXPECT_TRUE(WaitForOsd("2024-06-03 09:00:00"));
+}
+
+// A recording cut, written over or replaced while it plays stops within a second or so, says
+// so and shows the idle picture rather than tiles of different times.
+TEST_F(PlayerEndToEnd, ARecordingThatChangesWhilePlayingStopsAndSaysSo)
+{
+    QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
+    QTest::qWait(50);
+    const QImage idle = display->grab().toImage();
+    const std::string playing = s_dir->File("changing.vrc");
+    const std::string other = File("one.vrc");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"its size went from", [&] { fs::resize_file(playing, fs::file_size(playing) / 2); }},
+        {"its size went from", [&] { std::ofstream(playing, std::ios::binary | std::ios::trunc) << std::ifstream(other, std::ios::binary).rdbuf(); }},
+        {"another file has taken its name", [&] {
+             fs::copy_file(other, playing + ".new");
+             fs::rename(playing + ".new", playing);
+         }},
+    };
+    for (const auto& [why, change] : changes) {
+        SCOPED_TRACE(why);
+        fs::copy_file(File("four.vrc"), playing, fs::copy_options::overwrite_existing);
+        Open("changing.vrc");
+        Click(ui::id::kPlay);
+        ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 1 && Shown(); }));
+        change();
+        ASSERT_TRUE(WaitFor([&] { return !m_messages.empty(); }));
+        EXPECT_TRUE(m_messages[0].starts_with("The recording " + playing +
+                                              " changed or became unreadable while it was playing (" + why))
+            << m_messages[0];
+        EXPECT_TRUE(m_messages[0].ends_with("). Open it again to see what it holds now."));
+        m_messages.clear();
+        EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
+        EXPECT_EQ(Core().m_bFileOpened, 0);
+        QTest::qWait(100);
+        EXPECT_FALSE(Shown());
+        EXPECT_EQ(display->grab().toImage(), idle);
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text().isEmpty());
+    }
 }
 
 TEST_F(PlayerEndToEnd, FullScreenShowsTheControlLargerAndEscapeBringsItBack)

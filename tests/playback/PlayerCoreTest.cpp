@@ -177,7 +177,8 @@ TEST(PlayerCore, ResetToIdleReturnsEveryPartOfTheWindowToRest)
     EXPECT_EQ(h.display.CallsOf(display::kFlush).size(), 1u);
 }
 
-TEST(OpenCommand, FailuresReturnTheirMessagesAndLeaveTheWindowEmpty)
+// A refused file is checked whole before the window changes: the recording that was open stays.
+TEST(OpenCommand, FailuresReturnTheirMessagesAndLeaveTheOpenRecordingAsItWas)
 {
     struct Case {
         const char* name;
@@ -192,17 +193,22 @@ TEST(OpenCommand, FailuresReturnTheirMessagesAndLeaveTheWindowEmpty)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BuiltRecording built = FiveSeconds();
-        c.spoil(built);
-        PlaybackHarness h(built, true);
-        const FileOpenResult r = h.Open();
+        PlaybackHarness h(FiveSeconds(), true);
+        ASSERT_TRUE(h.Open("good.vrc").messages.empty());
+        h.view.Clear();
+        c.spoil(h.recording);
+        const FileOpenResult r = h.Open("bad.vrc");
         EXPECT_EQ(r.messages, c.messages);
-        EXPECT_EQ(r.after, FileOpenResult::After::ClearViewAndOsd);
-        EXPECT_FALSE(h.core.m_hReadFile.IsSet() || h.core.m_hReadFile2.IsSet() || h.core.m_hReadFile3.IsSet());
-        EXPECT_EQ(h.core.m_bFileChosen, 0);
-        for (const int control : {PlayerView::kSpeed, PlayerView::kPathBox, PlayerView::kOsd})
-            EXPECT_EQ(h.view.LastText(control), "") << control;
-        EXPECT_EQ(h.view.LastText(PlayerView::kTotalTime), "00 : 00 : 00 / 00 : 00 : 00");
+        EXPECT_EQ(r.after, FileOpenResult::After::Nothing);
+        EXPECT_TRUE(r.BoxTexts().back().starts_with(std::string(recording::MessageText(c.messages.back())) + "\n" +
+                                                    h.dir.File("bad.vrc") + ": "));
+        EXPECT_EQ(r.BoxTexts().back().ends_with("\nvrc-tool salvage can recover the readable part."),
+                  c.messages.back() == RecordingError::C1007);
+        EXPECT_TRUE(h.core.m_hReadFile.IsSet() && h.core.m_hReadFile2.IsSet() && h.core.m_hReadFile3.IsSet());
+        EXPECT_EQ(h.core.m_bFileOpened, 1);
+        EXPECT_EQ(h.core.m_pszFilePath, h.dir.File("good.vrc"));
+        EXPECT_TRUE(h.view.CallsOf(testsupport::RecordingView::Kind::Text).empty());
+        EXPECT_TRUE(h.view.CallsOf(testsupport::RecordingView::Kind::SeekPos).empty());
     }
 }
 

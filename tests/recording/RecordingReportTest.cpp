@@ -49,7 +49,7 @@ Bytes Tweaked(const std::function<void(RecordingHeader&)>& tweak)
 }
 
 // The size, header and channel rules, then the scan's, each with the messages in the order the
-// user sees them.
+// user sees them and a reason that names the field, channel or offset at fault.
 TEST(RecordingReport, RulesAndTheirMessagesInOrder)
 {
     constexpr auto C1001 = RecordingError::C1001, C1002 = RecordingError::C1002, C1003 = RecordingError::C1003,
@@ -62,45 +62,58 @@ TEST(RecordingReport, RulesAndTheirMessagesInOrder)
     pastTheFile.header.videoCh[0].endPos = 0xFFFFFFF0; // and no key frame in the run
     Bytes brokenTrailer = RecordingBuilder().Version(2).VideoRun(0, kT0, 0, 50, 40, 25, 2000).Build().Bytes();
     brokenTrailer[brokenTrailer.size() - 4096 + 2] = 9;
+    Bytes badTrailerCount = RecordingBuilder().Version(2).VideoRun(0, kT0, 0, 50, 40, 25, 2000).Build().Bytes();
+    badTrailerCount[badTrailerCount.size() - 4096 + 3] = 0;
+
     const struct {
         const char* name;
         Bytes file;
         Messages messages;
+        std::string reason;
     } cases[] = {
-        {"version 0, 2037 bytes", Sized(0, 2037), {C1001}},
-        {"too short beats a bad version", Sized(7, 2037), {C1001}},
-        {"version 0, 2038 bytes", Sized(0, 2038), noKeyFrame},
-        {"version 1, 4096 bytes", Sized(1, 4096), {C1002}},
-        {"version 1, 4097 bytes", Sized(1, 4097), noKeyFrame},
-        {"version 2, 4096 bytes", Sized(2, 4096), {C1002}},
-        {"version 3", Sized(3, 100'000), {C1003}},
+        {"version 0, 2037 bytes", Sized(0, 2037), {C1001}, "it has 2,037 bytes, fewer than the 2,038"},
+        {"too short beats a bad version", Sized(7, 2037), {C1001}, "it has 2,037 bytes"},
+        {"version 0, 2038 bytes", Sized(0, 2038), noKeyFrame, "channel 0's run ends at byte 2,067 but the file has 2,038 bytes"},
+        {"version 1, 4096 bytes", Sized(1, 4096), {C1002}, "a version 1 recording has at least 4,097 bytes, this file 4,096"},
+        {"version 1, 4097 bytes", Sized(1, 4097), noKeyFrame, "channel 0's run ends at byte 4,126"},
+        {"version 2, 4096 bytes", Sized(2, 4096), {C1002}, "version 2"},
+        {"version 3", Sized(3, 100'000), {C1003}, "its version (byte 2) is 3"},
         {"version 2 takes the trailing header",
          RecordingBuilder().Version(2).VideoRun(0, kT0, 0, 50, 40, 25, 2000).Build().Bytes(), {}},
-        {"version 2, broken trailing header", brokenTrailer, {C1003}},
-        {"video number -1 outside the mask", Tweaked([](RecordingHeader& h) { h.videoCh[9].chNumber = -1; }), {C1004}},
+        {"version 2, no trailing header", brokenTrailer, {C1002}, "last 4,096 bytes, where a version 2 recording keeps its header, hold none"},
+        {"version 2, trailing header fails", badTrailerCount, {C1005}, "channel count (byte 3) is 0, outside 1 to 16 (in the header read from the last"},
+        {"video number -1 outside the mask", Tweaked([](RecordingHeader& h) { h.videoCh[9].chNumber = -1; }), {C1004},
+         "video entry 9 gives channel number -1"},
         {"video number 16", Tweaked([](RecordingHeader& h) { h.videoCh[3].chNumber = 16; }), {C1004}},
         {"audio number -1 is not checked", Tweaked([](RecordingHeader& h) { h.audioCh[9].chNumber = -1; }), {}},
-        {"chCount 0", Tweaked([](RecordingHeader& h) { h.chCount = 0; }), {C1005}},
+        {"chCount 0", Tweaked([](RecordingHeader& h) { h.chCount = 0; }), {C1005}, "channel count (byte 3) is 0"},
         {"chCount 16", Tweaked([](RecordingHeader& h) { h.chCount = 16; }), {}},
         {"number before count", Tweaked([](RecordingHeader& h) { h.chCount = 0; h.videoCh[0].chNumber = -5; }), {C1004}},
-        {"only bit 16 in the video mask", Tweaked([](RecordingHeader& h) { h.videoMask = 0x10000; }), {C1006}},
+        {"only bit 16 in the video mask", Tweaked([](RecordingHeader& h) { h.videoMask = 0x10000; }), {C1006},
+         "its video mask (0x00010000) marks none"},
         {"count before mask", Tweaked([](RecordingHeader& h) { h.videoMask = 0; h.chCount = 20; }), {C1005}},
         {"f_key 2 before the first key frame",
-         RecordingBuilder().Video(0, {kT0, 0, 100, 2}).VideoRun(0, kT0, 40, 30, 40, 10, 3000).Build().Bytes(), {C1007}},
+         RecordingBuilder().Video(0, {kT0, 0, 100, 2}).VideoRun(0, kT0, 40, 30, 40, 10, 3000).Build().Bytes(), {C1007},
+         "channel 0's video record at byte 2,037 has the key flag (f_key) 2"},
         {"first key frame empty",
-         RecordingBuilder().Video(0, {kT0, 0, 0, 1}).VideoRun(0, kT0, 40, 30, 40, 10, 3000).Build().Bytes(), noKeyFrame},
+         RecordingBuilder().Video(0, {kT0, 0, 0, 1}).VideoRun(0, kT0, 40, 30, 40, 10, 3000).Build().Bytes(), noKeyFrame,
+         "channel 0's first key frame at byte 2,037 has an empty payload"},
         {"run of 65,535 bytes",
-         RecordingBuilder().Video(0, {kT0, 0, 30000, 1}).Video(0, {kT0, 40, 35495, 1}).Build().Bytes(), noKeyFrame},
+         RecordingBuilder().Video(0, {kT0, 0, 30000, 1}).Video(0, {kT0, 40, 35495, 1}).Build().Bytes(), noKeyFrame,
+         "channel 0's run holds 65,535 bytes, fewer than the 65,536"},
         {"run of 65,536 bytes",
          RecordingBuilder().Video(0, {kT0, 0, 30000, 1}).Video(0, {kT0, 40, 35496, 1}).Build().Bytes(), {}},
-        {"no key frame at all", RecordingBuilder().VideoRun(0, kT0, 0, 30, 40, 1000, 3000).Build().Bytes(), noKeyFrame},
-        {"last key frame empty", emptyLastKey.Bytes(), noKeyFrame},
-        {"run claims more than the file holds", pastTheFile.Bytes(), noKeyFrame},
+        {"no key frame at all", RecordingBuilder().VideoRun(0, kT0, 0, 30, 40, 1000, 3000).Build().Bytes(), noKeyFrame,
+         "no key frame was found in channel 0's run"},
+        {"last key frame empty", emptyLastKey.Bytes(), noKeyFrame, "channel 0's last key frame at byte 72,057 has an empty payload"},
+        {"run claims more than the file holds", pastTheFile.Bytes(), noKeyFrame, "channel 0's run ends at byte 4,294,969,317"},
     };
     for (const auto& c : cases) {
         const RecordingReport r = Inspect(c.file);
         EXPECT_EQ(r.messages, c.messages) << c.name;
         EXPECT_EQ(r.ok, c.messages.empty()) << c.name;
+        EXPECT_EQ(r.reason.empty(), c.messages.empty()) << c.name;
+        EXPECT_NE(r.reason.find(c.reason), std::string::npos) << r.reason;
     }
 }
 

@@ -11,7 +11,7 @@ namespace testsupport {
 // A PlayerView that logs every call, from any thread.
 class RecordingView : public playback::PlayerView {
 public:
-    enum class Kind { Text, Show, Look, SeekRange, SeekPos, RepaintSeek, ToolTip, RepaintDisplay };
+    enum class Kind { Text, Show, Look, SeekRange, SeekPos, RepaintSeek, ToolTip, RepaintDisplay, Message };
     struct Call {
         Kind kind;
         int control = 0;
@@ -27,6 +27,7 @@ public:
     void RepaintSeekSlider() override { Log({Kind::RepaintSeek, 0, {}, {}}); }
     void SetFfToolTip(const std::string& text) override { Log({Kind::ToolTip, kFf, text, {}}); }
     void RepaintDisplay() override { Log({Kind::RepaintDisplay, 0, {}, {}}); }
+    void ShowMessage(const std::string& text) override { Log({Kind::Message, 0, text, {}}); }
 
     // The calls of a kind, to one control or (control 0) to any.
     std::vector<Call> CallsOf(Kind kind, int control = 0) const;

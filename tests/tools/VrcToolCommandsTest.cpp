@@ -1,5 +1,8 @@
 #include <fstream>
 #include <functional>
+#include <regex>
+#include <sys/wait.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "FfmpegDecode.h"
@@ -14,6 +17,7 @@
 #include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/ClipReader.h"
 #include "tools/vrc-tool/Commands.h"
+#include "tools/vrc-tool/Json.h"
 
 namespace {
 
@@ -122,6 +126,10 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     Make(3, 0);
     const std::string out = m_dir.File("clip.mkv");
     const std::string missing = m_dir.File("missing.vrc");
+    const std::string fifo = m_dir.File("fifo.vrc"), loop = m_dir.File("loop.vrc");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(m_dir.File("dir.vrc"));
+    fs::create_symlink(loop, loop);
     // Copies of the sample with one change, for extract: a run that breaks anywhere stops it.
     const auto changed = [&](const char* name, const std::function<void(std::vector<uint8_t>&)>& change) {
         std::vector<uint8_t> bytes = m_sample.bytes;
@@ -165,7 +173,16 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
          "usage: vrc-tool export"},
         {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
-        {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 2, missing + ": cannot read"},
+        {"missing file", vrctool::RunExtract, {missing, "--channel", "0", out}, 1,
+         "cannot read '" + missing + "': No such file or directory"},
+        // Nothing that is not a regular file is opened: a FIFO would wait for a writer forever.
+        {"FIFO", vrctool::RunInfo, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe (FIFO)"},
+        {"FIFO to frames", vrctool::RunFrames, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
+        {"FIFO to timeline", vrctool::RunTimeline, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
+        {"directory", vrctool::RunFrames, {m_dir.File("dir.vrc")}, 1, "dir.vrc': Is a directory"},
+        {"link loop", vrctool::RunInfo, {loop}, 1, "loop.vrc': Too many levels of symbolic links"},
+        {"reason under the message", vrctool::RunInfo, {changed("v9.vrc", [](auto& b) { b[2] = 9; })}, 1,
+         "C1003 : Incorrect data file.\n  reason: " + m_dir.File("v9.vrc") + ": its version (byte 2) is 9"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -198,6 +215,61 @@ TEST_F(VrcToolCommands, ExportResumesAfterADamagedRecord)
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("skips what is unreadable from offset " + std::to_string(run[30].offset)), std::string::npos);
     EXPECT_EQ(Tool(vrctool::RunVerify, {m_dir.File("c.mkv.manifest.json")}).status, 0);
+}
+
+// A file name may be any bytes: JSON output escapes those that are not UTF-8 byte by byte and
+// stays valid, and the reader refuses a document that is not UTF-8.
+TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"caf\xE9", "\"caf\\u00e9\""},
+        {"caf\xC3\xA9", "\"caf\xC3\xA9\""},                    // UTF-8 passes as it is
+        {"\xC3", "\"\\u00c3\""},                                // cut short
+        {"\xC0\xAF", "\"\\u00c0\\u00af\""},                     // overlong
+        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},          // a surrogate
+        {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""}, // past U+10FFFF
+        {"\xF0\x9F\x8E\xA5\"\n", "\"\xF0\x9F\x8E\xA5\\\"\\n\""},
+    };
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(vrctool::JsonString(text), json);
+    EXPECT_FALSE(vrctool::JsonValue::Parse("\"caf\xE9\""));
+
+    Make(2, 0);
+    const std::string latin1 = m_dir.File("caf\xE9.vrc");
+    fs::copy_file(m_source, latin1);
+    const Outcome timeline = Tool(vrctool::RunTimeline, {"--json", latin1});
+    ASSERT_EQ(timeline.status, 0) << timeline.out;
+    const std::optional<vrctool::JsonValue> parsed = vrctool::JsonValue::Parse(timeline.out);
+    ASSERT_TRUE(parsed) << timeline.out;
+    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xC3\xA9.vrc"));
+    EXPECT_EQ(Tool(vrctool::RunInfo, {latin1}).status, 0);
+}
+
+// The program as a shell meets it: help on stdout with status 0, usage errors on stderr with 2,
+// and a manual page that names every command and option the help names.
+TEST(VrcToolProgram, HelpVersionUsageAndTheManualAgree)
+{
+    const std::string build = std::getenv("KELVORA_BUILD_DIR");
+    const auto run = [&](const std::string& arguments) {
+        std::string out;
+        std::FILE* p = ::popen((build + "/bin/vrc-tool " + arguments + " 2>/dev/null").c_str(), "r");
+        for (int c; (c = std::fgetc(p)) != EOF;)
+            out.push_back(static_cast<char>(c));
+        return std::pair{WEXITSTATUS(::pclose(p)), out};
+    };
+    const auto [helpStatus, help] = run("--help");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(run("timeline --help"), (std::pair{0, std::string("usage: vrc-tool timeline [--json] FILE [--gap SECONDS]   per "
+                                                                 "channel: span, frames, key frames, gaps and jumps\n")}));
+    EXPECT_EQ(run("--version").first, 0);
+    for (const char* wrong : {"", "bogus", "info", "frames --speed 3 x.vrc"})
+        EXPECT_EQ(run(wrong), (std::pair{2, std::string()})) << wrong;
+    const std::vector<uint8_t> bytes = SampleFile::LoadBytes(build + "/dist/vrc-tool.1.md").bytes;
+    std::string manual(bytes.begin(), bytes.end());
+    std::erase(manual, '\\');
+    const std::regex word(R"((--[a-z-]+)|vrc-tool ([a-z-]+))");
+    for (auto i = std::sregex_iterator(help.begin(), help.end(), word); i != std::sregex_iterator(); ++i)
+        EXPECT_NE(manual.find(i->str(1) + i->str(2)), std::string::npos) << i->str();
 }
 
 // make-storage writes a recorder's storage folder that storage list finds and storage export

@@ -236,11 +236,12 @@ TEST_F(RunningPlayerTest, AboutFromTheContextMenuOpensTheSkinnedBoxOverTheWindow
     EXPECT_TRUE(m_dialog->isVisible());
 }
 
-TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
+TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndWhy)
 {
     testsupport::WriteBytes(m_dir.File("short.vrc"), std::vector<uint8_t>(2037, 0));
     Player().OpenFile(QString::fromStdString(m_dir.File("short.vrc")));
-    EXPECT_EQ(m_messages, std::vector<std::string>{"C1001 : Broken or corrupted data file."});
+    EXPECT_EQ(m_messages, std::vector<std::string>{"C1001 : Broken or corrupted data file.\n" + m_dir.File("short.vrc") +
+                                                   ": it has 2,037 bytes, fewer than the 2,038 of the smallest recording."});
     EXPECT_EQ(Core().m_bFileChosen, 0);
     m_messages.clear();
     Player().OpenFile(QString::fromStdString(m_dir.File("other.bin")));
@@ -248,15 +249,16 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndLeavesTheWindowEmpty)
 }
 
 // A drop opens the first local file as the open dialog would, and that dialog then starts there.
+// A drop opens the first local file as the open dialog would, and that dialog then starts there;
+// the file's name need not be UTF-8.
 TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts)
 {
     const std::filesystem::path folder = m_dir / "drop";
     std::filesystem::create_directory(folder);
-    const QString path = QString::fromStdString((folder / "r.vrc").string());
-    testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).Build().Write(
-        path.toStdString());
+    const QByteArray path = QByteArray::fromStdString((folder / "r\xE9.vrc").string());
+    testsupport::RecordingBuilder().VideoRun(0, kMorning, 0, 100, 40, 25, 3000).Build().Write(path.toStdString());
     QMimeData data;
-    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromLocalFile(path)});
+    data.setUrls({QUrl(QStringLiteral("https://example.com/x.vrc")), QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     enter.ignore();
     QApplication::sendEvent(m_dialog.get(), &enter);
@@ -265,7 +267,7 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts
     QApplication::sendEvent(m_dialog.get(), &drop);
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Core().m_bFileOpened, 1);
-    EXPECT_EQ(static_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(), path);
+    EXPECT_EQ(Core().m_pszFilePath, path.toStdString());
     EXPECT_EQ(ui::RecentFolder::StartFolder(), QString::fromStdString(folder.string()));
 }
 

@@ -16,14 +16,22 @@ int CommandErrors::Fail(const std::string& file, const std::string& what, int st
     return status;
 }
 
+int CommandErrors::CannotRead(const std::string& file, const std::string& reason) const
+{
+    std::fprintf(stderr, "vrc-tool %s: cannot read '%s': %s\n", m_name, file.c_str(), reason.c_str());
+    return 1;
+}
+
 int CommandErrors::OpenHeader(const std::string& file, platform::File& in, recording::HeaderCheck& check) const
 {
     if (!in.Open(file))
-        return Fail(file, "cannot read the file", 2);
-    if (in.Size() < recording::kMinimumFileSize)
-        return Fail(file, recording::MessageText(recording::RecordingError::C1001));
+        return CannotRead(file, in.OpenError());
     check = recording::HeaderCheck::Run(in);
-    return check.error ? Fail(file, recording::MessageText(*check.error)) : 0;
+    if (!check.error)
+        return 0;
+    Fail(file, recording::MessageText(*check.error));
+    std::fprintf(stderr, "%s\n", recording::ReasonLine(file, check.reason).c_str());
+    return 1;
 }
 
 } // namespace vrctool

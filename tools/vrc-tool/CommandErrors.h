@@ -16,6 +16,8 @@ public:
     int Usage(const std::string& error) const;
     // "FILE: WHAT"; returns status.
     int Fail(const std::string& file, const std::string& what, int status = 1) const;
+    // "cannot read 'FILE': REASON"; returns the status of a failed input.
+    int CannotRead(const std::string& file, const std::string& reason) const;
     // Opens a recording and checks its header, for the commands that walk the runs even
     // where the scan would refuse the file. Returns 0 when the header holds, else the
     // status of what was reported.

@@ -5,7 +5,8 @@
 namespace vrctool {
 
 // Each sub-command takes the arguments after its name and returns the exit status:
-// 0 success, 1 a rejected recording (where that applies), 2 a usage error or unreadable path.
+// 0 success, 1 the input or the output failed (unreadable, rejected, not written), 2 a usage
+// error. main answers --help and --version before any command runs.
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);

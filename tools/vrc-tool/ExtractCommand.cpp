@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -104,7 +106,7 @@ int RunExtract(const Args& args)
         return kErrors.Fail(e.file, "channel " + std::to_string(e.channel) + " has no " + kind + " run");
     std::FILE* out = std::fopen(e.out.c_str(), "wb");
     if (!out)
-        return kErrors.Fail(e.out, "cannot create the output", 2);
+        return kErrors.Fail(e.out, std::string("cannot create the output: ") + std::strerror(errno));
     const uint64_t dataOffset = recording::ChannelTables::DataOffset(h.version);
     const size_t skip = !e.audio && h.videoFormat >= 3 ? recording::kPrefixBlockSize : 0;
     RunCopy copy(in, out, skip);

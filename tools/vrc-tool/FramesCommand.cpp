@@ -12,6 +12,7 @@
 #include "playback/NullPlayerView.h"
 #include "playback/PlayerCore.h"
 #include "recording/TimeText.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
 
@@ -21,6 +22,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: vrc-tool frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]\n"
     "  N is 1, 2, 4, 8, 16 or 32, or -1 to -32 for reverse\n";
+
+constexpr CommandErrors kErrors{"frames", kUsage};
 
 struct Options {
     bool json = false;
@@ -125,10 +128,8 @@ void PressButtons(playback::PlayerCore& core, const Options& o)
 int RunFrames(const Args& args)
 {
     const std::optional<Options> o = Parse(args);
-    if (!o) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    if (!o)
+        return kErrors.Usage("unexpected or missing argument");
     platform::VirtualClock clock;
     FramePrinter printer(o->json, o->limit);
     display::CVorquil_Ctrl_Player ctrl(&printer);
@@ -141,13 +142,13 @@ int RunFrames(const Args& args)
     core.m_bPlayThreadStarted = 1; // started below, once the buttons are pressed
 
     const playback::FileOpenResult opened = core.Open().OnFileChosen(o->path);
-    for (recording::RecordingError e : opened.messages)
-        std::fprintf(stderr, "%s\n", recording::MessageText(e));
+    if (!opened.openError.empty())
+        return kErrors.CannotRead(o->path, opened.openError);
+    for (const std::string& text : opened.BoxTexts())
+        std::fprintf(stderr, "%s\n", text.c_str());
     core.Open().FinishFileOpen(opened);
-    if (opened.after == playback::FileOpenResult::After::Nothing && opened.messages.empty()) {
-        std::fprintf(stderr, "vrc-tool frames: cannot open '%s' (a .vrc or .crv file)\n", o->path.c_str());
-        return 2;
-    }
+    if (opened.after == playback::FileOpenResult::After::Nothing && opened.reason.empty())
+        return kErrors.Fail(o->path, "the player opens only names that hold .vrc or .crv");
     if (!core.m_bFileOpened)
         return 1;
 

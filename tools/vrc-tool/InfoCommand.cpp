@@ -4,6 +4,7 @@
 #include "recording/RecordingReport.h"
 #include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
 
@@ -11,6 +12,13 @@ namespace vrctool {
 namespace {
 
 using recording::RecordingReport;
+
+constexpr CommandErrors kErrors{"info", "usage: vrc-tool info [--json] FILE\n"};
+
+std::string ReasonLine(const std::string& path, const RecordingReport& r)
+{
+    return r.reason.empty() ? "" : recording::ReasonLine(path, r.reason);
+}
 
 std::string KeyJson(const std::optional<recording::FrameInfo>& info, const std::optional<uint32_t>& offset)
 {
@@ -27,7 +35,7 @@ std::optional<uint32_t> LastKeyOffset(const RecordingReport& r, int k)
     return r.scan.videoEnd[k];
 }
 
-void PrintJson(const RecordingReport& r)
+void PrintJson(const std::string& path, const RecordingReport& r)
 {
     std::string out = "{\"ok\": ";
     out += r.ok ? "true" : "false";
@@ -35,6 +43,8 @@ void PrintJson(const RecordingReport& r)
     for (size_t i = 0; i < r.messages.size(); ++i)
         out += (i ? ", " : "") + JsonString(recording::MessageText(r.messages[i]));
     out += "]";
+    if (!r.reason.empty())
+        out += ", \"reason\": " + JsonString(ReasonLine(path, r));
     if (r.ok) {
         const recording::RecordingHeader& h = r.header.header;
         out += ", \"version\": " + std::to_string(h.version) + ", \"dataOffset\": " + std::to_string(r.tables.dataOffset) +
@@ -73,8 +83,10 @@ void PrintText(const std::string& path, const RecordingReport& r)
     std::printf("%s: %s\n", path.c_str(), r.ok ? "accepted" : "rejected");
     for (recording::RecordingError e : r.messages)
         std::printf("  message: %s\n", recording::MessageText(e));
-    if (!r.ok)
+    if (!r.ok) {
+        std::printf("  reason: %s\n", ReasonLine(path, r).c_str());
         return;
+    }
     const recording::RecordingHeader& h = r.header.header;
     std::printf("version %d, data offset %u, %d channels, video format %d, video mask 0x%04X, audio mask 0x%04X\n",
                 h.version, r.tables.dataOffset, h.chCount, h.videoFormat, h.videoMask, h.audioMask);
@@ -102,22 +114,16 @@ int RunInfo(const Args& args)
             json = true;
         else if (path.empty() && !a.starts_with("--"))
             path = a;
-        else {
-            std::fprintf(stderr, "vrc-tool info: unexpected argument '%s'\nusage: vrc-tool info [--json] FILE\n", a.c_str());
-            return 2;
-        }
+        else
+            return kErrors.Usage("unexpected argument '" + a + "'");
     }
-    if (path.empty()) {
-        std::fprintf(stderr, "usage: vrc-tool info [--json] FILE\n");
-        return 2;
-    }
+    if (path.empty())
+        return kErrors.Usage("no recording given");
     const RecordingReport r = RecordingReport::Run(path);
-    if (!r.readable) {
-        std::fprintf(stderr, "vrc-tool info: cannot read '%s'\n", path.c_str());
-        return 2;
-    }
+    if (!r.readable)
+        return kErrors.CannotRead(path, r.openError);
     if (json)
-        PrintJson(r);
+        PrintJson(path, r);
     else
         PrintText(path, r);
     return r.ok ? 0 : 1;

@@ -5,11 +5,63 @@
 #include <cstring>
 
 namespace vrctool {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i] (1 to 4), or 0 when the byte there
+// does not begin one: stray continuation bytes, overlong forms, surrogates, past U+10FFFF.
+size_t Utf8SequenceAt(const std::string& text, size_t i)
+{
+    const auto byte = [&](size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    const unsigned c = byte(i);
+    if (c < 0x80)
+        return 1;
+    const size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length == 0)
+        return 0;
+    // The second byte's range excludes overlong forms, surrogates and code points past U+10FFFF.
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    if (byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+bool IsUtf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = Utf8SequenceAt(text, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+} // namespace
 
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const size_t n = Utf8SequenceAt(text, i);
+            if (n == 0) {
+                // A byte of a name that is not UTF-8 (a file name can be any bytes) becomes the
+                // character of the same number, so the output stays valid JSON.
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out.append(text, i, n);
+                i += n - 1;
+            }
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -212,6 +264,12 @@ std::optional<uint64_t> JsonValue::Unsigned() const
     return value;
 }
 
-std::optional<JsonValue> JsonValue::Parse(const std::string& text) { return JsonReader(text).Document(); }
+std::optional<JsonValue> JsonValue::Parse(const std::string& text)
+{
+    // JSON text is UTF-8; a document with other bytes is not one this tool wrote.
+    if (!IsUtf8(text))
+        return std::nullopt;
+    return JsonReader(text).Document();
+}
 
 } // namespace vrctool

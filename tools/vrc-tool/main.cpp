@@ -1,8 +1,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 
+#include "display/decoder/LibavLog.h"
 #include "tools/vrc-tool/Commands.h"
 
 namespace {
@@ -35,13 +37,16 @@ constexpr Command kCommands[] = {
      "                      and says per channel what was kept and lost; BROKEN is only read"},
 };
 
-int Usage()
+void PrintUsage(std::FILE* to)
 {
-    std::fprintf(stderr, "usage: vrc-tool COMMAND ...\n");
+    std::fprintf(to, "usage: vrc-tool COMMAND ...\n");
     for (const Command& c : kCommands)
-        std::fprintf(stderr, "  vrc-tool %s\n", c.usage);
-    return 2;
+        std::fprintf(to, "  vrc-tool %s\n", c.usage);
+    std::fprintf(to, "  vrc-tool --help | --version | COMMAND --help\n"
+                     "exit status: 0 done, 1 the input or the output failed, 2 a usage error\n");
 }
+
+bool AsksForHelp(const char* word) { return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0; }
 
 } // namespace
 
@@ -50,11 +55,28 @@ int main(int argc, char** argv)
     // Past a file-size limit a write must fail and be reported like any other, not end the
     // program with a file cut short.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (argc < 2)
-        return Usage();
-    for (const Command& c : kCommands) {
-        if (std::strcmp(argv[1], c.name) == 0)
-            return c.run(vrctool::Args(argv + 2, argv + argc));
+    // libav's own lines (a damaged stream gives one per frame) only as the player says them.
+    display::LibavLog::Install(nullptr, "libav");
+    if (argc >= 2 && AsksForHelp(argv[1])) {
+        PrintUsage(stdout);
+        return 0;
     }
-    return Usage();
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vrc-tool %s\n", KELVORA_VERSION);
+        return 0;
+    }
+    for (const Command& c : argc >= 2 ? std::span(kCommands) : std::span<const Command>()) {
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
+        // make-sample explains its options at length itself.
+        if (argc == 3 && AsksForHelp(argv[2]) && std::strcmp(c.name, "make-sample") != 0) {
+            std::printf("usage: vrc-tool %s\n", c.usage);
+            return 0;
+        }
+        return c.run(vrctool::Args(argv + 2, argv + argc));
+    }
+    if (argc >= 2)
+        std::fprintf(stderr, "vrc-tool: unknown command '%s'\n", argv[1]);
+    PrintUsage(stderr);
+    return 2;
 }
