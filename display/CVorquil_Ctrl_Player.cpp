@@ -62,6 +62,16 @@ int32_t CVorquil_Ctrl_Player::CaptureImage(uint8_t* buffer, int32_t* width, int3
                                       static_cast<void*>(height), static_cast<void*>(bitsPerPixel), int32_t{0}));
 }
 
+int32_t CVorquil_Ctrl_Player::ShownTime(int32_t* fTime, int32_t* msec)
+{
+    return Invoke(kShownTime, Args(static_cast<void*>(fTime), static_cast<void*>(msec)));
+}
+
+int32_t CVorquil_Ctrl_Player::CapturedTime(int32_t* fTime, int32_t* msec)
+{
+    return Invoke(kCapturedTime, Args(static_cast<void*>(fTime), static_cast<void*>(msec)));
+}
+
 int32_t CVorquil_Ctrl_Player::DroppedFrames(int32_t channel) { return Invoke(kDroppedFrames, Args(channel)); }
 
 } // namespace display

@@ -37,6 +37,11 @@ public:
     // The reset form: clears every picture back to the idle look.
     void PushReset() { PushFrame(nullptr, 0, 0, 0, 0, 0, -1); }
     int32_t CaptureImage(uint8_t* buffer, int32_t* width, int32_t* height, int32_t* bitsPerPixel);
+    // The recorded time of the picture last painted (ShownTime) or last captured (CapturedTime)
+    // for the current channel: f_time and milliseconds. Returns that channel, or a negative
+    // value when no picture is there.
+    int32_t ShownTime(int32_t* fTime, int32_t* msec);
+    int32_t CapturedTime(int32_t* fTime, int32_t* msec);
     // Frames of the channel the control dropped because its decoding was behind.
     int32_t DroppedFrames(int32_t channel);
 

@@ -26,6 +26,8 @@ enum DispId : int32_t {
     kCaptureImage = 100,
     kSetChannelCount = 104,
     kDroppedFrames = 105,
+    kShownTime = 106,
+    kCapturedTime = 107,
 };
 
 // Events the control fires at its owner.

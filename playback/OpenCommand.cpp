@@ -123,6 +123,7 @@ void OpenCommand::ClearRecordingView()
     c.m_bFileChosen = 0;
     c.m_nPlayState = kPaused;
     c.ResetToIdle();
+    c.m_view.SetText(PlayerView::kOsd, "");
     c.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedTotal(0, 0, 0, 0, 0, 0));
     c.m_view.SetText(PlayerView::kPathBox, "");
     c.m_CurTime = recording::SystemTime{};
@@ -180,6 +181,8 @@ int OpenCommand::InitialLayout(int first)
 {
     PlayerCore& c = m_core;
     const int chCount = c.m_Header.chCount;
+    // Only a recording of one channel is shown alone whatever the display asks.
+    c.m_nSelChannel = -1;
     if (chCount == 1) {
         if (c.m_nVideoChCount != 1 || c.m_nAudioChCount != 0)
             return 0;

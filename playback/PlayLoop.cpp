@@ -9,7 +9,6 @@
 #include "playback/PlayerCore.h"
 #include "recording/KeyFrame.h"
 #include "recording/TimeConversion.h"
-#include "recording/TimeText.h"
 
 namespace playback {
 namespace {
@@ -123,8 +122,6 @@ void PlayLoop::ServeStep()
     m_stepping = false;
     if (m_pushed == pushed)
         return;
-    // The turn has moved on: the frame just shown is in slot s, or slot 0 after a step back.
-    ShowTime(m_Slots[direction > 0 ? m_s : 0]);
     m_core.m_PosTime = m_core.m_ShownTime.Load();
 }
 
@@ -324,7 +321,7 @@ void PlayLoop::ShowAndPace(const FrameSlot& p, const Step& step, bool forward)
     HandOver(p, forward);
     if (Pace(step.delta)) {
         if (step.pSec != step.nSec)
-            SecondEnded(p, forward);
+            SecondEnded(forward);
         Pace(step.rest);
     }
     // P is on screen even when a pause cut the turn short: N is the next frame to show,
@@ -485,27 +482,15 @@ void PlayLoop::Push(const FrameSlot& p)
                                   static_cast<int32_t>(length), static_cast<int32_t>(p.f_key), p.channel);
 }
 
-void PlayLoop::SecondEnded(const FrameSlot& p, bool forward)
+// The window shows the time of the picture on screen, which the display reports; the loop only
+// counts the seconds the jumps start from.
+void PlayLoop::SecondEnded(bool forward)
 {
-    ShowTime(p);
     const int32_t posSec = m_core.m_nPosSec;
-    if (forward && posSec <= m_core.m_nSeekMax) {
-        m_core.m_view.SetSeekPos(posSec);
+    if (forward && posSec <= m_core.m_nSeekMax)
         m_core.m_nPosSec = posSec + 1;
-    } else if (!forward && posSec > 0) {
-        m_core.m_view.SetSeekPos(posSec);
+    else if (!forward && posSec > 0)
         m_core.m_nPosSec = posSec - 1;
-    }
-}
-
-void PlayLoop::ShowTime(const FrameSlot& p)
-{
-    const recording::SystemTime now = CalendarOf(p);
-    m_core.m_CurTime = now;
-    if (m_core.m_bSeekDone == 1)
-        m_core.m_view.SetText(PlayerView::kOsd, recording::FormatDateTime(now, m_core.m_nTimeFormat));
-    const uint32_t elapsed = (p.key - m_core.m_dwStartMsec) / 1000;
-    m_core.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedSeconds(elapsed, m_core.m_TotalTime));
 }
 
 void PlayLoop::Anchor()

@@ -84,9 +84,7 @@ private:
     void ShowAndPace(const FrameSlot& p, const Step& step, bool forward);
     void HandOver(const FrameSlot& p, bool forward);
     void Push(const FrameSlot& p);
-    void SecondEnded(const FrameSlot& p, bool forward);
-    // The date-time and elapsed texts of P.
-    void ShowTime(const FrameSlot& p);
+    void SecondEnded(bool forward);
     // Sets the anchor at the first hand-over of a run.
     void Anchor();
     // Adds a step of recorded time and waits until it is due. False ends the turn: the

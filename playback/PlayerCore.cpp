@@ -9,7 +9,6 @@
 #include "playback/PlayLoop.h"
 #include "playback/PositionSearch.h"
 #include "recording/TimeConversion.h"
-#include "recording/TimeText.h"
 
 namespace playback {
 namespace {
@@ -102,10 +101,8 @@ void PlayerCore::ResetToIdle()
     for (const ButtonLookEntry& e : kRestingLooks)
         m_view.SetButtonLook(e.button, e.look);
     m_view.RepaintSeekSlider();
-    m_view.SetText(PlayerView::kOsd, "");
+    // The time and elapsed texts stay: they belong to the picture, which stays on screen.
     m_view.SetText(PlayerView::kSpeed, "");
-    m_view.SetText(PlayerView::kTotalTime,
-                   recording::FormatElapsedTotal(0, 0, 0, m_TotalTime.wHour, m_TotalTime.wMinute, m_TotalTime.wSecond));
     m_view.SetText(PlayerView::kVer, "Ver 1.1.0.2");
     m_view.SetText(PlayerView::kName, "Kelvora Player");
     m_ctrlPlayer.SetVolume(m_nVolume);

@@ -6,7 +6,6 @@
 
 #include "playback/PlayerCore.h"
 #include "recording/TimeConversion.h"
-#include "recording/TimeText.h"
 
 namespace playback {
 namespace {
@@ -45,8 +44,6 @@ void TransportCommands::OnPlay()
     PlayerCore& c = m_core;
     if (!FileReady())
         return;
-    c.m_view.SetText(PlayerView::kTotalTime, recording::FormatElapsedTotal(0, 0, 0, c.m_TotalTime.wHour,
-                                                                           c.m_TotalTime.wMinute, c.m_TotalTime.wSecond));
     const int32_t old = c.m_nPlayState;
     if (IsFastForward(old) || old == kPlay || IsReverse(old)) {
         c.m_nPlayState = kPaused;

@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kTextBuffer = 260;
 } // namespace
 
-std::string FormatDateTime(const SystemTime& t, int timeFormat)
+std::string FormatDateTime(const SystemTime& t, int timeFormat, bool milliseconds)
 {
     char buf[kTextBuffer];
     const int y = t.wYear, mo = t.wMonth, d = t.wDay, h = t.wHour, mi = t.wMinute, s = t.wSecond;
@@ -22,7 +22,12 @@ std::string FormatDateTime(const SystemTime& t, int timeFormat)
     case 6: std::snprintf(buf, sizeof buf, "%02d/%02d/%d %02d:%02d:%02d", d, mo, y, h, mi, s); break;
     default: std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s); break;
     }
-    return buf;
+    std::string text = buf;
+    if (milliseconds) {
+        std::snprintf(buf, sizeof buf, ".%03d", t.wMilliseconds % 1000);
+        text += buf;
+    }
+    return text;
 }
 
 std::string FormatElapsedTotal(int hour, int minute, int second, int totalHour, int totalMinute, int totalSecond)

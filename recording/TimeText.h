@@ -6,8 +6,9 @@
 
 namespace recording {
 
-// The six date formats a user chooses from, 1..6; any other value formats as 1.
-std::string FormatDateTime(const SystemTime& time, int timeFormat);
+// The six date formats a user chooses from, 1..6; any other value formats as 1. With
+// milliseconds the seconds go on as ".mmm".
+std::string FormatDateTime(const SystemTime& time, int timeFormat, bool milliseconds = false);
 
 // "hh : mm : ss / HH : MM : SS", elapsed against total.
 std::string FormatElapsedTotal(int hour, int minute, int second, int totalHour, int totalMinute, int totalSecond);

@@ -12,6 +12,7 @@
 #include "ui/FullScreenView.h"
 #include "ui/KeyListWindow.h"
 #include "ui/MessageBox.h"
+#include "ui/PictureTime.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RunningPlayer.h"
 #include "ui/SeekSlider.h"
@@ -61,6 +62,7 @@ OperatorTools::OperatorTools(PlayerDialog& dialog, RunningPlayer& player)
     // the arrow and page keys for itself.
     m_dialog.GetDlgItem(id::kPlay)->setFocus();
     connect(&m_dialog, &PlayerDialog::SeekScrolled, m_preview.get(), &TimePreview::OnScrolled);
+    connect(&player.Time(), &PictureTime::StripChanged, m_fullScreen, &FullScreenView::SetStripText);
 }
 
 // The control goes back to the window that owns it before anything of the view goes.
@@ -100,9 +102,9 @@ void OperatorTools::Run(PlayerCommand command)
 
 void OperatorTools::StepVolume(int delta)
 {
-    // As a drag of the volume slider that ends one step away.
+    // As a drag of the volume slider that ends one step away; at either end nothing moves.
     VolumeSlider* slider = m_dialog.GetVolumeSlider();
-    if (slider->SetPos(slider->GetPos() + delta))
+    if (slider->Step(delta))
         emit slider->TrackEnded();
 }
 

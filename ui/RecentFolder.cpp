@@ -2,25 +2,24 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
+
+#include "ui/PlayerSettings.h"
 
 namespace ui {
 namespace {
 
 constexpr char kKey[] = "open/lastFolder";
 
-QSettings Settings() { return QSettings(QStringLiteral("kelvora-player"), QStringLiteral("kelvora-player")); }
-
 } // namespace
 
 QString RecentFolder::StartFolder()
 {
-    return Choose(Settings().value(QLatin1String(kKey)).toString(), QDir::homePath());
+    return Choose(PlayerSettings().value(QLatin1String(kKey)).toString(), QDir::homePath());
 }
 
 void RecentFolder::Remember(const QString& recordingPath)
 {
-    Settings().setValue(QLatin1String(kKey), QFileInfo(recordingPath).absolutePath());
+    PlayerSettings().setValue(QLatin1String(kKey), QFileInfo(recordingPath).absolutePath());
 }
 
 QString RecentFolder::Choose(const QString& remembered, const QString& home)

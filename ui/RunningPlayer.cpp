@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 
@@ -40,7 +41,7 @@ void TellIfNotSaved(const capture::SnapshotOutcome& outcome)
 
 RunningPlayer::RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control)
     : m_dialog(dialog), m_ctrlPlayer(control), m_view(dialog), m_core(m_ctrlPlayer, m_view, m_clock),
-      m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] {
+      m_time(dialog, m_ctrlPlayer, m_core), m_snapshot(m_ctrlPlayer, TimeSource()), m_snapshotKeys(&dialog, [this] {
           const capture::SnapshotOutcome outcome = m_snapshot.Take();
           m_tools->ShowSnapshotNote(outcome);
           TellIfNotSaved(outcome);
@@ -103,7 +104,10 @@ void RunningPlayer::ConnectControls()
 
 capture::CaptureTimeSource RunningPlayer::TimeSource()
 {
-    return {[this] { return m_core.m_CurTime.Load(); }, [this] { return static_cast<int>(m_core.m_nTimeFormat); }};
+    return {[this] { return m_core.m_CurTime.Load(); }, [this] { return static_cast<int>(m_core.m_nTimeFormat); },
+            [this] { return m_time.ShowsMilliseconds(); },
+            [this](int channel) { return m_time.ChannelName(channel).toStdString(); },
+            [this] { return QFileInfo(QString::fromStdString(m_core.m_pszFilePath)).fileName().toStdString(); }};
 }
 
 void RunningPlayer::OnFileOpen()
@@ -129,8 +133,10 @@ void RunningPlayer::OpenFile(const std::string& path)
     const playback::FileOpenResult result = open.OnFileChosen(path);
     // Once the window has been reset for this recording, nothing of the one before stays on
     // screen, whether it opened or not; a refused file leaves the one before as it was.
-    if (result.after != playback::FileOpenResult::After::Nothing)
+    if (result.after != playback::FileOpenResult::After::Nothing) {
         m_ctrlPlayer.PushReset();
+        m_time.Forget();
+    }
     // The messages come before a failed open clears the window.
     for (const std::string& text : result.BoxTexts())
         MessageBox(QFile::decodeName(QByteArray::fromStdString(text)));
@@ -173,6 +179,10 @@ std::unique_ptr<QMenu> RunningPlayer::BuildContextMenu()
         a->setCheckable(true);
         a->setChecked(m_core.m_nTimeFormat == f + 1);
     }
+    QAction* milliseconds = menu->addAction(QStringLiteral("Show Milliseconds"));
+    milliseconds->setData(kCmdShowMilliseconds);
+    milliseconds->setCheckable(true);
+    milliseconds->setChecked(m_time.ShowsMilliseconds());
     menu->addSeparator();
     menu->addAction(QStringLiteral("About..."))->setData(kCmdAbout);
     m_tools->AddMenuItems(*menu);
@@ -187,6 +197,8 @@ void RunningPlayer::OnMenuCommand(int command)
         if (command == kCmdTimeFormats[f])
             m_core.m_nTimeFormat = f + 1;
     }
+    if (command == kCmdShowMilliseconds)
+        m_time.SetShowMilliseconds(!m_time.ShowsMilliseconds());
     if (command == kCmdAbout)
         m_dialog.OnAbout();
     m_tools->OnMenuCommand(command);

@@ -7,6 +7,7 @@
 #include "display/DispatchTarget.h"
 #include "platform/SteadyClock.h"
 #include "playback/PlayerCore.h"
+#include "ui/PictureTime.h"
 #include "ui/QtPlayerView.h"
 #include "ui/capture/CaptureTimeSource.h"
 #include "ui/capture/PrintSettings.h"
@@ -32,6 +33,7 @@ public:
     static constexpr int kCmdIFrameOnly = 32773;
     // The time-format commands in the order of the formats 1..6.
     static constexpr int kCmdTimeFormats[6] = {32775, 32776, 32777, 32778, 32781, 32779};
+    static constexpr int kCmdShowMilliseconds = 32782;
 
     RunningPlayer(PlayerDialog& dialog, display::DispatchTarget* control);
     ~RunningPlayer() override;
@@ -40,6 +42,7 @@ public:
     display::CVorquil_Ctrl_Player& Control() { return m_ctrlPlayer; }
     capture::PrintSettings& PrintChoices() { return m_printSettings; }
     OperatorTools& Tools() { return *m_tools; }
+    PictureTime& Time() { return m_time; }
 
     // The file dialog, then OpenFile with its answer.
     void OnFileOpen();
@@ -74,6 +77,7 @@ private:
     QtPlayerView m_view;
     platform::SteadyClock m_clock;
     playback::PlayerCore m_core;
+    PictureTime m_time;
     capture::PrintSettings m_printSettings;
     capture::Snapshot m_snapshot;
     capture::SnapshotKeyFilter m_snapshotKeys;

@@ -33,6 +33,8 @@ public:
 
     // 1 after a left-button release, 0 from a left press until the release.
     int IsReleased() const { return m_bReleased; }
+    // While the user holds the thumb, nothing else moves it.
+    bool IsDragging() const { return m_bDragging; }
 
     // The groove the thumb travels along; its left and right ends map to the range's ends.
     QRect ChannelRect() const;

@@ -3,6 +3,7 @@
 #include "ui/GdiDraw.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -24,11 +25,27 @@ bool VolumeSlider::SetRange(int min, int max)
 
 bool VolumeSlider::SetPos(int pos)
 {
-    if (pos > m_nRange)
+    if (pos < 0 || pos > m_nRange)
         return false;
     m_nPos = pos;
     update();
     return true;
+}
+
+bool VolumeSlider::Step(int steps)
+{
+    const int pos = std::clamp(m_nPos + steps, 0, std::max(m_nRange, 0));
+    return pos != m_nPos && SetPos(pos);
+}
+
+void VolumeSlider::wheelEvent(QWheelEvent* event)
+{
+    constexpr int kNotch = 120;
+    m_wheelRest += event->angleDelta().y();
+    const int notches = m_wheelRest / kNotch;
+    m_wheelRest %= kNotch;
+    if (Step(notches))
+        emit TrackEnded();
 }
 
 void VolumeSlider::SetPosFromPoint(int x)

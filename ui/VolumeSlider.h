@@ -18,8 +18,10 @@ public:
     explicit VolumeSlider(QWidget* parent = nullptr);
 
     bool SetRange(int min, int max);
-    // pos is an offset from the minimum; a value above the range is refused.
+    // pos is an offset from the minimum; a value outside the range is refused.
     bool SetPos(int pos);
+    // Moves the value by steps, stopping at the range's ends; false when it did not move.
+    bool Step(int steps);
     int GetPos() const { return m_nMin + m_nPos; }
 
     // Where the thumb, with its border, was last painted.
@@ -35,6 +37,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A notch moves the value one step and ends tracking, as a key does.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void SetPosFromPoint(int x);
@@ -46,6 +50,7 @@ private:
     int m_nMax = 100;
     int m_nMin = 0;
     int m_nRange = 100;
+    int m_wheelRest = 0; // eighths of a degree not yet a whole notch
 };
 
 } // namespace ui

@@ -29,7 +29,7 @@ DecodePipeline::~DecodePipeline()
         worker.join();
 }
 
-bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool key)
+bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool key, FrameStamp stamp)
 {
     if (channel < 0 || channel >= kChannels || !data || size == 0)
         return false;
@@ -45,7 +45,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
             return false;
         resync = ch.dropped != dropped;
     }
-    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}, std::chrono::steady_clock::now()};
+    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}, std::chrono::steady_clock::now(), stamp};
     std::lock_guard lock(m_mutex);
     Channel& ch = m_channels[channel];
     if (m_quitting || ch.tileSize.isEmpty())
@@ -123,6 +123,7 @@ void DecodePipeline::Reset()
     for (Channel& ch : m_channels) {
         ch.queue.clear();
         ch.picture = QImage();
+        ch.pictureStamp = {};
         ch.hasFrame = false;
     }
     m_shown = false;
@@ -174,17 +175,19 @@ void DecodePipeline::QueueRedraw(int channel)
     Channel& ch = m_channels[channel];
     if (!ch.hasFrame)
         return;
-    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}, {}});
+    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}, {}, {}});
     Schedule(channel);
 }
 
-std::array<QImage, kChannels> DecodePipeline::Pictures() const
+std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> DecodePipeline::Pictures() const
 {
-    std::array<QImage, kChannels> pictures;
+    std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> shown;
     std::lock_guard lock(m_mutex);
-    for (int c = 0; c < kChannels; ++c)
-        pictures[c] = m_channels[c].picture;
-    return pictures;
+    for (int c = 0; c < kChannels; ++c) {
+        shown.first[c] = m_channels[c].picture;
+        shown.second[c] = m_channels[c].pictureStamp;
+    }
+    return shown;
 }
 
 bool DecodePipeline::HasShown() const
@@ -204,12 +207,15 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded
     if (job.resets != ch.decoderResets) {
         ch.decoderResets = job.resets;
         ch.decoder->Forget();
+        ch.decodedStamp = {};
         ch.unscaled = false;
     }
     if (resync)
         ch.decoder->Resync();
     if (!job.redraw) {
         decoded = ch.decoder->Decode(job.data.data(), job.data.size());
+        if (decoded)
+            ch.decodedStamp = job.stamp;
         ch.unscaled = ch.unscaled || decoded;
         if (!ch.unscaled || !ScaleDue(ch))
             return {};
@@ -260,6 +266,7 @@ void DecodePipeline::Work()
         const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
         if (stored) {
             ch.picture = std::move(picture);
+            ch.pictureStamp = ch.decodedStamp;
             m_shown = true;
         }
         Schedule(c);

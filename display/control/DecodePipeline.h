@@ -8,12 +8,14 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QImage>
 #include <QSize>
 
 #include "display/control/ChannelDecoder.h"
+#include "display/control/FrameStamp.h"
 #include "display/control/TileGrid.h"
 
 namespace display {
@@ -46,8 +48,8 @@ public:
 
     // Copies the payload and queues it, or drops it when the channel is behind (see above).
     // False when the channel is not decoded (no tile shows it), the frame was dropped or the
-    // data is empty.
-    bool Push(int channel, const uint8_t* data, size_t size, bool key);
+    // data is empty. The stamp goes with the picture the frame gives.
+    bool Push(int channel, const uint8_t* data, size_t size, bool key, FrameStamp stamp = {});
     // Drops every queued frame; each decoder then waits for its channel's next key frame.
     // The pictures stay.
     void Flush();
@@ -63,7 +65,8 @@ public:
     // decoded. A channel that appears or changes size has the last frame it decoded scaled
     // to its tile, and decodes again from its next key frame.
     void SetTileSizes(const std::array<QSize, kChannels>& sizes);
-    std::array<QImage, kChannels> Pictures() const;
+    // Each channel's latest picture with the stamp of the frame it shows, taken together.
+    std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> Pictures() const;
     // Whether a picture was stored since the last Reset.
     bool HasShown() const;
 
@@ -75,6 +78,7 @@ private:
         uint64_t resets = 0; // the Reset it follows
         QSize size;          // the tile, taken when a worker starts on it
         std::chrono::steady_clock::time_point pushed;
+        FrameStamp stamp;
     };
     struct Channel {
         std::deque<Job> queue;
@@ -92,7 +96,9 @@ private:
         bool unscaled = false;
         std::chrono::steady_clock::time_point scaledAt;
         QSize tileSize;
+        FrameStamp decodedStamp; // the worker's own: the frame the decoder's last picture is of
         QImage picture;
+        FrameStamp pictureStamp;
         std::unique_ptr<ChannelDecoder> decoder;
     };
 

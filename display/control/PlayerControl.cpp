@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -160,6 +161,10 @@ int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
         return PushFrame(args);
     case kCaptureImage:
         return CaptureImage(args);
+    case kShownTime:
+        return GiveTime(m_painted, args);
+    case kCapturedTime:
+        return GiveTime(m_captured, args);
     case kDroppedFrames:
         return IntArg(args, 0) ? static_cast<int32_t>(m_pipeline->Dropped(*IntArg(args, 0))) : kBadArguments;
     default:
@@ -170,11 +175,13 @@ int32_t PlayerControl::Invoke(int32_t dispid, std::span<const DispArg> args)
 int32_t PlayerControl::PushFrame(std::span<const DispArg> args)
 {
     const auto* payload = static_cast<const uint8_t*>(InArg(args, 0));
+    const auto fTime = IntArg(args, 1);
+    const auto msec = IntArg(args, 2);
     const auto audio = IntArg(args, 3);
     const auto length = IntArg(args, 4);
     const auto frameType = IntArg(args, 5);
     const auto channel = IntArg(args, 6);
-    if (!audio || !length || !frameType || !channel)
+    if (!fTime || !msec || !audio || !length || !frameType || !channel)
         return kBadArguments;
     if (*channel == -1 && !payload && *length == 0) {
         // The reset form: back to the idle picture, as after start-up.
@@ -196,7 +203,8 @@ int32_t PlayerControl::PushFrame(std::span<const DispArg> args)
     }
     if (m_keyFramesOnly.load() && *frameType != 1)
         return 0;
-    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length), *frameType == 1);
+    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length), *frameType == 1,
+                     FrameStamp{*fTime, std::clamp(*msec, 0, 999)});
     return 0;
 }
 
@@ -207,6 +215,7 @@ int32_t PlayerControl::CaptureImage(std::span<const DispArg> args)
     if (!alpha || !buffer)
         return kBadArguments;
     Scene scene = TakeScene();
+    KeepTime(m_captured, scene);
     if (scene.idle)
         return kNoPicture;
     // Always the full 704x576 frame, whatever size the control is shown at and however it is zoomed.
@@ -356,10 +365,42 @@ Scene PlayerControl::TakeScene() const
         scene.versionText = m_versionText;
     }
     scene.idle = !m_pipeline->HasShown();
-    scene.pictures = m_pipeline->Pictures();
+    std::tie(scene.pictures, scene.stamps) = m_pipeline->Pictures();
     scene.showTitles = m_hideTitles.load() == 0;
     scene.showIdleTexts = m_hideIdleTexts.load() == 0;
     return scene;
+}
+
+int PlayerControl::TimeChannel(const Scene& scene) const
+{
+    const int current = m_current.load();
+    const int chosen = scene.grid.TileOf(current, scene.channelCount) >= 0 ? current
+                                                                           : scene.grid.ChannelOf(0, scene.channelCount);
+    if (chosen >= 0 && scene.stamps[chosen].IsValid())
+        return chosen;
+    for (int tile = 0; tile < scene.grid.Tiles(); ++tile) {
+        const int channel = scene.grid.ChannelOf(tile, scene.channelCount);
+        if (channel >= 0 && scene.stamps[channel].IsValid())
+            return channel;
+    }
+    return -1;
+}
+
+void PlayerControl::KeepTime(AtomicChannelStamp& kept, const Scene& scene) const
+{
+    const int channel = scene.idle ? -1 : TimeChannel(scene);
+    kept.Store(channel, channel >= 0 ? scene.stamps[channel] : FrameStamp{});
+}
+
+int32_t PlayerControl::GiveTime(const AtomicChannelStamp& kept, std::span<const DispArg> args)
+{
+    FrameStamp stamp;
+    const int channel = kept.Load(stamp);
+    if (channel >= 0) {
+        WriteLong(OutArg(args, 0), stamp.fTime);
+        WriteLong(OutArg(args, 1), stamp.msec);
+    }
+    return channel;
 }
 
 void PlayerControl::DrawOutline(QPainter& painter, const Scene& scene) const
@@ -391,6 +432,7 @@ void PlayerControl::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, ComposeScreen(scene));
     DrawOutline(painter, scene);
+    KeepTime(m_painted, scene);
 }
 
 int PlayerControl::ChannelAt(QPoint point) const

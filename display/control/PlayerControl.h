@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "display/DispatchTarget.h"
+#include "display/control/AtomicChannelStamp.h"
 #include "display/control/AudioOutput.h"
 #include "display/control/DecoderLibrary.h"
 #include "display/control/DigitalZoom.h"
@@ -39,6 +40,11 @@ class DecodePipeline;
 // 46 decodes key frames only, 47 hides the idle picture's texts, 48 mutes the sound.
 // DISPID 105 (channel) returns how many of the channel's frames were dropped because its
 // decoding was behind, since the control was made (for benchmarks and tests).
+// DISPIDs 106 and 107 (address of f_time, address of milliseconds) give the recorded time of
+// the picture last painted (106) or last captured (107) for the time channel, and return that
+// channel, or -1 when it has no picture. The time channel is the current channel while its tile
+// is on screen, else the first tile's; a tile still without a picture gives way to the first
+// that has one.
 // SetMode: mode 0 ignores the mouse (no recording to pick from); any other mode answers it.
 // CaptureImage's first argument is the alpha byte written into every pixel; a non-zero last
 // argument draws the selection outline into the capture too.
@@ -74,6 +80,9 @@ private:
     int32_t SetOption(std::atomic<int32_t>& option, std::span<const DispArg> args);
     void ApplyGridLocked(const TileGrid& grid);
     Scene TakeScene() const;
+    int TimeChannel(const Scene& scene) const;
+    void KeepTime(AtomicChannelStamp& kept, const Scene& scene) const;
+    static int32_t GiveTime(const AtomicChannelStamp& kept, std::span<const DispArg> args);
     void DrawOutline(QPainter& painter, const Scene& scene) const;
     int ChannelAt(QPoint point) const;
     // Whether the picture under a point may be zoomed: a recording's picture alone on screen.
@@ -104,6 +113,8 @@ private:
     // Where the last pan step of a left-button drag ended (GUI thread only).
     std::optional<QPointF> m_panFrom;
 
+    AtomicChannelStamp m_painted;
+    AtomicChannelStamp m_captured;
     std::atomic<int32_t> m_current{0};
     std::atomic<int32_t> m_mode{0};
     std::atomic<int32_t> m_hideTitles{0};

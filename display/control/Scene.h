@@ -5,6 +5,7 @@
 #include <QRectF>
 #include <QString>
 
+#include "display/control/FrameStamp.h"
 #include "display/control/TileGrid.h"
 
 namespace display {
@@ -16,6 +17,7 @@ struct Scene {
     TileGrid grid;
     int channelCount = kChannels;
     std::array<QImage, kChannels> pictures;
+    std::array<FrameStamp, kChannels> stamps; // of the frame each picture shows
     // The part of each picture its tile shows, as fractions of the picture (a digital zoom).
     QRectF visible = kWholePicture;
     std::array<QString, kChannels> titles;

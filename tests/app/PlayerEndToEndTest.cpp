@@ -16,6 +16,7 @@
 #include "playback/PlayState.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "tools/sample/BitmapFont.h"
 #include "tools/sample/SampleWriter.h"
 #include "ui/ControlIds.h"
 #include "ui/FullScreenView.h"
@@ -77,6 +78,8 @@ protected:
             {"four.vrc", {.channels = 4, .audioMask = 0b0001, .seconds = 8}},
             {"one.vrc", {.channels = 1, .seconds = 3}},
             {"long.vrc", {.channels = 4, .seconds = 600, .reuseGop = true}},
+            {"gop1.vrc", {.channels = 4, .seconds = 8, .gop = 25, .stampOffsetMs = 3}},
+            {"gop2.vrc", {.channels = 4, .seconds = 8, .gop = 50, .stampOffsetMs = 3}},
         };
         const std::string path = s_dir->File(name);
         if (!fs::exists(path)) {
@@ -105,6 +108,23 @@ protected:
     {
         QTest::simulateEvent(window.windowHandle(), true, Qt::Key_S, modifiers, QStringLiteral("s"), false);
     }
+    // The clock the sample writer burns into a picture, "hh:mm:ss.mmm" in 5x7 dots of 8 pixels
+    // from (32, 208), read back from a picture of one tile alone.
+    static QString BurnedClock(const QImage& picture)
+    {
+        static const std::string kChars = "0123456789:.";
+        QString clock;
+        for (int i = 0; i < 12; ++i) {
+            std::array<uint8_t, sample::BitmapFont::kRows> rows{};
+            for (int row = 0; row < sample::BitmapFont::kRows; ++row) {
+                for (int col = 0; col < sample::BitmapFont::kColumns; ++col)
+                    rows[row] |= qGray(picture.pixel(36 + i * 48 + col * 8, 212 + row * 8)) > 128 ? 0x10 >> col : 0;
+            }
+            const auto c = std::find_if(kChars.begin(), kChars.end(), [&](char c) { return sample::BitmapFont::Glyph(c) == rows; });
+            clock += c == kChars.end() ? '?' : *c;
+        }
+        return clock;
+    }
     static QColor Mean(const QImage& image)
     {
         return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
@@ -128,9 +148,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     EXPECT_EQ(Player().Tools().Note().text(), "No snapshot: no picture on screen");
 
     Click(ui::id::kPlay);
-    // The pause just after a second ends, so that the time display still names that second.
     ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:02"));
-    QString osd = Text(ui::id::kOsd);
     ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kTotalTime) == "00 : 00 : 02 / 00 : 00 : 08"; }));
     EXPECT_EQ(m_dialog->GetSeekSlider()->maximum(), 6);
     EXPECT_GE(m_dialog->GetSeekSlider()->value(), 1);
@@ -141,9 +159,10 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
     EXPECT_EQ(Core().m_PosTime.Load(), shown);
     QTest::qWait(300);
     EXPECT_EQ(Core().m_ShownTime.Load(), shown); // nothing is handed over while paused
+    QString osd = Text(ui::id::kOsd);
 
-    // S: the paused picture, whole and upright, in a file named by the time that was on
-    // screen, and a note naming it.
+    // S: the paused picture, whole and upright, in a file named by its time, which is on screen,
+    // and its channel, and a note naming it.
     const QImage screen = m_dialog->GetDlgItem(ui::id::kDisplay)->grab().toImage();
     PressS(*m_dialog);
     QSize size;
@@ -157,7 +176,7 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
             EXPECT_NEAR((want.*component)(), (got.*component)(), 16) << tile.x() << "," << tile.y();
     }
     const fs::path file = s_dir->Path() / "Storage" / "Capture" /
-                          (osd.replace(' ', '-').remove(':').toStdString() + ".bmp");
+                          (osd.replace(' ', '-').remove(':').toStdString() + "-CAM 01.bmp");
     std::ifstream in(file, std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     ASSERT_EQ(bytes.size(), 54 + picture.size()) << file;
@@ -179,7 +198,8 @@ TEST_F(PlayerEndToEnd, PlaysPausesSnapsAndSeeks)
         PressS(*m_dialog);
     }
     fs::path second = file;
-    second.replace_filename(file.stem().string() + "-2.bmp");
+    const std::string ms = std::to_string(1000 + Core().m_CurTime.Load().wMilliseconds).substr(1);
+    second.replace_filename(osd.toStdString() + "." + ms + "-CAM 01.bmp");
     EXPECT_EQ(m_messages, std::vector<std::string>{"The snapshot could not be saved as \"" + second.string() +
                                                    "\": File too large."});
     EXPECT_FALSE(fs::exists(second));
@@ -345,3 +365,59 @@ TEST_F(PlayerEndToEnd, FullScreenShowsTheControlLargerAndEscapeBringsItBack)
 }
 
 } // namespace
+
+// The time display, the elapsed time, the seek bar and the snapshot's name are those of the
+// picture on screen, read from its burned-in clock: for the channel chosen (stamped 6 ms after
+// the first), while playing, after a seek and paused, with key frames 1 s and 2 s apart.
+TEST_F(PlayerEndToEnd, TheTimeOnScreenIsThePictures)
+{
+    Player().Time().SetShowMilliseconds(true);
+    QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
+    QString clock;
+    const auto agree = [&] { // the picture painted now, and the texts made from it
+        clock = BurnedClock(display->grab().toImage());
+        Player().Time().Update();
+        return Text(ui::id::kOsd) == "2024-06-03 " + clock &&
+               Text(ui::id::kTotalTime).startsWith("00 : 00 : 0" + clock.mid(7, 1)) &&
+               m_dialog->GetSeekSlider()->value() == clock.mid(7, 1).toInt();
+    };
+    for (const char* name : {"gop1.vrc", "gop2.vrc"}) {
+        SCOPED_TRACE(name);
+        Open(name);
+        Player().Control().SetCurrentChannel(2);
+        Click(ui::id::kCh1);
+        Click(ui::id::kPlay);
+        ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:01"));
+        for (int i = 0; i < 4; ++i, QTest::qWait(90))
+            EXPECT_TRUE(agree()) << clock.toStdString() << " shows " << Text(ui::id::kOsd).toStdString();
+        m_dialog->GetSeekSlider()->setValue(3);
+        Core().Transport().OnSeekSlider(playback::TransportCommands::kThumbPosition, true, 3);
+        // Where a search lands depends on the key frames; that it lands past the picture before is enough here.
+        ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd) >= "2024-06-03 09:00:03"; }));
+        Click(ui::id::kPlay);
+        QTest::qWait(300);
+        EXPECT_TRUE(agree()) << clock.toStdString() << " shows " << Text(ui::id::kOsd).toStdString();
+        EXPECT_TRUE(clock.endsWith('6')) << "channel 3's stamps";
+        // Two snapshots of the paused picture: its second, then its millisecond, and the channel.
+        const fs::path folder = s_dir->Path() / "Storage" / "Capture";
+        const std::string second = "2024-06-03-" + clock.left(8).remove(':').toStdString();
+        for (const std::string& stem : {second, second + "." + clock.right(3).toStdString()}) {
+            PressS(*m_dialog);
+            const QImage saved(QString::fromStdString((folder / (stem + "-CAM 03.bmp")).string()));
+            EXPECT_EQ(BurnedClock(saved), clock) << stem;
+        }
+    }
+}
+
+// Double-click switches between a tile alone and the grid, also after a recording of one
+// channel was shown alone.
+TEST_F(PlayerEndToEnd, DoubleClickTogglesTheGridAfterAOneChannelRecording)
+{
+    Open("one.vrc");
+    Open("four.vrc");
+    QWidget* display = m_dialog->GetDlgItem(ui::id::kDisplay);
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseDClick(display, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseClick(display, Qt::LeftButton, {}, QPoint(600, 500));
+    EXPECT_EQ(Player().Control().CurrentChannel(), 3) << "the four tiles are back";
+}

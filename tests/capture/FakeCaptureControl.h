@@ -12,11 +12,19 @@ namespace testsupport {
 
 // A display control that answers CaptureImage with a picture chosen by the test, writing
 // its bytes (cut at the buffer's size) into the caller's buffer as the real control does.
-// Other calls do nothing.
+// CapturedTime answers with the stamp chosen by the test (none until one is); other calls do
+// nothing.
 class FakeCaptureControl : public display::DispatchTarget {
 public:
     int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override
     {
+        if (dispid == display::kCapturedTime) {
+            if (m_stamp[0] < 0)
+                return -1;
+            for (int i : {0, 1})
+                *static_cast<int32_t*>(std::get<void*>(args[i])) = m_stamp[i + 1];
+            return m_stamp[0];
+        }
         if (dispid != display::kCaptureImage || args.size() != 6)
             return 0;
         if (!m_hasPicture)
@@ -46,8 +54,10 @@ public:
     }
     // The next captures fail with a negative result and write nothing.
     void DeliverNothing() { m_hasPicture = false; }
+    void Stamp(int32_t channel, int32_t fTime, int32_t msec) { m_stamp = {channel, fTime, msec}; }
 
 private:
+    std::array<int32_t, 3> m_stamp{-1, 0, 0};
     std::array<int32_t, 3> m_sizes{};
     std::vector<uint8_t> m_bytes;
     bool m_hasPicture = false;

@@ -16,6 +16,7 @@
 #include "capture/FakeCaptureControl.h"
 #include "capture/RecordingPrinting.h"
 #include "display/CVorquil_Ctrl_Player.h"
+#include "recording/TimeConversion.h"
 #include "support/TempDir.h"
 #include "ui/capture/PrintDialog.h"
 #include "ui/capture/PrintPage.h"
@@ -54,6 +55,7 @@ TEST(PrintLayout, ScalesAndPlacesThePictureAndTexts)
         EXPECT_EQ(layout.picture, c.picture);
         EXPECT_EQ(LowerEdge(layout.timeText), c.picture.height() - 200);
         EXPECT_EQ(LowerEdge(layout.noteText), c.picture.height() + 120);
+        EXPECT_EQ(LowerEdge(layout.fileText), c.picture.height() + 240);
         EXPECT_EQ(layout.timeText.x(), 0);
         EXPECT_EQ(layout.timeText.width(), c.page.width());
         EXPECT_EQ(layout.noteText.width(), c.page.width());
@@ -77,7 +79,8 @@ protected:
 
     capture::CaptureTimeSource Time()
     {
-        return {[this] { return m_time; }, [this] { return m_format; }};
+        return {[this] { return m_time; }, [this] { return m_format; }, [] { return true; },
+                [](int channel) { return "CAM " + std::to_string(channel + 1); }, [] { return std::string("case.vrc"); }};
     }
     std::unique_ptr<capture::PrintDialog> Open(capture::Printing* printing = nullptr)
     {
@@ -174,10 +177,13 @@ TEST_F(PrintDialogTest, PrintPrintsTheLoadedFrameWithTheChosenTexts)
         m_settings = {QStringLiteral("kept"), choice, choice};
         m_printing.pages.clear();
         m_control.DeliverTwoColours(0xFF0000, 0x0000FF);
+        m_control.Stamp(2, *recording::SystemTimeToFTime(m_time), 640);
         const auto dialog = Open();
         dialog->show();
         Paint(*dialog);
         QTest::keyClicks(Child<QLineEdit>(*dialog, "noteEdit"), QStringLiteral(" now"));
+        // The stamp is the printed frame's own, whatever plays on meanwhile.
+        m_control.Stamp(1, *recording::SystemTimeToFTime(m_time) + 1, 0);
         m_format = 6;
         m_time.wSecond = 8;
 
@@ -188,10 +194,13 @@ TEST_F(PrintDialogTest, PrintPrintsTheLoadedFrameWithTheChosenTexts)
         ASSERT_EQ(page.images.size(), 1u);
         EXPECT_EQ(page.images[0].second, QRect(288, 0, 4224, 3456));
         EXPECT_EQ(page.images[0].first.pixelColor(0, 0), kRed);
-        // The stamp white on the picture, the note black on the paper.
-        const std::vector<std::pair<QString, QColor>> printed{{"09/03/2010 08:05:08", Qt::white},
-                                                              {"kept now", Qt::black}};
-        EXPECT_EQ(page.texts, choice ? printed : decltype(page.texts){});
+        // The stamp white on the picture, the note and the recording's name black on the paper.
+        std::vector<std::pair<QString, QColor>> printed{{"09/03/2010 08:05:07.640  CAM 3", Qt::white},
+                                                        {"kept now", Qt::black}};
+        if (!choice)
+            printed.clear();
+        printed.emplace_back("Recording: case.vrc", Qt::black);
+        EXPECT_EQ(page.texts, printed);
         EXPECT_TRUE(page.finished);
         EXPECT_TRUE(m_messages.empty());
         EXPECT_TRUE(dialog->isVisible());
@@ -231,7 +240,7 @@ TEST_F(PrintDialogTest, PrintStopsEarly)
 
 // With no system printer, Print... opens the platform's print dialog on "Print to File (PDF)"
 // with a file named after the recorded time; confirming it writes the page, which poppler reads
-// back: the frame upright across the top, the stamp, then the note. Without a folder to write
+// back: the frame upright across the top, the stamp, the note, then the recording's name. Without a folder to write
 // into, the old message remains.
 TEST_F(PrintDialogTest, WithoutASystemPrinterThePrintDialogWritesThePageIntoAPdfFile)
 {
@@ -271,7 +280,7 @@ TEST_F(PrintDialogTest, WithoutASystemPrinterThePrintDialogWritesThePageIntoAPdf
     EXPECT_EQ(fileName.toStdString(), pdf);
 
     const QString file = QString::fromStdString(pdf);
-    EXPECT_EQ(RunTool("pdftotext", {file, "-"}).simplified(), "03-09-2009 14:05:09 Gate 3 north camera");
+    EXPECT_EQ(RunTool("pdftotext", {file, "-"}).simplified(), "03-09-2009 14:05:09.000 Gate 3 north camera Recording: case.vrc");
     RunTool("pdftoppm", {"-png", "-r", "20", "-singlefile", file, QString::fromStdString(dir.File("page"))});
     const QImage page(QString::fromStdString(dir.File("page.png")));
     ASSERT_FALSE(page.isNull());

@@ -6,6 +6,7 @@
 
 #include "capture/FakeCaptureControl.h"
 #include "display/CVorquil_Ctrl_Player.h"
+#include "recording/TimeConversion.h"
 #include "support/TempDir.h"
 #include "ui/capture/CaptureTimeText.h"
 #include "ui/capture/Snapshot.h"
@@ -64,6 +65,31 @@ TEST(Snapshot, FramesItCannotTakeWholeWriteNothing)
                   capture::SnapshotOutcome::Result::NoPicture)
             << c.what;
     EXPECT_FALSE(fs::exists(dir / "Capture"));
+}
+
+// Named by the grabbed picture's own time and channel, not by the time the window shows; a
+// later one within that second carries the milliseconds, only the same frame again a number.
+TEST(Snapshot, NamesThePicturesOwnTimeAndChannel)
+{
+    testsupport::TempDir dir;
+    testsupport::FakeCaptureControl control;
+    control.Deliver(8, 8, 32, std::vector<uint8_t>(8 * 8 * 4));
+    display::CVorquil_Ctrl_Player player(&control);
+    const recording::SystemTime onScreen{2009, 9, 0, 3, 14, 5, 9, 0};
+    capture::Snapshot snapshot(player, {[&] { return onScreen; }, [] { return 1; }, [] { return false; },
+                                        [](int ch) { return "CAM/" + std::to_string(ch + 1); }},
+                               dir / "Capture");
+    const int32_t fTime = *recording::SystemTimeToFTime({2009, 9, 0, 3, 14, 5, 10, 0});
+    const struct {
+        int32_t msec;
+        const char* name;
+    } shots[] = {{40, "2009-09-03-140510-CAM_3.bmp"},
+                 {80, "2009-09-03-140510.080-CAM_3.bmp"},
+                 {80, "2009-09-03-140510.080-CAM_3-2.bmp"}};
+    for (const auto& shot : shots) {
+        control.Stamp(2, fTime, shot.msec);
+        EXPECT_EQ(snapshot.Take().path, dir / "Capture" / shot.name);
+    }
 }
 
 // As root no permission bit stops a write, so the folder stands below a regular file: no

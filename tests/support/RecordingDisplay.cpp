@@ -9,6 +9,13 @@ namespace testsupport {
 int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispArg> args)
 {
     std::lock_guard lock(m_mutex);
+    if (dispid == display::kShownTime || dispid == display::kCapturedTime) {
+        if (m_shown.empty())
+            return -1;
+        for (size_t i = 0; i < 2 && i < args.size(); ++i)
+            *static_cast<int32_t*>(std::get<void*>(args[i])) = m_shown[i];
+        return m_shown[5];
+    }
     const auto it = m_results.find(dispid);
     const int32_t result = it == m_results.end() ? 0 : it->second;
     Call call{dispid, {}, {}, {}, m_clock ? m_clock->Now() : 0};
@@ -29,6 +36,8 @@ int32_t RecordingDisplay::Invoke(int32_t dispid, std::span<const display::DispAr
         const auto* bytes = static_cast<const uint8_t*>(payload);
         call.payload.assign(bytes, bytes + call.ints[3]);
     }
+    if (dispid == display::kPushFrame && call.ints.size() == 6 && call.ints[2] == 0)
+        m_shown = call.ints[5] >= 0 ? call.ints : std::vector<int32_t>{};
     m_calls.push_back(std::move(call));
     return result;
 }

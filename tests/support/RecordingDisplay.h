@@ -23,6 +23,8 @@ public:
         int64_t at = 0;               // the clock's time of the call
     };
 
+    // ShownTime and CapturedTime are answered, unlogged, with the last video frame pushed (the
+    // reset form clears it), as if every frame were painted at once.
     explicit RecordingDisplay(platform::Clock* clock = nullptr) : m_clock(clock) {}
     int32_t Invoke(int32_t dispid, std::span<const display::DispArg> args) override;
 
@@ -51,6 +53,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
     std::map<int32_t, int32_t> m_results;
+    std::vector<int32_t> m_shown; // PushFrame's integers of the last video frame
 };
 
 } // namespace testsupport

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,7 @@
 #include "ui/SnapshotNote.h"
 #include "ui/StaticText.h"
 #include "ui/TimePreview.h"
+#include "ui/PictureTime.h"
 #include "ui/VolumeSlider.h"
 
 namespace {
@@ -163,9 +165,9 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
     for (QAction* a : menu->actions())
         texts << (a->isSeparator() ? "-" : a->text());
     // The operator's items follow the window's own, in a group of their own.
-    EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "-", "About...", "-", "Full Screen",
-                                  "Go to Time..."}));
-    EXPECT_FALSE(menu->actions()[6]->isEnabled()); // nothing open to go in
+    EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "Show Milliseconds", "-", "About...", "-",
+                                  "Full Screen", "Go to Time..."}));
+    EXPECT_FALSE(menu->actions()[7]->isEnabled()); // nothing open to go in
     for (int expected : {1, 0}) {
         Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
         EXPECT_EQ(Core().m_bIFrameOnly, expected);
@@ -173,10 +175,12 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
     }
 }
 
-// Each step while paused writes the time anew; Comma and Period in turn keep it in the first second.
+// A pause keeps the picture's time; a format chosen from the menu shows at once and through the
+// steps (Comma and Period in turn keep it in the first second), milliseconds when asked for.
 TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMenu)
 {
     Open(1, 0, 100, kAfternoon);
+    Player().Time().SetShowMilliseconds(false); // remembered from any run before
     m_dialog->show();
     QWindow* window = m_dialog->windowHandle();
     PressKey(window, Qt::Key_Period, {}, QStringLiteral(".")); // nothing played yet
@@ -185,9 +189,10 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
     PressKey(window, Qt::Key_Space);
     ASSERT_EQ(Core().m_nPlayState, playback::kPaused);
     QTest::qWait(50);
-    ASSERT_EQ(Text(ui::id::kOsd), "");
+    ASSERT_TRUE(Text(ui::id::kOsd).startsWith("2010-03-07 15:04:09"));
+    const size_t played = Pushes();
     PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == "2010-03-07 15:04:09"; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pushes() == played + 1; }, 5000));
     const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
     EXPECT_EQ(key[1], 0); // milliseconds: back to the key frame at the start
     EXPECT_EQ(key[4], 1);
@@ -197,20 +202,23 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         {"DD/MM/YYYY", "07/03/2010 15:04:09"}, {"YYYY-MM-DD", "2010-03-07 15:04:09"},
     };
     bool forward = true;
-    QString previous = Text(ui::id::kOsd);
     for (const auto& f : formats) {
         test::Answers answers({PickFromMenu({"Time format", f.entry})});
         RightClickWindow();
         ASSERT_TRUE(answers.Done()) << f.entry;
-        EXPECT_EQ(Text(ui::id::kOsd), previous) << "the new format waits for the next step";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == f.shown; }, 5000)) << f.entry;
         const size_t pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == f.shown; }, 5000))
-            << f.entry << " shows " << Text(ui::id::kOsd).toStdString();
-        EXPECT_EQ(Pushes(), pushed + 1) << f.entry;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Pushes() == pushed + 1; }, 5000)) << f.entry;
+        QTest::qWait(2 * ui::PictureTime::kIntervalMs);
+        EXPECT_EQ(Text(ui::id::kOsd), f.shown) << f.entry;
         forward = !forward;
-        previous = f.shown;
     }
+    test::Answers answers({PickFromMenu({"Show Milliseconds"})});
+    RightClickWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == "2010-03-07 15:04:09.000"; }, 5000));
+    EXPECT_TRUE(ui::PictureTime(*m_dialog, Player().Control(), Core()).ShowsMilliseconds()) << "remembered";
+    Player().Time().SetShowMilliseconds(false);
 }
 
 TEST_F(RunningPlayerTest, AboutFromTheContextMenuOpensTheSkinnedBoxOverTheWindow)
@@ -326,7 +334,18 @@ TEST_F(RunningPlayerTest, EachKeyDrivesItsButton)
                 << k.key << "+" << k.modifiers << " spy " << i;
     }
     // Up then Down: one step each way, as the slider's own drag would end.
-    EXPECT_EQ(m_dialog->GetVolumeSlider()->GetPos(), 8);
+    ui::VolumeSlider* volume = m_dialog->GetVolumeSlider();
+    EXPECT_EQ(volume->GetPos(), 8);
+    // Keys and the wheel stop at either end of 0..15.
+    for (int i = 0; i < 12; ++i)
+        PressKey(m_dialog->windowHandle(), Qt::Key_Down);
+    EXPECT_EQ(volume->GetPos(), 0);
+    for (const auto& [notches, want] : {std::pair{20, 15}, {-3, 12}}) {
+        QWheelEvent wheel({5, 5}, volume->mapToGlobal(QPointF(5, 5)), {}, {0, notches * 120}, {}, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(volume, &wheel);
+        EXPECT_EQ(volume->GetPos(), want);
+        EXPECT_EQ(Core().m_nVolume, want);
+    }
 }
 
 TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelAndQuestionMarkListsTheKeys)

@@ -36,21 +36,29 @@ std::string DateText(const recording::SystemTime& t, int timeFormat, char sep)
     }
     return buf;
 }
+
+std::string MillisecondsText(const recording::SystemTime& t, bool milliseconds)
+{
+    char buf[kTextBuffer] = "";
+    if (milliseconds)
+        std::snprintf(buf, sizeof buf, ".%03d", t.wMilliseconds % 1000);
+    return buf;
+}
 } // namespace
 
-std::string SnapshotFileName(const recording::SystemTime& t, int timeFormat)
+std::string SnapshotFileName(const recording::SystemTime& t, int timeFormat, bool milliseconds)
 {
     char time[kTextBuffer];
     std::snprintf(time, sizeof time, "-%02d%02d%02d", t.wHour, t.wMinute, t.wSecond);
-    return DateText(t, timeFormat, '-') + time;
+    return DateText(t, timeFormat, '-') + time + MillisecondsText(t, milliseconds);
 }
 
-std::string PrintTimeText(const recording::SystemTime& t, int timeFormat)
+std::string PrintTimeText(const recording::SystemTime& t, int timeFormat, bool milliseconds)
 {
     const char sep = timeFormat >= 4 && timeFormat <= 6 ? '/' : '-';
     char time[kTextBuffer];
     std::snprintf(time, sizeof time, " %02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond);
-    return DateText(t, timeFormat, sep) + time;
+    return DateText(t, timeFormat, sep) + time + MillisecondsText(t, milliseconds);
 }
 
 } // namespace capture

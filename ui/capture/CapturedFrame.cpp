@@ -1,8 +1,10 @@
 #include "ui/capture/CapturedFrame.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "display/DispId.h"
+#include "recording/TimeConversion.h"
 
 namespace capture {
 namespace {
@@ -20,6 +22,13 @@ std::optional<CapturedFrame> GrabFrame(display::CVorquil_Ctrl_Player& player)
         return std::nullopt;
     if (int64_t{frame.width} * frame.height * kBytesPerPixel > display::kCaptureBufferSize)
         return std::nullopt;
+    int32_t fTime = 0;
+    int32_t msec = 0;
+    frame.channel = player.CapturedTime(&fTime, &msec);
+    if (frame.channel >= 0) {
+        frame.time = recording::FTimeToSystemTime(fTime);
+        frame.time.wMilliseconds = static_cast<uint16_t>(std::clamp(msec, 0, 999));
+    }
     return frame;
 }
 

@@ -7,17 +7,21 @@
 #include <QImage>
 
 #include "display/CVorquil_Ctrl_Player.h"
+#include "recording/SystemTime.h"
 
 namespace capture {
 
 // The picture on screen as the display control delivers it: rows bottom row first,
 // 4 bytes per pixel in the order B, G, R, A, no gap between rows, in a picture buffer
-// of the control's fixed size.
+// of the control's fixed size; with the channel whose picture gives the time and the recorded
+// time of that picture (channel -1 when the control named none).
 struct CapturedFrame {
     int32_t width = 0;
     int32_t height = 0;
     int32_t bitsPerPixel = 0;
     std::vector<uint8_t> pixels;
+    int32_t channel = -1;
+    recording::SystemTime time;
 
     size_t RowBytes() const { return static_cast<size_t>(width) * 4; }
 };

@@ -136,13 +136,29 @@ void PrintDialog::OnPrint()
     std::unique_ptr<PrintSurface> page = m_printing.StartDocument(this, QStringLiteral("Print - Kelvora"));
     if (!page)
         return;
-    std::optional<QString> timeText;
-    if (m_bTimeInfo)
-        timeText = QString::fromStdString(PrintTimeText(m_time.curTime(), m_time.timeFormat()));
     std::optional<QString> note;
     if (m_bNote)
         note = m_strNote;
-    PrintPage(*page, m_frame, timeText, note);
+    PrintPage(*page, m_frame, TimeStamp(), note, RecordingLine());
+}
+
+// The printed frame's own time and channel; a control that names neither leaves the time on screen.
+std::optional<QString> PrintDialog::TimeStamp() const
+{
+    if (!m_bTimeInfo)
+        return std::nullopt;
+    const bool own = m_frame.channel >= 0;
+    const QString time = QString::fromStdString(
+        PrintTimeText(own ? m_frame.time : m_time.curTime(), m_time.timeFormat(), m_time.milliseconds()));
+    return own ? time + QStringLiteral("  ") + QString::fromStdString(m_time.channelName(m_frame.channel)) : time;
+}
+
+std::optional<QString> PrintDialog::RecordingLine() const
+{
+    const std::string file = m_time.recordingFile();
+    if (file.empty())
+        return std::nullopt;
+    return QStringLiteral("Recording: ") + QString::fromStdString(file);
 }
 
 void PrintDialog::paintEvent(QPaintEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 
 #include <QDialog>
 #include <QFont>
@@ -39,6 +40,8 @@ private:
     void OnReload();
     void FitCheckBoxes(int right);
     void OnPrint();
+    std::optional<QString> TimeStamp() const;
+    std::optional<QString> RecordingLine() const;
     void PaintPreview();
 
     display::CVorquil_Ctrl_Player& m_player;

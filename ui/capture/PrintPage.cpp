@@ -4,6 +4,7 @@ namespace capture {
 namespace {
 constexpr int kTimeAbovePictureBottom = 200;
 constexpr int kNoteBelowPicture = 120;
+constexpr int kFileBelowPicture = 240;
 
 int ScaleFactor(QSize page, PageOrientation orientation, int frameWidth)
 {
@@ -33,6 +34,7 @@ PrintLayout ComputePrintLayout(QSize page, PageOrientation orientation, int fram
     layout.picture = QRect((page.width() - w) / 2, 0, w, h);
     layout.timeText = QRect(0, 0, page.width(), h - kTimeAbovePictureBottom);
     layout.noteText = QRect(0, 0, page.width(), h + kNoteBelowPicture);
+    layout.fileText = QRect(0, 0, page.width(), h + kFileBelowPicture);
     return layout;
 }
 
@@ -54,7 +56,7 @@ QImage PrintImage(const CapturedFrame& frame)
 }
 
 void PrintPage(PrintSurface& surface, const CapturedFrame& frame, const std::optional<QString>& timeText,
-               const std::optional<QString>& note)
+               const std::optional<QString>& note, const std::optional<QString>& recording)
 {
     const PrintLayout layout = ComputePrintLayout(surface.PageSize(), surface.Orientation(), frame.width, frame.height);
     if (layout.scale > 0)
@@ -63,6 +65,8 @@ void PrintPage(PrintSurface& surface, const CapturedFrame& frame, const std::opt
         surface.DrawText(*timeText, layout.timeText, QColor(255, 255, 255));
     if (note)
         surface.DrawText(*note, layout.noteText, QColor(0, 0, 0));
+    if (recording)
+        surface.DrawText(*recording, layout.fileText, QColor(0, 0, 0));
     surface.Finish();
 }
 

@@ -17,6 +17,7 @@ struct PrintLayout {
     QRect picture;  // (W - w) / 2, 0, w, h
     QRect timeText; // lower edge 200 device pixels above the picture's lower edge
     QRect noteText; // lower edge 120 device pixels below the picture
+    QRect fileText; // the recording's name, lower edge 240 device pixels below the picture
 };
 
 PrintLayout ComputePrintLayout(QSize page, PageOrientation orientation, int frameWidth, int frameHeight);
@@ -25,9 +26,9 @@ PrintLayout ComputePrintLayout(QSize page, PageOrientation orientation, int fram
 // dropped, rows turned upright.
 QImage PrintImage(const CapturedFrame& frame);
 
-// Prints the frame on the surface's page, with the time stamp and the note when given,
-// and ends the document.
+// Prints the frame on the surface's page, with the time stamp, the note and the line naming
+// the recording when given, and ends the document.
 void PrintPage(PrintSurface& surface, const CapturedFrame& frame, const std::optional<QString>& timeText,
-               const std::optional<QString>& note);
+               const std::optional<QString>& note, const std::optional<QString>& recording = std::nullopt);
 
 } // namespace capture

@@ -13,15 +13,38 @@
 namespace capture {
 namespace {
 
-// Snapshots taken within one recorded second share the name: the first free one of
-// "<name>.bmp", "<name>-2.bmp", "<name>-3.bmp", ... is taken, and path says which.
-std::error_code SaveUnderFreeName(const QImage& bitmap, int32_t bitsPerPixel, const std::filesystem::path& folder,
-                                  const std::string& name, std::filesystem::path& path)
+// The names a snapshot may take, in the order they are tried.
+struct SnapshotNames {
+    std::string second;  // "<date>-hhmmss"
+    std::string precise; // "<date>-hhmmss.mmm", for another snapshot within that second
+    std::string channel; // "-<channel name>", or empty
+
+    std::filesystem::path Nth(const std::filesystem::path& folder, int n) const
+    {
+        const std::string name = n == 0 ? second + channel : precise + channel;
+        return folder / (n > 1 ? name + "-" + std::to_string(n) + ".bmp" : name + ".bmp");
+    }
+};
+
+// A channel name as part of a file name: no folder separators, no control characters.
+std::string FileNamePart(std::string name)
 {
-    path = folder / (name + ".bmp");
+    for (char& c : name) {
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    }
+    return name;
+}
+
+// The first free name is taken and path says which: the second's, then its millisecond's; only
+// snapshots of the very same frame go on to "-2", "-3", ...
+std::error_code SaveUnderFreeName(const QImage& bitmap, int32_t bitsPerPixel, const std::filesystem::path& folder,
+                                  const SnapshotNames& names, std::filesystem::path& path)
+{
+    path = names.Nth(folder, 0);
     std::error_code error = SaveBitmapFile(bitmap, bitsPerPixel, path);
-    for (int n = 2; error == std::errc::file_exists; ++n) {
-        path = folder / (name + "-" + std::to_string(n) + ".bmp");
+    for (int n = 1; error == std::errc::file_exists; ++n) {
+        path = names.Nth(folder, n);
         error = SaveBitmapFile(bitmap, bitsPerPixel, path);
     }
     return error;
@@ -50,10 +73,15 @@ SnapshotOutcome Snapshot::Take()
     std::error_code ignored;
     std::filesystem::create_directory(m_folder.parent_path(), ignored);
     std::filesystem::create_directory(m_folder, ignored);
-    // The time is read now, so the name carries whatever frame the play thread showed last.
-    const std::string name = SnapshotFileName(m_time.curTime(), m_time.timeFormat());
+    // The picture's own time and channel; a control that names neither leaves the time on screen.
+    const bool own = frame->channel >= 0;
+    const recording::SystemTime time = own ? frame->time : m_time.curTime();
+    const int format = m_time.timeFormat();
+    const std::string channel = own ? FileNamePart(m_time.channelName(frame->channel)) : std::string();
+    const SnapshotNames names{SnapshotFileName(time, format), SnapshotFileName(time, format, true),
+                              channel.empty() ? channel : "-" + channel};
     std::filesystem::path path;
-    if (const std::error_code error = SaveUnderFreeName(bitmap, frame->bitsPerPixel, m_folder, name, path))
+    if (const std::error_code error = SaveUnderFreeName(bitmap, frame->bitsPerPixel, m_folder, names, path))
         return {SnapshotOutcome::Result::Failed, path, error.message()};
     return {SnapshotOutcome::Result::Saved, path, {}};
 }

@@ -18,10 +18,12 @@ struct SnapshotOutcome {
     std::string reason;         // why nothing was written, in words for the user
 };
 
-// Saves the picture on screen as "<folder>/<recorded time>.bmp", making the folder and its
-// parent when they are missing. An existing file is never replaced: a later snapshot of the
-// same second becomes "<recorded time>-2.bmp", then -3, ... A file that cannot be written
-// leaves nothing behind; the outcome says why.
+// Saves the picture on screen as "<folder>/<recorded time>-<channel>.bmp", named after the
+// grabbed picture's own recorded time and the channel it was taken for, making the folder and
+// its parent when they are missing. An existing file is never replaced: a later snapshot of the
+// same second carries the milliseconds, "<recorded time>.mmm-<channel>.bmp" (then -2, -3, ...
+// for the same frame again). A file that cannot be written leaves nothing behind; the outcome
+// says why.
 class Snapshot {
 public:
     Snapshot(display::CVorquil_Ctrl_Player& player, CaptureTimeSource time,

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+namespace display {
+
+// The recorded time of a video frame as the player handed it over: its f_time and the
+// millisecond within that second. A default stamp stands for no frame.
+struct FrameStamp {
+    int32_t fTime = 0;
+    int32_t msec = -1;
+
+    bool IsValid() const { return msec >= 0; }
+    bool operator==(const FrameStamp&) const = default;
+};
+
+} // namespace display
