@@ -58,6 +58,7 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     c.m_nPlayState = kPaused;
     std::lock_guard turn(c.m_turnLock);
     c.m_nPosSec = 0;
+    c.m_nResumeSeek = PlayerCore::kNoResume;
     c.m_view.SetSeekPos(0);
     c.m_view.RepaintSeekSlider();
     c.m_bFileChosen = 1;
@@ -153,6 +154,7 @@ recording::ChannelTables OpenCommand::TakeChannelTables()
     c.m_dwVideoStart = t.videoStart;
     c.m_dwAudioStart = t.audioStart;
     c.m_dwVideoEnd = {};
+    c.m_dwVideoLast = {};
     c.RestartPositions();
     return t;
 }
@@ -221,6 +223,7 @@ void OpenCommand::TakeScan(const recording::ScanResult& scan)
     c.m_StartInfo = scan.startInfo;
     c.m_EndInfo = scan.endInfo;
     c.m_dwVideoEnd = scan.videoEnd;
+    c.m_dwVideoLast = scan.videoLast;
     c.m_EndTime = scan.endTime;
     c.m_StartTime = scan.startTime;
     c.m_PosTime = scan.posTime;

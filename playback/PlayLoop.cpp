@@ -21,9 +21,8 @@ constexpr uint32_t kBufferSize = FrameRecord::kMaxPayload;
 constexpr int kPrefixedFormat = 4;
 // How far the hand-overs may fall behind their due times before the run is anchored anew.
 constexpr int64_t kMaxLateMs = 1000;
-// A frame step gives up after this many turns without a hand-over (a run of unreadable or
-// oversized records).
-constexpr int kMaxStepTurns = 256;
+// A longer step between frames is a hole in the recording, not time to wait out.
+constexpr int64_t kHoleMs = 10'000;
 
 // Positions move on by record sizes read from the file; a lying size must not wrap a
 // position back into the run, so the sum stops at the largest offset.
@@ -64,7 +63,7 @@ void PlayLoop::Run()
 void PlayLoop::Turn()
 {
     if (!Playable()) {
-        if (m_core.m_nStepRequest != 0)
+        if (m_core.m_nStepRequest != PlayerCore::kNoRequest && m_core.m_bSeekDone == 1)
             ServeStep();
         else
             Idle();
@@ -79,9 +78,9 @@ void PlayLoop::Turn()
         return;
     }
     // A step asked for just before playing resumed has nothing left to step from.
-    m_core.m_nStepRequest = 0;
+    m_core.m_nStepRequest = PlayerCore::kNoRequest;
     if (m_core.m_nSeekCount != m_seekCount)
-        RestartSlots();
+        NewSearch();
     m_speed = m_core.m_nPlaySpeed;
     m_readShort = false;
     if (m_speed > 0)
@@ -108,111 +107,215 @@ bool PlayLoop::RecordingChanged()
 void PlayLoop::ServeStep()
 {
     std::lock_guard turn(m_core.m_turnLock);
-    const int32_t direction = m_core.m_nStepRequest.exchange(0);
-    if (direction == 0 || m_core.m_nPlayState != kPaused || m_core.m_bSeekDone != 1)
+    if (m_core.m_nPlayState != kPaused || m_core.m_bSeekDone != 1)
         return;
+    const int32_t request = m_core.m_nStepRequest.exchange(PlayerCore::kNoRequest);
     if (m_core.m_nSeekCount != m_seekCount)
-        RestartSlots();
-    const uint32_t pushed = m_pushed;
+        NewSearch();
+    m_anchorSpeed = 0;
+    int channel = m_core.m_nStepChannel;
+    if (channel < 0 || channel >= PlayerCore::kChannels || !m_core.m_bVideoCh[channel])
+        channel = m_core.m_StartInfo[0].channel;
     m_stepping = true;
-    if (direction > 0)
-        StepForward();
-    else
-        StepBack();
+    const std::optional<uint32_t> key = Serve(request, channel);
     m_stepping = false;
-    if (m_pushed == pushed)
+    if (!key)
         return;
-    m_core.m_PosTime = m_core.m_ShownTime.Load();
+    ShownAt(*key);
+    if (request == PlayerCore::kShowEnd)
+        m_core.m_bAtEnd = 1;
 }
 
-// Runs forward turns, without pacing, until one of them has handed a frame to the display:
-// slots that restarted need two reads before the first hand-over, and audio frames in
-// between are dropped as in every state but playing. The anchor is left alone; the next
-// Play searches and anchors anew.
-void PlayLoop::StepForward()
+std::optional<uint32_t> PlayLoop::Serve(int32_t request, int channel)
 {
-    if (m_shown.reversed && m_shown.seek == m_seekCount) {
-        ResumeForwardAfterShown();
-        RestartSlots();
+    switch (request) {
+    case PlayerCore::kStepOn: return StepOn(channel);
+    case PlayerCore::kStepBack: return StepBack(channel);
+    case PlayerCore::kShowTarget: return ShowTarget(channel);
+    case PlayerCore::kShowEnd: return ShowAt(m_core.m_EndInfo[0].f_msec);
+    default: return std::nullopt;
     }
-    const uint32_t pushed = m_pushed;
-    for (int i = 0; i < kMaxStepTurns && m_pushed == pushed && m_core.m_bAtEnd != 1; ++i)
-        Forward();
 }
 
-// The reverse rule from the frame on screen: every channel goes to its latest key frame
-// stamped before it, and one reverse turn reads the latest of those and moves its channel
-// on to the key frame before. That frame is handed over at once, since a step hands over
-// the frame it read rather than the one before it.
-void PlayLoop::StepBack()
+std::optional<uint32_t> PlayLoop::StepOn(int channel)
 {
-    if (!m_shown.valid || m_shown.seek != m_seekCount)
-        return;
-    PlayerCore::Offsets before{};
-    bool any = false;
-    for (int k = 0; k < PlayerCore::kChannels; ++k) {
-        if (!m_core.m_bVideoCh[k])
-            continue;
-        const std::optional<uint32_t> q = KeyFrameBefore(k, m_shown.key);
-        // A channel with nothing before sits one byte below its first record, where the
-        // reverse gathering no longer reads.
-        before[k] = q ? *q : m_core.m_dwVideoStart[k] - 1;
-        any = any || q.has_value();
-    }
-    if (!any)
-        return;
-    for (int k = 0; k < PlayerCore::kChannels; ++k) {
-        if (m_core.m_bVideoCh[k])
-            m_core.m_dwVideoPos[k] = before[k];
-    }
-    m_shown.reversed = true;
-    RestartSlots();
-    Reverse();
-    if (m_s != 1)
-        return;
-    Started();
-    HandOver(m_Slots[0], false);
-}
-
-std::optional<uint32_t> PlayLoop::KeyFrameBefore(int channel, uint32_t key)
-{
-    const uint32_t start = m_core.m_dwVideoStart[channel];
+    if (!MakeExact(channel))
+        return ShowTarget(channel);
     const uint32_t pos = m_core.m_dwVideoPos[channel];
-    if (pos < start)
+    const std::optional<FrameRecord> next =
+        pos >= m_core.m_dwVideoStart[channel] && pos <= m_core.m_dwVideoLast[channel] ? WholeHeader(pos) : std::nullopt;
+    if (!next)
         return std::nullopt;
-    uint32_t q = std::min(pos, m_core.m_dwVideoEnd[channel]);
-    for (;;) {
-        FrameRecord r;
-        if (ReadHeader(q, r) < kHeader)
-            return std::nullopt;
-        if (r.f_key == 1 && r.f_msec < key)
-            return q;
-        const uint64_t back = uint64_t{r.f_prevSize} + kHeader;
-        if (r.f_prevSize == 0 || q < start + back)
-            return std::nullopt;
-        q -= static_cast<uint32_t>(back);
-    }
+    return AdvanceTo(next->f_msec);
 }
 
-// After steps back the video positions are key frames at or before the frame on screen:
-// each channel walks on to its first record that plays after it (equal stamps play in
-// channel order), as if forward play had stopped there.
-void PlayLoop::ResumeForwardAfterShown()
+std::optional<uint32_t> PlayLoop::StepBack(int channel)
 {
+    if (!MakeExact(channel))
+        return ShowTarget(channel);
+    const Shown& shown = m_shown[channel];
+    const uint32_t start = m_core.m_dwVideoStart[channel];
+    const std::optional<FrameRecord> r = shown.valid ? WholeHeader(shown.position) : std::nullopt;
+    if (!r || r->f_prevSize == 0 || shown.position < start + kHeader + uint64_t{r->f_prevSize})
+        return std::nullopt;
+    const std::optional<FrameRecord> before = WholeHeader(shown.position - kHeader - r->f_prevSize);
+    if (!before)
+        return std::nullopt;
+    return ShowAt(before->f_msec);
+}
+
+std::optional<uint32_t> PlayLoop::ShowTarget(int channel)
+{
+    const uint32_t second = m_core.KeyOfSecond(recording::SystemTimeToFTime(m_core.m_SeekTarget).value_or(0));
+    // The channel's first frame of the second, whichever key frame the search stopped next to.
+    uint32_t q = KeyFrameAtOrBefore(channel, second).value_or(m_core.m_dwVideoStart[channel]);
+    std::optional<FrameRecord> r;
+    while (q <= m_core.m_dwVideoLast[channel] && (r = WholeHeader(q)) && r->f_msec < second)
+        q = Advance(q, uint64_t{kHeader} + r->f_size);
+    return ShowAt(r && r->f_msec >= second ? r->f_msec : second);
+}
+
+bool PlayLoop::MakeExact(int channel)
+{
+    if (m_exact) {
+        UnreadPending();
+        return true;
+    }
+    if (!m_shown[channel].valid && m_lastKey == 0)
+        return false;
+    ShowAt(m_shown[channel].valid ? m_shown[channel].key : m_lastKey);
+    return true;
+}
+
+uint32_t PlayLoop::ShowAt(uint32_t key)
+{
+    PushResetOnce();
     for (int k = 0; k < PlayerCore::kChannels; ++k) {
         if (!m_core.m_bVideoCh[k])
             continue;
-        const uint32_t start = m_core.m_dwVideoStart[k];
-        const uint32_t end = m_core.m_dwVideoEnd[k];
-        const uint32_t pos = m_core.m_dwVideoPos[k];
-        uint32_t q = pos >= start && pos <= end ? pos : start;
-        FrameRecord r;
-        while (q <= end && ReadHeader(q, r) == kHeader &&
-               (r.f_msec < m_shown.key || (r.f_msec == m_shown.key && k <= m_shown.channel)))
-            q = Advance(q, uint64_t{kHeader} + r.f_size);
+        const std::optional<uint32_t> from = KeyFrameAtOrBefore(k, key);
+        uint32_t q = from.value_or(m_core.m_dwVideoStart[k]);
+        std::optional<FrameRecord> r;
+        while (q <= m_core.m_dwVideoLast[k] && (r = WholeHeader(q)) && r->f_msec <= key) {
+            const Candidate c{q, *r, r->f_msec, k, 0};
+            q = Advance(q, uint64_t{kHeader} + r->f_size);
+            // Without a key frame before it a channel has nothing to decode from.
+            if (from && r->f_size <= kBufferSize &&
+                (m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), r->f_size)) > 0)
+                PushCandidate(c);
+        }
         m_core.m_dwVideoPos[k] = q;
     }
-    m_shown.reversed = false;
+    for (int k = 0; k < PlayerCore::kChannels; ++k) {
+        if (m_core.m_bAudioCh[k])
+            PlaceAudioAfter(k, key);
+    }
+    m_exact = true;
+    RestartSlots();
+    return key;
+}
+
+uint32_t PlayLoop::AdvanceTo(uint32_t key)
+{
+    PushResetOnce();
+    while (NextForward() && m_candidates[0].key <= key) {
+        const Candidate c = m_candidates[0];
+        if (ReadForward(c) && !c.audio)
+            PushCandidate(c);
+    }
+    RestartSlots();
+    return key;
+}
+
+void PlayLoop::PlaceAudioAfter(int channel, uint32_t key)
+{
+    const uint32_t start = m_core.m_dwAudioStart[channel];
+    const uint64_t end = uint64_t{m_core.m_dwDataOffset} + m_core.m_Header.audioCh[channel].endPos;
+    const auto keyOf = [this](const FrameRecord& r) {
+        return (static_cast<uint32_t>(r.f_time) - static_cast<uint32_t>(m_core.m_StartInfo[0].f_time)) * 1000u + r.f_msec;
+    };
+    uint32_t q = m_core.m_dwAudioPos[channel];
+    std::optional<FrameRecord> r = q >= start && q < end ? WholeHeader(q) : std::nullopt;
+    if (!r)
+        q = start;
+    // Back while the record before is still after the key, then on past every record at or
+    // before it.
+    while (r && keyOf(*r) > key && r->f_prevSize != 0 && q >= start + kHeader + uint64_t{r->f_prevSize}) {
+        const uint32_t before = q - kHeader - r->f_prevSize;
+        const std::optional<FrameRecord> b = WholeHeader(before);
+        if (!b || keyOf(*b) <= key)
+            break;
+        q = before;
+        r = b;
+    }
+    while (q < end && (r = WholeHeader(q)) && keyOf(*r) <= key)
+        q = Advance(q, uint64_t{kHeader} + r->f_size);
+    m_core.m_dwAudioPos[channel] = q;
+}
+
+std::optional<uint32_t> PlayLoop::KeyFrameAtOrBefore(int channel, uint32_t key)
+{
+    const uint32_t start = m_core.m_dwVideoStart[channel];
+    const uint32_t last = m_core.m_dwVideoLast[channel];
+    const uint32_t pos = m_core.m_dwVideoPos[channel];
+    uint32_t q = pos >= start && pos <= last ? pos : last;
+    // Bounded by the run: every step goes back by at least a header.
+    for (;;) {
+        const std::optional<FrameRecord> r = WholeHeader(q);
+        if (!r)
+            return std::nullopt;
+        if (r->f_key == 1 && r->f_msec <= key)
+            return q;
+        if (r->f_prevSize == 0 || q < start + kHeader + uint64_t{r->f_prevSize})
+            return std::nullopt;
+        q -= kHeader + r->f_prevSize;
+    }
+}
+
+std::optional<FrameRecord> PlayLoop::WholeHeader(uint32_t position)
+{
+    FrameRecord r;
+    if (ReadHeader(position, r) < kHeader)
+        return std::nullopt;
+    return r;
+}
+
+void PlayLoop::UnreadPending()
+{
+    if (!m_started && m_s == 0)
+        return;
+    const FrameSlot& pending = m_Slots[1 - m_s];
+    (pending.audio ? m_core.m_dwAudioPos : m_core.m_dwVideoPos)[pending.channel] = pending.position;
+    RestartSlots();
+}
+
+void PlayLoop::ShownAt(uint32_t key)
+{
+    m_core.m_ShownTime = m_core.TimeOfKey(key);
+    m_core.m_PosTime = m_core.m_ShownTime.Load();
+    const int32_t second = static_cast<int32_t>(key / 1000 - m_core.m_dwStartMsec / 1000);
+    const int32_t pos = std::clamp<int32_t>(second, 0, m_core.m_nSeekMax);
+    m_core.m_nPosSec = pos;
+    m_core.m_view.SetSeekPos(pos);
+    m_core.m_nResumeSeek = m_seekCount;
+}
+
+void PlayLoop::PushResetOnce()
+{
+    if (m_core.m_bFirstFrame != 1)
+        return;
+    m_core.m_bFirstFrame = 0;
+    m_core.m_ctrlPlayer.PushReset();
+    m_shown = {};
+    m_lastKey = 0;
+}
+
+void PlayLoop::NewSearch()
+{
+    RestartSlots();
+    m_shown = {};
+    m_lastKey = 0;
+    m_exact = false;
 }
 
 bool PlayLoop::Playable() const
@@ -222,6 +325,8 @@ bool PlayLoop::Playable() const
 
 void PlayLoop::Idle()
 {
+    // Playing again anchors a new run.
+    m_anchorSpeed = 0;
     // Whatever happens meanwhile (an open above all) must be read afresh.
     ForgetHeaders();
     if (m_core.m_bSeekDone != 1)
@@ -235,28 +340,16 @@ void PlayLoop::Forward()
         m_core.m_clock.Sleep(5);
         return;
     }
-    GatherForward();
-    if (m_count == 0) {
+    if (!NextForward()) {
         EndOfStream();
         return;
     }
-    // Ties keep the gathering order: by channel, video before audio.
-    std::stable_sort(m_candidates.begin(), m_candidates.begin() + m_count,
-                     [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
     const Candidate& c = m_candidates[0];
-    std::atomic<uint32_t>& pos = c.audio ? m_core.m_dwAudioPos[c.channel] : m_core.m_dwVideoPos[c.channel];
-    pos = Advance(c.position, kHeader);
-    if (c.record.f_size > kBufferSize) {
-        pos = Advance(pos, c.record.f_size);
-        m_core.m_clock.Sleep(1);
+    if (!ReadForward(c)) {
+        if (c.record.f_size > kBufferSize)
+            m_core.m_clock.Sleep(1);
         return;
     }
-    ClearFrom(m_ReadBuf, m_readDirty, 0);
-    m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
-    m_readShort = m_readShort || m_readDirty < c.record.f_size;
-    if (m_readDirty == 0)
-        return;
-    pos = Advance(pos, c.record.f_size);
     FillSlot(c, true);
     if (!Started())
         return;
@@ -267,11 +360,34 @@ void PlayLoop::Forward()
         RestartSlots();
         return;
     }
-    if (m_core.m_bFirstFrame == 1) {
-        m_core.m_bFirstFrame = 0;
-        m_core.m_ctrlPlayer.PushReset();
-    }
+    PushResetOnce();
     ShowAndPace(p, step, true);
+}
+
+bool PlayLoop::NextForward()
+{
+    GatherForward();
+    // Ties keep the gathering order: by channel, video before audio.
+    std::stable_sort(m_candidates.begin(), m_candidates.begin() + m_count,
+                     [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+    return m_count != 0;
+}
+
+bool PlayLoop::ReadForward(const Candidate& c)
+{
+    std::atomic<uint32_t>& pos = c.audio ? m_core.m_dwAudioPos[c.channel] : m_core.m_dwVideoPos[c.channel];
+    pos = Advance(c.position, kHeader);
+    if (c.record.f_size > kBufferSize) {
+        pos = Advance(pos, c.record.f_size);
+        return false;
+    }
+    ClearFrom(m_ReadBuf, m_readDirty, 0);
+    m_readDirty = m_core.m_hReadFile.ReadAt(uint64_t{c.position} + kHeader, m_ReadBuf.data(), c.record.f_size);
+    m_readShort = m_readShort || m_readDirty < c.record.f_size;
+    if (m_readDirty == 0)
+        return false;
+    pos = Advance(pos, c.record.f_size);
+    return true;
 }
 
 void PlayLoop::Reverse()
@@ -333,7 +449,7 @@ void PlayLoop::GatherForward()
 {
     m_count = 0;
     for (int k = 0; k < PlayerCore::kChannels; ++k) {
-        if (m_core.m_bVideoCh[k] && m_core.m_dwVideoPos[k] <= m_core.m_dwVideoEnd[k])
+        if (m_core.m_bVideoCh[k] && m_core.m_dwVideoPos[k] <= m_core.m_dwVideoLast[k])
             AddCandidate(m_core.m_dwVideoPos[k], k, 0);
         const uint64_t audioEnd = uint64_t{m_core.m_dwDataOffset} + m_core.m_Header.audioCh[k].endPos;
         if (m_core.m_bAudioCh[k] && m_core.m_dwAudioPos[k] < audioEnd)
@@ -368,6 +484,12 @@ void PlayLoop::AddCandidate(uint32_t position, int channel, int audio)
 
 void PlayLoop::EndOfStream()
 {
+    // The frame read last has no successor to pace it by: it is shown as the stream ends.
+    if ((m_started || m_s == 1) && !SeekRestarted()) {
+        PushResetOnce();
+        HandOver(m_Slots[1 - m_s], m_speed > 0);
+        RestartSlots();
+    }
     m_core.m_bAtEnd = 1;
     m_core.m_nPlayState = kPaused;
     m_core.ResetToIdle();
@@ -404,6 +526,7 @@ void PlayLoop::StepBackToKeyFrame(const Candidate& c)
 void PlayLoop::FillSlot(const Candidate& c, bool clear)
 {
     FrameSlot& slot = m_Slots[m_s];
+    slot.position = c.position;
     if (clear)
         ClearFrom(slot.buffer, slot.dirty, c.record.f_size);
     std::memcpy(slot.buffer.data(), m_ReadBuf.data(), c.record.f_size);
@@ -414,6 +537,12 @@ void PlayLoop::FillSlot(const Candidate& c, bool clear)
     slot.length = c.record.f_size;
     slot.f_key = c.record.f_key;
     slot.channel = c.channel;
+}
+
+void PlayLoop::PushCandidate(const Candidate& c)
+{
+    FillSlot(c, true);
+    HandOver(m_Slots[m_s], true);
 }
 
 bool PlayLoop::Started()
@@ -430,23 +559,25 @@ bool PlayLoop::Started()
     return true;
 }
 
-// A step that crosses a second counts the time from P to its second's end and from the
-// start of N's second to N (in reverse: to the start of P's second and from the end of
-// N's), which is the stamp difference between neighbouring seconds and at most two seconds
-// across a hole.
+// A step that crosses a second is split at the second's end (in reverse: its start), where
+// the second's texts are shown. Across a hole, longer than any distance between key frames,
+// it counts only the time from P to its second's end and from the start of N's second to N
+// (in reverse: to the start of P's second and from the end of N's), at most two seconds.
 PlayLoop::Step PlayLoop::StepOf(bool reverse) const
 {
     const int64_t p = m_Slots[1 - m_s].key;
     const int64_t n = m_Slots[m_s].key;
     Step step{static_cast<uint32_t>(p / 1000), static_cast<uint32_t>(n / 1000), 0, 0};
+    // Stamps are 32-bit counters: the difference of two is taken as a signed 32-bit value.
+    const int64_t diff = static_cast<int32_t>(static_cast<uint32_t>(n - p));
+    const int64_t ahead = reverse ? -diff : diff; // in the playing direction
     if (step.pSec != step.nSec) {
         step.delta = reverse ? p - int64_t{step.pSec} * 1000 : (int64_t{step.pSec} + 1) * 1000 - p;
-        step.rest = reverse ? (int64_t{step.nSec} + 1) * 1000 - n : n - int64_t{step.nSec} * 1000;
+        step.rest = ahead >= step.delta && ahead <= kHoleMs ? ahead - step.delta
+                    : reverse      ? (int64_t{step.nSec} + 1) * 1000 - n
+                                   : n - int64_t{step.nSec} * 1000;
     } else {
-        // Stamps are 32-bit counters: the difference of two is taken as a signed 32-bit value.
-        step.delta = static_cast<int32_t>(static_cast<uint32_t>(n - p));
-        if (reverse)
-            step.delta = std::llabs(step.delta);
+        step.delta = reverse ? std::llabs(diff) : diff;
     }
     return step;
 }
@@ -458,7 +589,9 @@ void PlayLoop::HandOver(const FrameSlot& p, bool forward)
         if (forward && m_core.m_bIFrameOnly == 1 && p.f_key != 1)
             return;
         Push(p);
-        m_shown = {true, p.key, p.channel, m_seekCount, !forward};
+        m_shown[p.channel] = {true, p.key, p.position};
+        m_lastKey = p.key;
+        m_exact = forward;
         return;
     }
     const bool audible = m_core.m_bAudioCh[p.channel] == 1 && m_core.m_bSoundOn == 1;

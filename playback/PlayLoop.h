@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "recording/FrameRecord.h"
+#include "recording/RecordingHeader.h"
 #include "recording/SystemTime.h"
 
 namespace playback {
@@ -40,6 +41,7 @@ private:
         int audio;
     };
     struct FrameSlot {
+        uint32_t position = 0; // of the record header
         int32_t f_time = 0;
         uint32_t key = 0;
         int audio = 0;
@@ -58,14 +60,34 @@ private:
     };
 
     void Turn();
-    // Serves a frame step asked for while paused: exactly one more frame to the display.
+    // Serves what the paused loop was asked to show (PlayerCore::ShowRequest).
     void ServeStep();
-    void StepForward();
-    void StepBack();
-    // The position of a channel's latest key frame stamped before key, walking back from
-    // where the channel stands.
-    std::optional<uint32_t> KeyFrameBefore(int channel, uint32_t key);
-    void ResumeForwardAfterShown();
+    std::optional<uint32_t> Serve(int32_t request, int channel);
+    // A frame step: the channel's next video frame, every record before it handed over.
+    std::optional<uint32_t> StepOn(int channel);
+    // A frame step back: the channel's frame before the one on screen, as ShowAt shows it.
+    std::optional<uint32_t> StepBack(int channel);
+    // The channel's first frame at or after the search's target second.
+    std::optional<uint32_t> ShowTarget(int channel);
+    // Makes every position the record after the last one handed over, re-showing the wall at
+    // the channel's frame when it was played in reverse. False when nothing was shown.
+    bool MakeExact(int channel);
+    // Every video channel shows its last frame stamped at or before key, decoded from the key
+    // frame before it; every position moves to the first record after key.
+    uint32_t ShowAt(uint32_t key);
+    // Hands over, in play order, every record stamped at or before key (sound is dropped).
+    uint32_t AdvanceTo(uint32_t key);
+    void PlaceAudioAfter(int channel, uint32_t key);
+    // The latest key frame of a channel stamped at or before key, walking back from where
+    // the channel stands (from its last record when it stands outside its run).
+    std::optional<uint32_t> KeyFrameAtOrBefore(int channel, uint32_t key);
+    std::optional<recording::FrameRecord> WholeHeader(uint32_t position);
+    // Puts the frame read ahead back, so its stream's position is the frame again.
+    void UnreadPending();
+    // Times, elapsed time, seek position and resume point of a frame shown while paused.
+    void ShownAt(uint32_t key);
+    void PushResetOnce();
+    void NewSearch();
     // Whether a turn may hand anything over: playing, at a speed, with a search's positions.
     bool Playable() const;
     void Idle();
@@ -74,9 +96,15 @@ private:
     void GatherForward();
     void GatherReverse();
     void AddCandidate(uint32_t position, int channel, int audio);
+    // Gathers forward and sorts: the first candidate is the next record to play.
+    bool NextForward();
+    // Moves the candidate's position past it and reads its payload; false when nothing
+    // may be shown of it (oversized or unreadable).
+    bool ReadForward(const Candidate& c);
     void EndOfStream();
     void StepBackToKeyFrame(const Candidate& c);
     void FillSlot(const Candidate& c, bool clear);
+    void PushCandidate(const Candidate& c);
     // Started handling: false while the first frame after a restart only fills slot 0.
     bool Started();
     Step StepOf(bool reverse) const;
@@ -130,14 +158,17 @@ private:
     int64_t m_anchor = 0;     // counter value at the run's first hand-over
     int64_t m_recorded = 0;   // recorded milliseconds paced since then
     uint32_t m_pushed = 0;    // frames handed to the display so far
-    // The last video frame handed over: where frame steps go from.
+    // Each channel's last video frame handed over since the last search: where steps go from.
     struct Shown {
         bool valid = false;
         uint32_t key = 0;
-        int channel = 0;
-        uint32_t seek = 0;     // the search it was played from
-        bool reversed = false; // shown in reverse: the positions are key frames before it
-    } m_shown;
+        uint32_t position = 0;
+    };
+    std::array<Shown, recording::RecordingHeader::kChannels> m_shown{};
+    uint32_t m_lastKey = 0; // the last video frame handed over, of any channel
+    // The positions follow the frames handed over (forward play or a step since the search);
+    // false after a search or reverse play.
+    bool m_exact = false;
     bool m_stepping = false;  // turns run for a frame step: no pacing, no anchor
     bool m_readShort = false; // a read of this turn got less than it asked for
     int64_t m_lastWatch = 0;  // counter value at the last look at the recording

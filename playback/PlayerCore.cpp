@@ -119,7 +119,8 @@ void PlayerCore::EstimatePositions()
             continue;
         const recording::ChannelEntry& v = m_Header.videoCh[k];
         const recording::ChannelEntry& a = m_Header.audioCh[k];
-        m_dwVideoReq[k] = ScaleRun(v.startPos, v.endPos, m_dwVideoStart[k], fraction);
+        // No further than the last key frame: a search that starts past it finds none.
+        m_dwVideoReq[k] = std::min(ScaleRun(v.startPos, v.endPos, m_dwVideoStart[k], fraction), m_dwVideoEnd[k]);
         if (a.endPos > a.startPos)
             m_dwAudioReq[k] = ScaleRun(a.startPos, a.endPos, m_dwAudioStart[k], fraction);
     }
@@ -139,6 +140,25 @@ recording::SystemTime PlayerCore::TimeAtSecond(int32_t seconds) const
 {
     const auto t = static_cast<int32_t>(static_cast<uint32_t>(m_StartInfo[0].f_time) + static_cast<uint32_t>(seconds));
     return recording::FTimeToSystemTime(t);
+}
+
+int32_t PlayerCore::LastSecond() const
+{
+    return std::max(m_nSeekMax, m_EndInfo[0].f_time - m_StartInfo[0].f_time);
+}
+
+uint32_t PlayerCore::KeyOfSecond(int32_t fTime) const
+{
+    const uint32_t seconds = static_cast<uint32_t>(fTime) - static_cast<uint32_t>(m_StartInfo[0].f_time);
+    return m_dwStartMsec - m_dwStartMsec % 1000 + seconds * 1000u;
+}
+
+recording::SystemTime PlayerCore::TimeOfKey(uint32_t key) const
+{
+    const uint32_t seconds = key / 1000 - m_dwStartMsec / 1000;
+    recording::SystemTime t = TimeAtSecond(static_cast<int32_t>(seconds));
+    t.wMilliseconds = static_cast<uint16_t>(key % 1000);
+    return t;
 }
 
 void PlayerCore::Shutdown()

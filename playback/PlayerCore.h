@@ -42,6 +42,9 @@ public:
     using Offsets = std::array<uint32_t, kChannels>;
     using SharedOffsets = std::array<std::atomic<uint32_t>, kChannels>;
     using Flags = std::array<int, kChannels>;
+    // What the paused play loop is asked to show (m_nStepRequest).
+    enum ShowRequest : int32_t { kStepBack = -1, kNoRequest = 0, kStepOn = 1, kShowTarget = 2, kShowEnd = 3 };
+    static constexpr uint32_t kNoResume = UINT32_MAX;
 
     PlayerCore(display::CVorquil_Ctrl_Player& ctrlPlayer, PlayerView& view, platform::Clock& clock);
     // Stops both workers and closes the recording.
@@ -72,6 +75,12 @@ public:
     recording::SystemTime PositionTime() const;
     // The calendar time a number of seconds after the first key frame.
     recording::SystemTime TimeAtSecond(int32_t seconds) const;
+    // The last recorded second, counted like m_nPosSec; at or above m_nSeekMax.
+    int32_t LastSecond() const;
+    // The video sort key at the start of a recorded second.
+    uint32_t KeyOfSecond(int32_t fTime) const;
+    // The calendar time of a video sort key.
+    recording::SystemTime TimeOfKey(uint32_t key) const;
     // Stops the seek thread, then the play thread, then closes the three read handles.
     void Shutdown();
     // The play thread found the recording changed (in plain words): it stops, the window
@@ -99,7 +108,8 @@ public:
     Flags m_bAudioCh{};
     Offsets m_dwVideoStart{};
     Offsets m_dwAudioStart{};
-    Offsets m_dwVideoEnd{};
+    Offsets m_dwVideoEnd{};  // last key frames
+    Offsets m_dwVideoLast{}; // last whole records, where forward play ends
     recording::ScanResult::Infos m_StartInfo{};
     recording::ScanResult::Infos m_EndInfo{};
     uint32_t m_dwStartMsec = 0;
@@ -137,8 +147,13 @@ public:
     // Counts the searches started, so the play loop restarts its frame slots after every
     // one even when it never saw m_bSeekDone at 0.
     std::atomic<uint32_t> m_nSeekCount{0};
-    // 1 or -1 while a frame step forward or back waits for the paused play loop.
-    std::atomic<int32_t> m_nStepRequest{0};
+    // A ShowRequest waiting for the paused play loop (and, but for the end, for the search).
+    std::atomic<int32_t> m_nStepRequest{kNoRequest};
+    // The channel a frame step moves by a frame: the current one when it was asked for.
+    std::atomic<int32_t> m_nStepChannel{0};
+    // The search count for which the positions continue from the frames on screen, so
+    // that Play goes on from there without a search; kNoResume when they do not.
+    std::atomic<uint32_t> m_nResumeSeek{kNoResume};
 
     WorkerThread m_hPlayThread{"play"}; // the play thread's record
     WorkerThread m_hSeekThread{"seek"}; // the seek thread's record

@@ -1,5 +1,6 @@
 #include "playback/TransportCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -54,15 +55,18 @@ void TransportCommands::OnPlay()
         // written until the next Play.
         std::lock_guard turn(c.m_turnLock);
         c.m_PosTime = c.m_ShownTime.Load();
+        // Forward play leaves the positions right after the frames on screen.
+        if (!IsReverse(old) && c.m_bSeekDone == 1)
+            c.m_nResumeSeek = c.m_nSeekCount.load();
         c.ResetToIdle();
         c.m_view.SetButtonLook(PlayerView::kPlayButton, kPlayLook);
     } else if (old == kPaused) {
-        Resume();
+        Resume(kPlay);
     }
     c.m_view.SetText(PlayerView::kSpeed, "");
 }
 
-void TransportCommands::Resume()
+void TransportCommands::Resume(int32_t state)
 {
     PlayerCore& c = m_core;
     if (c.m_bAtEnd == 1) {
@@ -70,13 +74,17 @@ void TransportCommands::Resume()
         c.m_nPosSec = 0;
         c.m_PosTime = recording::FTimeToSystemTime(c.m_StartInfo[0].f_time);
         c.m_bAtEnd = 0;
-    } else if (c.m_nPosSec == 0) {
+        c.m_nResumeSeek = PlayerCore::kNoResume;
+    } else if (c.m_nPosSec == 0 && c.m_nResumeSeek != c.m_nSeekCount) {
         c.RestartPositions();
     }
-    CopyPositionsToRequests();
-    c.StartSeek(c.m_PosTime);
-    c.m_nPlayState = kPlay;
-    c.m_nPlaySpeed = StateSpeed(kPlay);
+    // Where the play loop stands is the frame on screen: it goes on from there.
+    if (c.m_nResumeSeek != c.m_nSeekCount) {
+        CopyPositionsToRequests();
+        c.StartSeek(c.m_PosTime);
+    }
+    c.m_nPlayState = state;
+    c.m_nPlaySpeed = StateSpeed(state);
     c.ResetToIdle();
     c.m_view.SetButtonLook(PlayerView::kPlayButton, kPauseLook);
 }
@@ -85,8 +93,14 @@ void TransportCommands::OnFf()
 {
     PlayerCore& c = m_core;
     const int32_t old = c.m_nPlayState;
-    if (!FileReady() || c.m_nDisplayMode != 3 || old == kPaused)
+    if (!FileReady() || c.m_nDisplayMode != 3)
         return;
+    if (old == kPaused) {
+        Resume(kFf2);
+        c.m_view.SetFfToolTip("2X");
+        SetSpeedText("( FF %dX )", c.m_nPlaySpeed);
+        return;
+    }
     const bool fromReverse = old != kPlay && !IsFastForward(old);
     if (fromReverse)
         c.ResetToIdle();
@@ -112,7 +126,7 @@ void TransportCommands::OnRew()
 {
     PlayerCore& c = m_core;
     const int32_t old = c.m_nPlayState;
-    if (!FileReady() || c.m_nDisplayMode != 3 || old == kPaused)
+    if (!FileReady() || c.m_nDisplayMode != 3)
         return;
     const bool turning = !IsReverse(old);
     if (turning)
@@ -122,6 +136,9 @@ void TransportCommands::OnRew()
     c.m_nPlayState = state;
     c.m_nPlaySpeed = StateSpeed(state);
     if (turning) {
+        // From the end the rewind starts at the last frame.
+        if (c.m_bAtEnd == 1 && old == kPaused)
+            c.m_ShownTime = c.TimeOfKey(c.m_EndInfo[0].f_msec);
         CopyPositionsToRequests();
         c.StartSeek(c.m_ShownTime);
         c.m_bAtEnd = 0;
@@ -131,48 +148,60 @@ void TransportCommands::OnRew()
     SetSpeedText("( Rew %dX )", std::abs(c.m_nPlaySpeed.load()));
 }
 
-void TransportCommands::OnR()
-{
-    if (m_core.m_nPosSec >= kJumpSeconds)
-        Jump(-kJumpSeconds);
-}
+void TransportCommands::OnR() { Jump(-kJumpSeconds); }
 
-void TransportCommands::OnF()
-{
-    if (m_core.m_nPosSec <= m_core.m_nSeekMax - kJumpSeconds)
-        Jump(kJumpSeconds);
-}
+void TransportCommands::OnF() { Jump(kJumpSeconds); }
 
+// Within 59 s of either end a jump goes to the start or to the end.
 void TransportCommands::Jump(int seconds)
 {
     PlayerCore& c = m_core;
-    if (!FileReady() || c.m_nPlayState == kPaused || c.m_bSeekDone != 1)
+    if (!FileReady() || (c.m_bSeekDone != 1 && c.SearchRunning()))
         return;
-    c.m_nPosSec += seconds;
-    c.m_PosTime = c.PositionTime();
-    c.EstimatePositions();
-    c.StartSeek(c.m_PosTime);
+    const int32_t from = c.m_bAtEnd == 1 ? c.LastSecond() : c.m_nPosSec.load();
+    SeekTo(std::clamp(from + seconds, 0, c.LastSecond()));
 }
 
 void TransportCommands::OnSeekSlider(int scrollCode, bool released, int pos)
 {
     PlayerCore& c = m_core;
-    if (scrollCode != kThumbPosition || !released || c.m_bSeekDone != 1 || c.m_bFileChosen != 1 || !c.m_bFileOpened)
+    if (scrollCode != kThumbPosition || !released || c.m_bFileChosen != 1 || !c.m_bFileOpened)
         return;
-    if (pos == c.m_nPosSec)
+    if (pos == c.m_nPosSec || (c.m_bSeekDone != 1 && c.SearchRunning()))
         return;
+    // The thumb at the slider's end stands for the recording's end.
+    SeekTo(pos >= c.m_nSeekMax ? c.LastSecond() : pos);
+}
+
+void TransportCommands::SeekTo(int32_t second)
+{
+    PlayerCore& c = m_core;
+    const bool toEnd = second >= c.LastSecond();
     c.m_bSeekDone = 0;
     c.m_ctrlPlayer.Flush();
-    if (pos < c.m_nPosSec) {
+    if (second < c.m_nPosSec || c.m_bAtEnd == 1) {
         c.m_bAtEnd = 0;
         c.RestartPositions();
     }
-    c.m_nPosSec = pos;
+    c.m_nPosSec = second;
     c.EstimatePositions();
     const recording::SystemTime target = c.PositionTime();
     c.StartSeek(target);
     c.m_PosTime = target;
     c.m_ShownTime = target;
+    if (toEnd && c.m_nPlayState != kPaused)
+        StopAtEnd();
+    if (c.m_nPlayState == kPaused)
+        RequestShow(toEnd ? PlayerCore::kShowEnd : PlayerCore::kShowTarget);
+}
+
+void TransportCommands::StopAtEnd()
+{
+    PlayerCore& c = m_core;
+    c.m_nPlayState = kPaused;
+    std::lock_guard turn(c.m_turnLock);
+    c.ResetToIdle();
+    c.m_view.SetButtonLook(PlayerView::kPlayButton, kPlayLook);
 }
 
 void TransportCommands::OnVolumeSlider(int scrollCode, int pos)
@@ -197,15 +226,26 @@ void TransportCommands::OnSpeaker()
     c.m_bSoundOn = 1 - c.m_bSoundOn;
 }
 
-void TransportCommands::OnStepForward() { RequestStep(1); }
+void TransportCommands::OnStepForward() { RequestStep(PlayerCore::kStepOn); }
 
-void TransportCommands::OnStepBack() { RequestStep(-1); }
+void TransportCommands::OnStepBack() { RequestStep(PlayerCore::kStepBack); }
 
 void TransportCommands::RequestStep(int32_t direction)
 {
     const PlayerCore& c = m_core;
-    if (FileReady() && c.m_nPlayState == kPaused && c.m_bSeekDone == 1 && c.m_bAtEnd != 1)
-        m_core.m_nStepRequest = direction;
+    // Something of this recording must be on screen to step from.
+    if (FileReady() && c.m_nPlayState == kPaused && c.m_bSeekDone == 1 && c.m_bFirstFrame == 0 &&
+        (c.m_bAtEnd != 1 || direction < 0)) {
+        if (direction < 0)
+            m_core.m_bAtEnd = 0;
+        RequestShow(direction);
+    }
+}
+
+void TransportCommands::RequestShow(int32_t request)
+{
+    m_core.m_nStepChannel = m_core.m_ctrlPlayer.CurrentChannel();
+    m_core.m_nStepRequest = request;
 }
 
 bool TransportCommands::FileReady() const { return m_core.m_bFileChosen != 0 && m_core.m_bFileOpened != 0; }

@@ -24,17 +24,24 @@ public:
     // The seek slider's report: its scroll code, whether its mouse button has been
     // released, and its position.
     void OnSeekSlider(int scrollCode, bool released, int pos);
+    // Moves playback to a second counted from the start (up to PlayerCore::LastSecond, which
+    // stands for the end); while paused the frame there is shown.
+    void SeekTo(int32_t second);
     void OnVolumeSlider(int scrollCode, int pos);
     void OnSpeaker();
-    // While paused, the play loop hands over the next frame in play order, or the key
-    // frame before the one on screen.
+    // While paused, the current channel's next frame with every record before it, or its
+    // frame before the one on screen with the whole wall at that instant.
     void OnStepForward();
     void OnStepBack();
 
 private:
     bool FileReady() const;
     void RequestStep(int32_t direction);
-    void Resume();
+    void RequestShow(int32_t request);
+    // Plays on in a state from the frame on screen (searching for it when the positions have
+    // moved since), or from the start after the end.
+    void Resume(int32_t state);
+    void StopAtEnd();
     void Jump(int seconds);
     void CopyPositionsToRequests();
     void SetSpeedText(const char* format, int speed);

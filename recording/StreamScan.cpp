@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "recording/ChannelWalk.h"
 #include "recording/KeyFrame.h"
 #include "recording/PlainNumber.h"
 #include "recording/RecordHeaderReader.h"
@@ -122,6 +123,22 @@ Walk FindLastKey(platform::File& file, const RecordingHeader& h, int64_t lower, 
     }
 }
 
+// The frames after the last key frame play too: the walk from it to the run's end finds the
+// last record that lies whole inside the run with a plausible stamp, none earlier than the
+// one before it.
+void FindLastFrame(platform::File& file, uint64_t upper, int referenceYear, int k, ScanResult& out)
+{
+    ChannelWalk walk(file, out.videoEnd[k], upper, true);
+    out.videoLast[k] = out.videoEnd[k];
+    out.lastFrame[k] = out.lastKey[k];
+    while (const std::optional<WalkedRecord> r = walk.Next()) {
+        if (!IsPlausible(r->header, referenceYear) || r->header.f_msec < out.lastFrame[k]->f_msec)
+            break;
+        out.videoLast[k] = static_cast<uint32_t>(r->offset);
+        out.lastFrame[k] = FrameInfo::From(r->header, k);
+    }
+}
+
 ScanResult Fail(ScanResult& out, bool withC1008)
 {
     out.ok = false;
@@ -208,7 +225,8 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
                                              int64_t{tables.dataOffset} + e.endPos);
             return Fail(out, true);
         }
-        out.endInfo[k] = *out.lastKey[k];
+        FindLastFrame(file, upper, referenceYear, k, out);
+        out.endInfo[k] = *out.lastFrame[k];
     }
     SortInfos(out.endInfo, [](const FrameInfo& a, const FrameInfo& b) { return FrameOrderLess(b, a); });
 

@@ -15,7 +15,7 @@
 namespace recording {
 
 // What the scan of a validated recording finds: each video channel's first and last key
-// frame, the recording's start, end and length.
+// frame, its last frame, the recording's start, end and length.
 struct ScanResult {
     using Infos = std::array<FrameInfo, RecordingHeader::kChannels>;
 
@@ -26,12 +26,14 @@ struct ScanResult {
     std::string reason;
 
     Infos startInfo{}; // first key frames, earliest first
-    Infos endInfo{};   // last key frames, latest first
-    ChannelTables::Offsets videoEnd{};
+    Infos endInfo{};   // last frames, latest first
+    ChannelTables::Offsets videoEnd{};  // each channel's last key frame, where searches end
+    ChannelTables::Offsets videoLast{}; // each channel's last whole record, where play ends
     // Per table position, unsorted: where the walks found the key frames.
     std::array<std::optional<uint32_t>, RecordingHeader::kChannels> firstKeyOffset{};
     std::array<std::optional<FrameInfo>, RecordingHeader::kChannels> firstKey{};
     std::array<std::optional<FrameInfo>, RecordingHeader::kChannels> lastKey{};
+    std::array<std::optional<FrameInfo>, RecordingHeader::kChannels> lastFrame{};
 
     uint32_t startMsec = 0;
     uint32_t endMsec = 0;

@@ -61,4 +61,46 @@ std::optional<int32_t> ParseDateTime(const std::string& text)
     return fTime;
 }
 
+namespace {
+
+// "h:m" or "h:m:s", one or two digits each, within a day.
+std::optional<SystemTime> ParseTimeOfDay(const std::string& text, SystemTime day)
+{
+    int parts[3] = {0, 0, 0};
+    int count = 0;
+    int digits = 0;
+    for (const char c : text) {
+        if (c == ':' && digits > 0 && count < 2) {
+            ++count;
+            digits = 0;
+        } else if (c >= '0' && c <= '9' && digits < 2) {
+            parts[count] = parts[count] * 10 + (c - '0');
+            ++digits;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || digits == 0 || parts[0] > 23 || parts[1] > 59 || parts[2] > 59)
+        return std::nullopt;
+    day.wHour = static_cast<uint16_t>(parts[0]);
+    day.wMinute = static_cast<uint16_t>(parts[1]);
+    day.wSecond = static_cast<uint16_t>(parts[2]);
+    day.wMilliseconds = 0;
+    return day;
+}
+
+} // namespace
+
+std::optional<int32_t> ParseTypedTime(const std::string& text, int32_t day)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::nullopt;
+    const std::string trimmed = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (trimmed.find(' ') != std::string::npos)
+        return ParseDateTime(trimmed);
+    const std::optional<SystemTime> time = ParseTimeOfDay(trimmed, FTimeToSystemTime(day));
+    return time ? SystemTimeToFTime(*time) : std::nullopt;
+}
+
 } // namespace recording

@@ -20,4 +20,8 @@ std::string FormatElapsedSeconds(long elapsedSeconds, const SystemTime& total);
 // one or names no real date and time.
 std::optional<int32_t> ParseDateTime(const std::string& text);
 
+// A recorded time as a person types it: a date and time as above, or a time of day alone
+// ("09:00:30", "9:0:30", "9:00") on the day of the f_time day; empty when it is neither.
+std::optional<int32_t> ParseTypedTime(const std::string& text, int32_t day);
+
 } // namespace recording

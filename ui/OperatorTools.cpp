@@ -1,12 +1,13 @@
 #include "ui/OperatorTools.h"
 
-#include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
 
 #include "playback/PlayerCore.h"
+#include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
 #include "ui/ControlIds.h"
 #include "ui/FullScreenView.h"
@@ -22,30 +23,6 @@
 #include "ui/VolumeSlider.h"
 
 namespace ui {
-namespace {
-
-// The date part of each time format, for the time editor.
-const char* const kEditFormats[6] = {"yyyy-MM-dd HH:mm:ss", "MM-dd-yyyy HH:mm:ss", "dd-MM-yyyy HH:mm:ss",
-                                     "yyyy/MM/dd HH:mm:ss", "MM/dd/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm:ss"};
-
-QDateTime ToDateTime(const recording::SystemTime& t)
-{
-    return QDateTime(QDate(t.wYear, t.wMonth, t.wDay), QTime(t.wHour, t.wMinute, t.wSecond), Qt::UTC);
-}
-
-recording::SystemTime ToSystemTime(const QDateTime& d)
-{
-    recording::SystemTime t;
-    t.wYear = static_cast<uint16_t>(d.date().year());
-    t.wMonth = static_cast<uint16_t>(d.date().month());
-    t.wDay = static_cast<uint16_t>(d.date().day());
-    t.wHour = static_cast<uint16_t>(d.time().hour());
-    t.wMinute = static_cast<uint16_t>(d.time().minute());
-    t.wSecond = static_cast<uint16_t>(d.time().second());
-    return t;
-}
-
-} // namespace
 
 OperatorTools::OperatorTools(PlayerDialog& dialog, RunningPlayer& player)
     : QObject(nullptr),
@@ -177,19 +154,31 @@ void OperatorTools::AskGoToTime()
 
     QDialog ask(&m_dialog);
     ask.setWindowTitle(QStringLiteral("Go to Time"));
-    auto* edit = new QDateTimeEdit(ToDateTime(shown), &ask);
-    edit->setTimeSpec(Qt::UTC);
-    const int format = std::clamp(static_cast<int>(c.m_nTimeFormat.load()), 1, 6);
-    edit->setDisplayFormat(QString::fromLatin1(kEditFormats[format - 1]));
+    auto* edit = new QLineEdit(QString::fromStdString(recording::FormatDateTime(shown, 1)), &ask);
+    edit->setObjectName(QStringLiteral("goToTimeEdit"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
     connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
     auto* layout = new QVBoxLayout(&ask);
-    layout->addWidget(new QLabel(QStringLiteral("Recorded date and time:"), &ask));
+    layout->addWidget(new QLabel(QStringLiteral("Recorded date and time (YYYY-MM-DD hh:mm:ss, or hh:mm:ss):"), &ask));
     layout->addWidget(edit);
     layout->addWidget(buttons);
-    if (ask.exec() == QDialog::Accepted)
-        GoToTime(ToSystemTime(edit->dateTime()));
+    // A refused value stays in the box to be corrected.
+    while (ask.exec() == QDialog::Accepted && !GoToText(edit->text().toStdString(), shown)) {
+    }
+}
+
+bool OperatorTools::GoToText(const std::string& text, const recording::SystemTime& day)
+{
+    const std::optional<int32_t> typed =
+        recording::ParseTypedTime(text, recording::SystemTimeToFTime(day).value_or(0));
+    if (!typed) {
+        MessageBox(QStringLiteral("\"%1\" is not a date and time. Type it as 2024-06-03 09:00:30, or a time of "
+                                  "day alone as 09:00:30.")
+                       .arg(QString::fromStdString(text)));
+        return false;
+    }
+    return GoToTime(recording::FTimeToSystemTime(*typed));
 }
 
 bool OperatorTools::GoToTime(const recording::SystemTime& time)
@@ -197,22 +186,21 @@ bool OperatorTools::GoToTime(const recording::SystemTime& time)
     playback::PlayerCore& c = m_player.Core();
     if (!CanGoToTime())
         return false;
-    const QDateTime start = ToDateTime(c.TimeAtSecond(0));
-    const qint64 seconds = start.secsTo(ToDateTime(time));
-    if (seconds < 0 || seconds > c.m_nSeekMax) {
+    const int64_t seconds = int64_t{recording::SystemTimeToFTime(time).value_or(INT32_MIN)} - c.m_StartInfo[0].f_time;
+    const int32_t last = c.LastSecond();
+    if (seconds < 0 || seconds > last) {
         const int format = c.m_nTimeFormat.load();
         const auto text = [format](const recording::SystemTime& t) {
             return QString::fromStdString(recording::FormatDateTime(t, format));
         };
         MessageBox(QStringLiteral("%1 is outside the recording, which runs from %2 to %3.")
-                       .arg(text(time), text(c.TimeAtSecond(0)), text(c.TimeAtSecond(c.m_nSeekMax))));
+                       .arg(text(time), text(c.TimeAtSecond(0)), text(c.TimeAtSecond(last))));
         return false;
     }
-    // As if the thumb had been dragged there and let go.
-    const int position = static_cast<int>(seconds);
-    m_dialog.GetSeekSlider()->setValue(position);
-    c.Transport().OnSeekSlider(SeekSlider::kThumbPosition, true, position);
-    return c.m_nPosSec == position;
+    const auto position = static_cast<int32_t>(seconds);
+    m_dialog.GetSeekSlider()->setValue(std::min(position, c.m_nSeekMax));
+    c.Transport().SeekTo(position);
+    return true;
 }
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <string>
 
 #include "recording/SystemTime.h"
 #include "ui/KeyListWindow.h"
@@ -44,6 +45,9 @@ public:
     // Moves playback to a recorded time through the seek slider's path; a time outside the
     // recording gets a message and changes nothing. False when nothing moved.
     bool GoToTime(const recording::SystemTime& time);
+    // GoToTime for a typed text (see recording::ParseTypedTime); a time of day alone is taken
+    // on the day of day. A text that is no time gets a message.
+    bool GoToText(const std::string& text, const recording::SystemTime& day);
 
     // F and "Full Screen": the display control alone on the screen, or back in the window.
     void ToggleFullScreen();

@@ -31,8 +31,8 @@ const PlayerKey kKeys[] = {
     {Qt::ControlModifier | Qt::Key_O, C::Open, "Ctrl+O", "Open a recording"},
     {Qt::ControlModifier | Qt::Key_P, C::Print, "Ctrl+P", "Print"},
     {Qt::Key_F, C::FullScreen, "F", "Full screen / back to the window"},
-    {Qt::Key_Period, C::StepForward, ".", "Paused: the next frame"},
-    {Qt::Key_Comma, C::StepBack, ",", "Paused: the key frame before"},
+    {Qt::Key_Period, C::StepForward, ".", "Paused: the channel's next frame"},
+    {Qt::Key_Comma, C::StepBack, ",", "Paused: the channel's frame before"},
     {Qt::Key_Question, C::KeyList, "?", "This list of keys"},
     {Qt::Key_F1, C::KeyList, "F1", "This list of keys"},
 };

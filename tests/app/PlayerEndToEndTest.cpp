@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <sys/stat.h>
+#include <utility>
 
 #include "app/startup/ControlLibrary.h"
 #include "display/DispId.h"
@@ -104,6 +105,17 @@ protected:
         return buffer;
     }
     bool Shown() { return !Captured().empty(); }
+    // The picture once the control has drawn everything it was given.
+    std::vector<uint8_t> Settled()
+    {
+        std::vector<uint8_t> last;
+        EXPECT_TRUE(WaitFor([&] {
+            QTest::qWait(150);
+            const std::vector<uint8_t> before = std::exchange(last, Captured());
+            return !last.empty() && before == last;
+        }));
+        return last;
+    }
     static void PressS(QWidget& window, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::simulateEvent(window.windowHandle(), true, Qt::Key_S, modifiers, QStringLiteral("s"), false);
@@ -246,6 +258,44 @@ TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
     EXPECT_EQ(Core().m_bAtEnd, 0);
     EXPECT_EQ(Core().m_nPosSec, 0);
     ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:00"));
+}
+
+// Paused, each way of moving shows its frame in every tile: Go to Time before the first Play,
+// '.' (every tile a frame on) and ',' (the very same picture as before it), and the slider let
+// go at its end, which stops playing on the last frame.
+TEST_F(PlayerEndToEnd, NavigationShowsItsFrameInEveryTile)
+{
+    Open("four.vrc");
+    ASSERT_TRUE(Player().Tools().GoToText("09:00:03", Core().TimeAtSecond(0)));
+    const std::vector<uint8_t> at3 = Settled();
+    EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
+    EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 3);
+    const auto press = [&](Qt::Key key, const char* text) {
+        QTest::simulateEvent(m_dialog->windowHandle(), true, key, {}, QString::fromLatin1(text), false);
+        QTest::qWait(50);
+        return Settled();
+    };
+    const std::vector<uint8_t> next = press(Qt::Key_Period, ".");
+    ASSERT_EQ(next.size(), at3.size());
+    EXPECT_EQ(Core().m_ShownTime.Load(), Core().TimeOfKey(3040));
+    // Each tile: 288 rows (bottom row first) of 352 pixels of 4 bytes.
+    for (size_t tile = 0; tile < 4; ++tile) {
+        bool moved = false;
+        for (size_t row = tile / 2 * 288; row < tile / 2 * 288 + 288 && !moved; ++row) {
+            const size_t offset = (row * 704 + tile % 2 * 352) * 4;
+            moved = !std::equal(at3.begin() + offset, at3.begin() + offset + 352 * 4, next.begin() + offset);
+        }
+        EXPECT_TRUE(moved) << "tile " << tile;
+    }
+    EXPECT_EQ(press(Qt::Key_Comma, ","), at3);
+
+    Click(ui::id::kPlay);
+    ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 4; }));
+    m_dialog->GetSeekSlider()->setValue(m_dialog->GetSeekSlider()->maximum());
+    Core().Transport().OnSeekSlider(playback::TransportCommands::kThumbPosition, true, Core().m_nSeekMax);
+    ASSERT_TRUE(WaitFor([&] { return Core().m_bAtEnd == 1; }));
+    EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
+    EXPECT_EQ(Core().m_ShownTime.Load(), Core().TimeOfKey(Core().m_EndInfo[0].f_msec));
 }
 
 // An open while playing pauses and starts afresh: whether it succeeds or fails, not one tile

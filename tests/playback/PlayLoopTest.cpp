@@ -21,8 +21,7 @@ using Kind = testsupport::RecordingView::Kind;
 namespace playbacktest {
 namespace {
 
-// One channel, 40 ms frames with a key frame every second: 5 s, played up to the key
-// frame at 4 s.
+// One channel, 40 ms frames with a key frame every gop frames: 5 s.
 BuiltRecording OneChannel(int gop = 25, uint8_t format = 2)
 {
     return RecordingBuilder().VideoFormat(format).VideoRun(0, kT0, 0, 125, 40, gop, 3000).Build();
@@ -48,20 +47,20 @@ TEST(PlayLoop, MergesChannelsAndAudioByStampAndCountsTheSeconds)
     h.view.Clear();
     const std::vector<Pushed> frames = h.PlayAtSpeed(1);
 
-    // Every record up to each channel's last key frame, ordered by stamp; equal stamps in
-    // channel order, video before audio. The last record read is never handed over.
+    // Every record to the end of each channel, ordered by stamp; equal stamps in channel
+    // order, video before audio.
     std::vector<std::pair<int64_t, Pushed>> all;
     const BuiltRecording& r = h.recording;
     for (int ch = 0; ch < 2; ++ch) {
-        for (size_t i = 0; i <= 75; ++i)
+        for (size_t i = 0; i < r.videoRecords[ch].size(); ++i)
             all.push_back({(ch * 20 + i * 40) * 4 + ch * 2, FrameOf(r, r.videoRecords[ch][i], ch, 0)});
     }
     for (size_t i = 0; i < r.audioRecords[0].size(); ++i)
         all.push_back({i * 20 * 4 + 1, FrameOf(r, r.audioRecords[0][i], 0, 1)});
     std::stable_sort(all.begin(), all.end(), [](auto& a, auto& b) { return a.first < b.first; });
     std::vector<Pushed> expected;
-    for (size_t i = 0; i + 1 < all.size(); ++i)
-        expected.push_back(all[i].second);
+    for (const auto& [stamp, frame] : all)
+        expected.push_back(frame);
     EXPECT_EQ(frames, expected);
     // The display is reset once, before the first frame.
     const auto pushes = h.display.CallsOf(display::kPushFrame);
@@ -83,21 +82,29 @@ TEST(PlayLoop, PacesByTheRecordedClockDividedBySpeed)
 {
     // Every hand-over is due at the first one's time plus the recorded time since then
     // divided by the speed (on the virtual clock a hand-over itself takes no time), across
-    // second boundaries too. Reverse steps frame by frame: every frame is a key frame. I-frame
-    // only hands over the four key frames a second apart.
-    for (int speed : {1, 2, 4, 8, 16, 32, -1, -4, -8, -16, -32, 0}) {
-        SCOPED_TRACE(speed);
-        PlaybackHarness h(speed < 0 ? OneChannel(1) : OneChannel(), true);
+    // second boundaries too. Reverse shows key frames, 40 ms, 1 s or 2 s apart: Rew NX covers
+    // N recorded seconds a second whatever the GOP. I-frame only hands over the five key
+    // frames a second apart.
+    struct Case {
+        int speed, gop;
+        size_t frames; // at least
+    };
+    const Case cases[] = {{1, 25, 120},  {2, 25, 120}, {4, 25, 120}, {8, 25, 120},  {16, 25, 120}, {32, 25, 120},
+                          {-1, 1, 70},   {-4, 1, 70},  {-8, 1, 70},  {-16, 1, 70},  {-32, 1, 70},  {-1, 25, 3},
+                          {-32, 25, 3},  {-1, 50, 2},  {-8, 50, 2},  {-32, 50, 2},  {0, 25, 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.speed << "x, GOP " << c.gop);
+        PlaybackHarness h(OneChannel(c.gop), true);
         h.Open();
-        h.core.m_bIFrameOnly = speed == 0;
-        const std::vector<Pushed> frames = h.PlayAtSpeed(speed == 0 ? 1 : speed, speed < 0 ? 3 : 0);
-        ASSERT_GT(frames.size(), speed == 0 ? 3u : 70u);
+        h.core.m_bIFrameOnly = c.speed == 0;
+        const std::vector<Pushed> frames = h.PlayAtSpeed(c.speed == 0 ? 1 : c.speed, c.speed < 0 ? 3 : 0);
+        ASSERT_GE(frames.size(), c.frames);
         for (size_t i = 1; i < frames.size(); ++i) {
-            ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::max(1, std::abs(speed)))
+            ASSERT_EQ(frames[i].at - frames[0].at, std::llabs(StampOf(frames[i]) - StampOf(frames[0])) / std::max(1, std::abs(c.speed)))
                 << "frame " << i;
         }
-        if (speed == 0) {
-            EXPECT_TRUE(frames.size() == 4 && std::all_of(frames.begin(), frames.end(), [](auto& f) { return f.key == 1; }));
+        if (c.speed == 0) {
+            EXPECT_TRUE(frames.size() == 5 && std::all_of(frames.begin(), frames.end(), [](auto& f) { return f.key == 1; }));
         }
     }
 }
@@ -130,7 +137,7 @@ TEST(PlayLoop, AStallStartsANewRunInsteadOfRushingToCatchUp)
     });
     const std::vector<Pushed> frames = h.PlayAtSpeed(1);
     stall.join();
-    ASSERT_EQ(frames.size(), 100u);
+    ASSERT_EQ(frames.size(), 125u);
     for (size_t i = 11; i < frames.size(); ++i)
         ASSERT_EQ(frames[i].at - frames[0].at, int64_t(40 * i) + 2961) << "frame " << i;
 }
@@ -226,13 +233,13 @@ TEST(PlayLoop, KeepsTheRecordedPaceOnTheRealClock)
     }
 }
 
-TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
+TEST(PlayLoop, FrameStepsMoveTheWholeWallToTheCurrentChannelsNextOrPreviousFrame)
 {
     // Paused inside the pacing wait between the video frames at 980 ms (channel 1) and
-    // 1000 ms (channel 0), so the frame read ahead is video. A step on must hand over exactly
-    // the next video frame of uninterrupted play (audio is dropped while paused), a step back
-    // the latest key frame of any channel stamped before the frame on screen, and each shows
-    // its date-time and elapsed texts.
+    // 1000 ms (channel 0), with the frame at 1000 ms read ahead. A step on hands over every
+    // video record up to the current channel's next frame (sound is dropped while paused); a
+    // step back shows every channel at the current channel's frame before the one on screen,
+    // decoded from each channel's key frame before it. Play then goes on from there.
     PlaybackHarness h(TwoChannelsAndAudio(), true);
     h.Open();
     playback::TransportCommands& t = h.core.Transport();
@@ -247,23 +254,47 @@ TEST(PlayLoop, FrameStepsFromPauseHandOverOneFrameEachInPlayOrderWithItsTimes)
     pause.join();
 
     const BuiltRecording& r = h.recording;
-    const size_t paused = h.Frames().size();
     ASSERT_EQ(h.Frames().back(), FrameOf(r, r.videoRecords[1][24], 1, 0));
-    // Key frames every second, channel 1's 20 ms after channel 0's.
-    struct Step {
-        int direction, ch, record;
+    // Channel 0 at 0, 40, 80 ms..., channel 1 20 ms later; key frames every 25 frames.
+    struct Run {
+        int ch, first, last;
     };
-    const Step steps[] = {{1, 0, 25}, {1, 1, 25}, {-1, 0, 25}, {-1, 1, 0}, {1, 0, 1}};
+    struct Step {
+        int direction, current;
+        std::vector<Run> pushed;
+    };
+    const Step steps[] = {{1, 0, {{0, 25, 25}}},           {1, 1, {{1, 25, 25}}},
+                          {1, 0, {{0, 26, 26}}},           {-1, 0, {{0, 25, 25}, {1, 0, 24}}},
+                          {-1, 0, {{0, 0, 24}, {1, 0, 23}}}, {1, 1, {{1, 24, 24}}}};
     for (size_t i = 0; i < std::size(steps); ++i) {
-        const Pushed shown = FrameOf(r, r.videoRecords[steps[i].ch][steps[i].record], steps[i].ch, 0);
+        SCOPED_TRACE(testing::Message() << "step " << i);
+        const Step& step = steps[i];
+        std::vector<Pushed> expected;
+        Pushed shown{};
+        for (const Run& run : step.pushed) {
+            for (int k = run.first; k <= run.last; ++k)
+                expected.push_back(FrameOf(r, r.videoRecords[run.ch][k], run.ch, 0));
+            if (run.ch == step.current)
+                shown = expected.back();
+        }
+        const size_t before = h.Frames().size();
         h.view.Clear();
-        steps[i].direction > 0 ? t.OnStepForward() : t.OnStepBack();
-        h.WaitFor([&] { return h.Frames().size() == paused + i + 1; });
-        EXPECT_EQ(h.Frames().back(), shown) << "step " << i;
+        h.display.SetResult(display::kCurrentChannel, step.current);
+        step.direction > 0 ? t.OnStepForward() : t.OnStepBack();
+        h.WaitFor([&h] { return !h.view.CallsOf(Kind::SeekPos).empty(); });
+        const std::vector<Pushed> frames = h.Frames();
+        EXPECT_EQ(std::vector<Pushed>(frames.begin() + static_cast<ptrdiff_t>(before), frames.end()), expected);
+        recording::SystemTime time = recording::FTimeToSystemTime(shown.f_time);
+        time.wMilliseconds = static_cast<uint16_t>(shown.msec);
+        EXPECT_EQ(h.core.m_ShownTime.Load(), time);
         EXPECT_EQ(h.core.m_nPlayState, playback::kPaused);
     }
-    h.StopPlaying();
-    EXPECT_EQ(h.Frames().size(), paused + std::size(steps));
+    const uint32_t searches = h.core.m_nSeekCount;
+    const size_t stepped = h.Frames().size();
+    t.OnPlay();
+    h.WaitFor([&h] { return h.core.m_bAtEnd == 1; });
+    EXPECT_EQ(h.core.m_nSeekCount, searches);
+    EXPECT_EQ(h.Frames().at(stepped), FrameOf(r, r.videoRecords[0][25], 0, 0));
 }
 
 TEST(PlayLoop, PrefixedFormatHandsOverWithoutTheBlock)
@@ -339,14 +370,13 @@ TEST(FramesCommand, ListsTheFramesShownAtEachSpeedAndRefusesUnknownOnes)
         std::vector<std::string> first; // the first lines printed
     };
     const Case cases[] = {
-        // 101 video frames up to the last key frame and 250 audio frames, less the last
-        // record read, which is never shown.
-        {path, 0, 101 + 250 - 1,
+        // Every one of the 125 video and 250 audio frames.
+        {path, 0, 125 + 250,
          {" 0 0 1268121907 000 1    3000 2010-03-09 08:05:07", " 0 1 1268121907 000 0     160 2010-03-09 08:05:07"}},
         {"--json " + path + " --limit 2 --speed 2", 0, 2, {}},
-        {path + " --speed -4 --from 2", 0, 2,
+        {path + " --speed -4 --from 2", 0, 3,
          {" 0 0 1268121909 000 1    3000 2010-03-09 08:05:09", " 0 0 1268121908 000 1    3000 2010-03-09 08:05:08"}},
-        {path + " --iframe-only --speed 32", 0, 5, {}}, // the audio after the last key frame lets it be shown
+        {path + " --iframe-only --speed 32", 0, 5, {}},
         {path + " --speed 3", 2, 0, {}},
         {"--speed 2", 2, 0, {}},
     };

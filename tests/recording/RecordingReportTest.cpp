@@ -125,33 +125,35 @@ TEST(RecordingReport, FindsFirstAndLastKeyFramesOfEachChannel)
     const RecordingReport r = Inspect(built.Bytes());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.scan.videoEnd[1], built.videoRecords[1][75]);
+    // The recording ends with the last frame, after the last key frame.
+    EXPECT_EQ(r.scan.videoLast[1], built.videoRecords[1][99]);
     EXPECT_EQ(r.scan.endTime.wSecond, 10);
-    EXPECT_EQ(r.scan.endTime.wMilliseconds, 75 * 40 + 20);
+    EXPECT_EQ(r.scan.endTime.wMilliseconds, 99 * 40 + 20);
     EXPECT_EQ(r.scan.posTime.wSecond, 7);
     // Channels without frames keep their initial entries behind the real ones.
     EXPECT_EQ(r.scan.startInfo[2].f_time, 0x7FFFFFFF);
     EXPECT_EQ(r.scan.endInfo[2].f_time, 1);
 }
 
-// Where the scan finds a channel's first key frame and the last one it may play.
+// Where the scan finds a channel's first key frame, its last one and its last frame.
 TEST(RecordingReport, KeyFramesTheScanPassesOver)
 {
     const struct {
         const char* name;
         BuiltRecording built;
-        size_t firstKey, lastKey;
+        size_t firstKey, lastKey, lastFrame;
         uint32_t startMsec, endMsec;
     } cases[] = {
         {"first key frame after other frames",
          RecordingBuilder().Video(0, {kT0, 0, 4000, 0}).Video(0, {kT0, 40, 60000, 1}).Video(0, {kT0, 80, 4000, 0}).Build(),
-         1, 1, 40, 40},
+         1, 1, 2, 40, 80},
         {"implausible last key frame",
          RecordingBuilder()
              .Video(0, {kT0, 0, 70000, 1})
              .Video(0, {kT0 + 1, 1000, 30000, 1})
              .Video(0, {kT0 + kTwoYears, 2000, 30000, 1})
              .Build(),
-         0, 1, 0, 1000},
+         0, 1, 1, 0, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,6 +161,7 @@ TEST(RecordingReport, KeyFramesTheScanPassesOver)
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.scan.firstKeyOffset[0], c.built.videoRecords[0][c.firstKey]);
         EXPECT_EQ(r.scan.videoEnd[0], c.built.videoRecords[0][c.lastKey]);
+        EXPECT_EQ(r.scan.videoLast[0], c.built.videoRecords[0][c.lastFrame]);
         EXPECT_EQ(r.scan.startMsec, c.startMsec);
         EXPECT_EQ(r.scan.endMsec, c.endMsec);
     }

@@ -370,29 +370,36 @@ TEST_F(RunningPlayerTest, ChannelKeysStepTheCurrentChannelAndQuestionMarkListsTh
     EXPECT_EQ(Player().Tools().KeyList()->Table()->item(0, 0)->text(), "Space");
 }
 
-TEST_F(RunningPlayerTest, GoToTimeLandsOnTheSecondAndRefusesTimesOutside)
+TEST_F(RunningPlayerTest, GoToTimeTakesWhatAPersonTypesUpToTheLastSecond)
 {
+    // 10 s from 08:05:07: the slider ends at 8, the last recorded second is 9 (08:05:16).
     Open(1, 0, 250);
     playback::PlayerCore& core = Core();
     ASSERT_EQ(core.m_nSeekMax, 8);
-    // As the slider, it acts once playback has started; paused, the position stays put.
-    core.Transport().OnPlay();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
-    core.Transport().OnPlay();
-    EXPECT_TRUE(Player().Tools().GoToTime(core.TimeAtSecond(7)));
-    EXPECT_EQ(m_dialog->GetSeekSlider()->value(), 7);
-    EXPECT_EQ(core.m_PosTime.Load(), core.TimeAtSecond(7));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
-    EXPECT_EQ(core.m_nPosSec, 7);
-    EXPECT_TRUE(m_messages.empty());
-    for (int outside : {-1, 9}) {
+    const recording::SystemTime day = core.TimeAtSecond(0);
+    struct Case {
+        const char* typed;
+        int second; // -1: refused, with a message, and nothing moves
+    };
+    const Case cases[] = {{"2010-03-09 08:05:09", 2}, {" 08:05:10 ", 3}, {"8:5:11", 4},  {"8:05:16", 9},
+                          {"08:05:17", -1},            {"8:05", -1},     {"08:5x:11", -1}, {"", -1},
+                          {"2010-03-09 08:05:07", 0}};
+    int at = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
         m_messages.clear();
-        EXPECT_FALSE(Player().Tools().GoToTime(core.TimeAtSecond(outside)));
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_TRUE(m_messages[0].ends_with(" from 2010-03-09 08:05:07 to 2010-03-09 08:05:15."))
-            << m_messages[0];
-        EXPECT_EQ(core.m_nPosSec, 7);
+        EXPECT_EQ(Player().Tools().GoToText(c.typed, day), c.second >= 0);
+        EXPECT_EQ(m_messages.size(), c.second >= 0 ? 0u : 1u);
+        at = c.second >= 0 ? c.second : at;
+        EXPECT_EQ(core.m_SeekTarget.Load(), core.TimeAtSecond(at));
+        EXPECT_EQ(m_dialog->GetSeekSlider()->value(), std::min(at, 8));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return core.m_bSeekDone == 1; }, 5000));
     }
+    m_messages.clear();
+    Player().Tools().GoToText("08:05:17", day);
+    EXPECT_EQ(m_messages, (std::vector<std::string>{
+                              "2010-03-09 08:05:17 is outside the recording, which runs from 2010-03-09 08:05:07 to "
+                              "2010-03-09 08:05:16."}));
 }
 
 TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)
