@@ -17,5 +17,7 @@ int RunFrames(const Args& args);
 int RunExport(const Args& args);
 int RunVerify(const Args& args);
 int RunTimeline(const Args& args);
+int RunKeygen(const Args& args);
+int RunSign(const Args& args);
 
 } // namespace vrctool
