@@ -1,5 +1,6 @@
 #include "tools/vrc-tool/ClipExport.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "recording/ChannelTables.h"
@@ -59,7 +60,7 @@ public:
         return true;
     }
 
-    // Counts what is left inside the clip's seconds once the pictures have ended.
+    // Counts what is left inside the pictures' seconds once the pictures have ended.
     void CountLeftOver(int32_t lastTime, ClipExport::Result& result)
     {
         for (; Peek(); m_next.reset())
@@ -132,7 +133,7 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
             result.error = "cannot write the clip: " + muxer.Error();
             return result;
         }
-        lastTime = r->header.f_time;
+        lastTime = std::max(lastTime, r->header.f_time); // the latest, not the last: the clock may step back
         result.keyFrames += r->header.f_key == 1 ? 1 : 0;
         if (progress)
             progress(r->End() - s.span.begin);

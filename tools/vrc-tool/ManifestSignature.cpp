@@ -114,8 +114,8 @@ std::string ManifestSignature::Check(const std::string& text, const std::string&
     fingerprint = "SHA256:" + Sha256::Of(der, static_cast<size_t>(derSize));
     OPENSSL_free(der);
     std::ifstream in(sigPath, std::ios::binary);
-    const std::vector<unsigned char> signature{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.eof() || signature.size() != kSignatureSize)
+    const std::vector<unsigned char> signature((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (signature.size() != kSignatureSize)
         return sigPath + " is not a signature of 64 bytes";
     std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
     if (!context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
