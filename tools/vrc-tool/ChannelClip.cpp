@@ -5,6 +5,7 @@
 
 #include "recording/ChannelWalk.h"
 #include "recording/TimeText.h"
+#include "tools/vrc-tool/ExportRecord.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/TimelineJson.h"
 
@@ -137,7 +138,7 @@ std::string ChannelClip::Manifest(const ClipExport::Result& r, uint64_t sourceSi
     std::error_code ec;
     const fs::path source = fs::absolute(m_context.args.file, ec).lexically_normal();
     return "{\n  \"tool\": \"vrc-tool\",\n  \"version\": " + JsonString(KELVORA_VERSION) + ",\n  \"command\": " +
-           command + "],\n  \"source\": {\"path\": " + JsonString(source.string()) +
+           command + "],\n  \"record\": " + ExportRecord::Json(m_context.args) + ",\n  \"source\": {\"path\": " + JsonString(source.string()) +
            ", \"size\": " + std::to_string(sourceSize) + ", \"sha256\": " + JsonString(sourceSha) +
            "},\n  \"channel\": " + Number(m_channel) + ",\n  \"channelName\": " + JsonString(Name()) +
            ",\n  \"first\": " + JsonString(FirstTime()) + ",\n  \"last\": " +

@@ -19,14 +19,28 @@ std::string ParseTime(const std::vector<std::string>& args, size_t& i, std::opti
     return time ? "" : args[i - 1] + " takes a time \"YYYY-MM-DD hh:mm:ss\", not '" + text + "'";
 }
 
+// The text after an option that takes one.
+std::string TakeText(const std::vector<std::string>& args, size_t& i, std::string& text, const char* what)
+{
+    if (i + 1 == args.size() || args[i + 1].empty())
+        return args[i] + " needs " + what;
+    text = args[++i];
+    return {};
+}
+
 } // namespace
 
 std::string ExportArgs::Parse(const std::vector<std::string>& args)
 {
+    const std::pair<const char*, std::string*> texts[] = {
+        {"--case", &caseId}, {"--exhibit", &exhibit}, {"--operator", &operatorName}, {"--note", &note}};
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string error;
-        if (a == "--audio") {
+        const auto text = std::ranges::find(texts, a, [](const auto& t) { return std::string(t.first); });
+        if (text != std::end(texts)) {
+            error = TakeText(args, i, *text->second, "a text");
+        } else if (a == "--audio") {
             audio = true;
         } else if (a == "--force") {
             force = true;
@@ -35,8 +49,7 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
         } else if (a == "--to") {
             error = ParseTime(args, i, to, toText);
         } else if (a == "--sign") {
-            error = i + 1 < args.size() ? "" : "--sign needs a private key file";
-            signKey = error.empty() ? args[++i] : "";
+            error = TakeText(args, i, signKey, "a private key file");
         } else if (a == "--channel") {
             int channel = -1;
             error = CommandArguments::TakeChannel(args, i, channel);
@@ -51,6 +64,8 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
     }
     if (file.empty() || out.empty() || channels.empty())
         return "FILE, --channel K and OUT are all needed";
+    if ((caseId.empty() || exhibit.empty() || operatorName.empty()) && !(caseId + exhibit + operatorName + note).empty())
+        return "a case record needs --case, --exhibit and --operator together";
     return {};
 }
 

@@ -17,6 +17,8 @@ struct ExportArgs {
     bool audio = false;
     bool force = false;
     std::string signKey;
+    // The case record: given all three (and the note) or not at all.
+    std::string caseId, exhibit, operatorName, note;
 
     // The complaint about args, or empty.
     std::string Parse(const std::vector<std::string>& args);

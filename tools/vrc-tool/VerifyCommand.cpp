@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/ExportJob.h"
+#include "tools/vrc-tool/ExportRecord.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/ManifestSignature.h"
 #include "tools/vrc-tool/Sha256.h"
@@ -33,6 +35,11 @@ std::string Shown(const JsonValue& v)
     return v.type == JsonValue::Type::Null ? "null" : "a different value";
 }
 
+bool Underivable(const std::string& member)
+{
+    return member == ".source.path" || std::ranges::find(ExportRecord::kUnderivable, member) != std::end(ExportRecord::kUnderivable);
+}
+
 // Lists where the manifest's value differs from the one derived again, member by member.
 void Compare(const JsonValue& found, const JsonValue& derived, const std::string& where, Differences& out)
 {
@@ -47,7 +54,7 @@ void Compare(const JsonValue& found, const JsonValue& derived, const std::string
         const JsonValue* d = derived.Find(key);
         if (!d)
             out.push_back(where + "." + key + " is not a field of a manifest");
-        else if (where + "." + key != ".source.path")
+        else if (!Underivable(where + "." + key))
             Compare(value, *d, where + "." + key, out);
     }
     for (const auto& [key, value] : derived.members) {
