@@ -286,6 +286,10 @@ TEST_F(VrcToolCommands, ClockFaultsKeepTimeAndVerifyRederivesTheClip)
     const std::string openssl = "openssl pkeyutl -verify -pubin -inkey " + key + ".pub -rawin -in " + manifest +
                                 " -sigfile " + manifest + ".sig >/dev/null 2>&1";
     EXPECT_EQ(std::system(openssl.c_str()), 0);
+    ASSERT_EQ(Tool(vrctool::RunReport, {manifest, "-o", m_dir.File("report.txt")}).status, 0);
+    const std::string report = Text(m_dir.File("report.txt"));
+    for (const char* line : {"later frames moved by 1960 ms", "09:00:01  first frame #25 at clip 1000 ms", "RESULT: VERIFIED"})
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
 
     // Tampering, each case on fresh copies; the copies lie in their own folder, beside
     // which verify must find the clip it reads while the original still exists.

@@ -19,5 +19,6 @@ int RunVerify(const Args& args);
 int RunTimeline(const Args& args);
 int RunKeygen(const Args& args);
 int RunSign(const Args& args);
+int RunReport(const Args& args);
 
 } // namespace vrctool

@@ -31,6 +31,9 @@ constexpr Command kCommands[] = {
      "                      frame and hash of the manifest and the clip beside it (and its signature)"},
     {"keygen", vrctool::RunKeygen, "keygen KEY   writes a new Ed25519 private key KEY and its public key KEY.pub"},
     {"sign", vrctool::RunSign, "sign MANIFEST --key KEY   writes MANIFEST.sig"},
+    {"report", vrctool::RunReport,
+     "report MANIFEST -o FILE.html|FILE.txt   what was exported, from where, its hashes, its time list\n"
+     "                      second by second, holes, clock steps, damage and a fresh verification"},
     {"timeline", vrctool::RunTimeline,
      "timeline [--json] FILE [--gap SECONDS]   per channel: span, frames, key frames, gaps and jumps"},
 };
