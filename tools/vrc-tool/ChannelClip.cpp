@@ -41,6 +41,9 @@ int ChannelClip::Check()
     m_span = recording::ClipSpan::Find(m_context.in, dataOffset + run.startPos, dataOffset + run.endPos, args.from, args.to);
     if (m_span.frames == 0)
         return errors.Fail(args.file, channel + " has no frames" + SpanText());
+    for (const recording::WalkGap& gap : m_span.gaps)
+        std::fprintf(stderr, "vrc-tool export: %s: warning: %s skips what is %s\n", args.file.c_str(), channel.c_str(),
+                     gap.Describe().c_str());
     if (!m_span.damage.empty())
         std::fprintf(stderr, "vrc-tool export: %s: warning: %s ends early, the record at offset %llu: %s\n",
                      args.file.c_str(), channel.c_str(), static_cast<unsigned long long>(m_span.damageOffset),
@@ -124,9 +127,14 @@ std::string ChannelClip::StepsJson(const ClipExport::Result& r) const
 
 std::string ChannelClip::DamageJson() const
 {
+    std::string out = ",\n  \"unreadable\": [";
+    for (const recording::WalkGap& gap : m_span.gaps)
+        out += (out.ends_with("[") ? "" : ", ") + std::string("{\"begin\": ") + std::to_string(gap.begin) +
+               ", \"end\": " + std::to_string(gap.end) + ", \"text\": " + JsonString(gap.Describe()) + "}";
+    out += "]";
     if (m_span.damage.empty())
-        return {};
-    return ",\n  \"runEndsEarly\": {\"offset\": " + std::to_string(m_span.damageOffset) +
+        return out;
+    return out + ",\n  \"runEndsEarly\": {\"offset\": " + std::to_string(m_span.damageOffset) +
            ", \"damage\": " + JsonString(m_span.damage) + "}";
 }
 

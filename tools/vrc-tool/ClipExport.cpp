@@ -65,7 +65,8 @@ public:
     {
         for (; Peek(); m_next.reset())
             result.unplacedAudio += m_next->header.f_time >= m_firstTime && m_next->header.f_time <= lastTime ? 1 : 0;
-        result.audioDamage = m_walk.Damage();
+        // The first stretch of sound the walk had to skip, if any.
+        result.audioDamage = m_walk.Gaps().empty() ? "" : m_walk.Gaps().front().Describe();
     }
 
 private:
@@ -137,10 +138,6 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
         result.keyFrames += r->header.f_key == 1 ? 1 : 0;
         if (progress)
             progress(r->End() - s.span.begin);
-    }
-    if (!walk.Damage().empty()) {
-        result.error = "the record at offset " + std::to_string(walk.DamageOffset()) + ": " + walk.Damage();
-        return result;
     }
     const int64_t end = result.video.back().clipMs + clock.LastDuration() - 1;
     if (!audio.WriteUntil(end, clock, muxer, result)) {
