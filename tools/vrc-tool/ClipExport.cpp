@@ -87,6 +87,21 @@ private:
     int64_t m_lastMs;
 };
 
+// The clip's length before a byte of it is written, so that the container can state it in
+// its header: the output never seeks back to put it there afterwards.
+int64_t DurationMs(const ClipExport::Source& s)
+{
+    recording::ChannelWalk walk(s.file, s.span.begin, s.span.end, true);
+    std::optional<recording::ClipClock> clock;
+    int64_t last = 0;
+    while (const std::optional<WalkedRecord> r = walk.Next()) {
+        if (!clock)
+            clock.emplace(r->header.f_msec, 0);
+        last = clock->PlaceVideo(r->header.f_msec);
+    }
+    return clock ? last + clock->LastDuration() : 0;
+}
+
 std::string At(const WalkedRecord& r, const std::string& what)
 {
     return "the record at offset " + std::to_string(r.offset) + " " + what;
@@ -109,7 +124,8 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
     }
     ClipMuxer muxer;
     if (std::string error = muxer.Open(path, container,
-                                       {s.header.videoFormat >= 2, std::vector<uint8_t>(payload->begin() + skip, payload->end())},
+                                       {s.header.videoFormat >= 2, std::vector<uint8_t>(payload->begin() + skip, payload->end()),
+                                        DurationMs(s)},
                                        s.audio, metadata);
         !error.empty()) {
         result.error = error;

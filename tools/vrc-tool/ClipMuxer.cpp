@@ -83,6 +83,7 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
         return "libavformat cannot write " + container;
     // Fixed track numbers in place of random IDs, and no library version or date.
     m_context->flags |= AVFMT_FLAG_BITEXACT;
+    m_context->duration = av_rescale(video.durationMs, AV_TIME_BASE, 1000);
     if (std::string error = AddVideo(video); !error.empty())
         return error;
     if (audio && !AddAudio())

@@ -21,6 +21,7 @@ public:
     struct Video {
         bool h264 = true;                 // else MPEG-4 Part 2
         std::vector<uint8_t> firstKey;    // the first frame, which carries the sequence header
+        int64_t durationMs = 0;           // the clip's length, stated in Matroska's header
     };
     using Metadata = std::vector<std::pair<std::string, std::string>>;
 
