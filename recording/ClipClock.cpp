@@ -7,7 +7,7 @@ int64_t ClipClock::PlaceVideo(int64_t stampMs)
     if (m_frames > 0) {
         const int64_t step = stampMs - m_previous;
         if (step > 0) {
-            m_nominal = step;
+            m_nominal = step <= kLongestFrameMs ? step : m_nominal;
         } else {
             m_era += step < 0 ? 1 : 0;
             m_shift += m_nominal - step;

@@ -26,7 +26,7 @@ public:
 
     // The clip time of the next video frame, in file order.
     int64_t PlaceVideo(int64_t stampMs);
-    // How long the last placed frame lasts, when no frame follows it.
+    // How long the last placed frame lasts, when no frame follows it: the nominal duration.
     int64_t LastDuration() const { return m_nominal; }
 
     // The clip time of a sound frame on the same clock, or nothing while the pictures have
@@ -37,6 +37,8 @@ public:
 
 private:
     static constexpr int64_t kDefaultFrameMs = 40;
+    // A longer step is a hole in the recording, not a frame's duration.
+    static constexpr int64_t kLongestFrameMs = 1000;
 
     int64_t m_first;
     int64_t m_base;

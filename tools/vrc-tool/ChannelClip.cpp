@@ -69,7 +69,7 @@ ClipExport::Result ChannelClip::Write(const std::string& path, const ClipExport:
     const ClipExport::Source source{m_context.in,     m_context.report.header.header,
                                     m_channel,        m_span,
                                     m_context.args.audio, m_context.report.scan.startInfo[0].f_time,
-                                    m_baseMs};
+                                    m_baseMs,         kGapMs};
     return ClipExport::Run(source, path, ClipMuxer::ContainerOf(m_out), Metadata(), progress);
 }
 

@@ -6,6 +6,7 @@
 #include "recording/ChannelTables.h"
 #include "recording/ChannelWalk.h"
 #include "recording/KeyFrame.h"
+#include "tools/vrc-tool/ClipCaptions.h"
 #include "tools/vrc-tool/Sha256.h"
 
 namespace vrctool {
@@ -87,19 +88,24 @@ private:
     int64_t m_lastMs;
 };
 
-// The clip's length before a byte of it is written, so that the container can state it in
-// its header: the output never seeks back to put it there afterwards.
-int64_t DurationMs(const ClipExport::Source& s)
+// The clip's length and captions before a byte of it is written, from the span's headers:
+// the output never seeks back to put the length in its header afterwards.
+int64_t Prepare(const ClipExport::Source& s, ClipCaptions& captions)
 {
     recording::ChannelWalk walk(s.file, s.span.begin, s.span.end, true);
     std::optional<recording::ClipClock> clock;
     int64_t last = 0;
+    uint32_t previousStamp = 0;
     while (const std::optional<WalkedRecord> r = walk.Next()) {
         if (!clock)
-            clock.emplace(r->header.f_msec, 0);
+            clock.emplace(r->header.f_msec, s.baseMs);
         last = clock->PlaceVideo(r->header.f_msec);
+        captions.Frame(r->header.f_time, static_cast<int32_t>(r->header.f_msec - previousStamp), last);
+        previousStamp = r->header.f_msec;
     }
-    return clock ? last + clock->LastDuration() : 0;
+    const int64_t end = clock ? last + clock->LastDuration() : 0;
+    captions.Finish(end);
+    return end - s.baseMs;
 }
 
 std::string At(const WalkedRecord& r, const std::string& what)
@@ -122,10 +128,12 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
                              : "the clip holds no frame";
         return result;
     }
+    ClipCaptions captions(s.holeMs);
+    const int64_t durationMs = Prepare(s, captions);
     ClipMuxer muxer;
     if (std::string error = muxer.Open(path, container,
                                        {s.header.videoFormat >= 2, std::vector<uint8_t>(payload->begin() + skip, payload->end()),
-                                        DurationMs(s)},
+                                        durationMs},
                                        s.audio, metadata);
         !error.empty()) {
         result.error = error;
@@ -146,7 +154,8 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
         result.video.push_back(Row(*r, ms, *payload));
         const std::vector<uint8_t>& stored = muxer.Stored(payload->data() + skip, payload->size() - skip);
         result.video.back().clipSha = Sha256::Of(stored.data(), stored.size());
-        if (!audio.WriteUntil(ms, clock, muxer, result) || !muxer.WriteVideo(ms, r->header.f_key == 1)) {
+        if (!audio.WriteUntil(ms, clock, muxer, result) || !captions.WriteUntil(ms, muxer) ||
+            !muxer.WriteVideo(ms, r->header.f_key == 1)) {
             result.error = "cannot write the clip: " + muxer.Error();
             return result;
         }
@@ -156,7 +165,7 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
             progress(r->End() - s.span.begin);
     }
     const int64_t end = result.video.back().clipMs + clock.LastDuration() - 1;
-    if (!audio.WriteUntil(end, clock, muxer, result)) {
+    if (!audio.WriteUntil(end, clock, muxer, result) || !captions.WriteUntil(end, muxer)) {
         result.error = "cannot write the clip: " + muxer.Error();
         return result;
     }

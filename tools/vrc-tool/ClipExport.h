@@ -29,6 +29,8 @@ public:
         int32_t audioEpoch = 0;
         // Where the span's first frame lies on a time line shared with other clips.
         int64_t baseMs = 0;
+        // Steps longer than this are holes, captioned as such.
+        int64_t holeMs = 2000;
     };
     struct Result {
         std::string error;  // empty on success

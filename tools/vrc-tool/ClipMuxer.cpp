@@ -1,5 +1,6 @@
 #include "tools/vrc-tool/ClipMuxer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -88,6 +89,10 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
         return error;
     if (audio && !AddAudio())
         return "cannot add the sound stream";
+    // MP4 written front to back comes in fragments, and libavformat's fragmenter cannot end
+    // a caption there (it stops on an assertion); only Matroska carries them.
+    if (container == "mkv" && !AddCaptions())
+        return "cannot add the caption track";
     for (const auto& [key, value] : metadata)
         av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
     if (std::string error = m_file.Open(path); !error.empty())
@@ -166,6 +171,29 @@ const std::vector<uint8_t>& ClipMuxer::Stored(const uint8_t* data, size_t size)
     else
         m_stored.assign(data, data + size);
     return m_stored;
+}
+
+bool ClipMuxer::AddCaptions()
+{
+    AVStream* stream = avformat_new_stream(m_context, nullptr);
+    if (!stream)
+        return false;
+    stream->time_base = kMilliseconds;
+    stream->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
+    stream->codecpar->codec_id = AV_CODEC_ID_SUBRIP;
+    av_dict_set(&stream->metadata, "title", "recorded time", 0);
+    m_captionStream = stream->index;
+    return true;
+}
+
+bool ClipMuxer::WriteCaption(const std::string& text, int64_t startMs, int64_t endMs)
+{
+    if (m_captionStream < 0)
+        return true;
+    const int64_t start = std::max(startMs, m_lastCaptionMs + 1);
+    m_lastCaptionMs = start;
+    return Write(m_captionStream, reinterpret_cast<const uint8_t*>(text.data()), text.size(), start,
+                 std::max<int64_t>(endMs - start, 1), false);
 }
 
 bool ClipMuxer::WriteVideo(int64_t ms, bool key)
