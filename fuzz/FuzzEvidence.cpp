@@ -30,7 +30,7 @@ void ExportEveryChannel(const recording::RecordingReport& r, platform::File& fil
                                                  r.scan.startInfo[0].f_time};
         const vrctool::ClipExport::Result result = vrctool::ClipExport::Run(source, "", "mkv", {{"title", "fuzz"}});
         // A clip that was written holds every frame of its span.
-        if (result.error.empty() && result.frames != span.frames)
+        if (result.error.empty() && result.video.size() != span.frames)
             __builtin_trap();
     }
 }

@@ -3,16 +3,19 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/File.h"
+#include "recording/ClipClock.h"
 #include "recording/ClipSpan.h"
+#include "recording/FrameRow.h"
 #include "recording/RecordingHeader.h"
 #include "tools/vrc-tool/ClipMuxer.h"
 
 namespace vrctool {
 
 // Copies one channel's records of a clip span into a container, payload by payload, with
-// the channel's sound beside them when asked.
+// the channel's sound beside them when asked, and tables every frame on both sides.
 class ClipExport {
 public:
     struct Source {
@@ -24,20 +27,26 @@ public:
         // The f_time that audio stamps count from, as playback lines sound up with
         // pictures: that of the recording's earliest first key frame.
         int32_t audioEpoch = 0;
+        // Where the span's first frame lies on a time line shared with other clips.
+        int64_t baseMs = 0;
+        // Steps longer than this are holes, captioned as such.
+        int64_t holeMs = 2000;
     };
     struct Result {
         std::string error;  // empty on success
         std::string audioDamage;
-        uint64_t frames = 0;
+        std::vector<recording::FrameRow> video;
+        std::vector<recording::FrameRow> audio;
+        std::vector<recording::ClipClock::Step> steps;
+        // Sound frames inside the clip's seconds that found no place on its time line.
+        uint64_t unplacedAudio = 0;
         uint64_t keyFrames = 0;
-        uint64_t audioFrames = 0;
-        // Frames whose stamp did not move on from the previous one; the container needs
-        // rising times, so each of them is placed 1 ms after its predecessor.
-        uint64_t adjustedStamps = 0;
+        uint64_t clipSize = 0;
+        std::string clipSha;
     };
     using Progress = std::function<void(uint64_t bytesDone)>;
 
-    // path "" writes to a sink that only counts the bytes.
+    // path "" writes nothing but still sizes and hashes the clip.
     static Result Run(const Source& source, const std::string& path, const std::string& container,
                       const ClipMuxer::Metadata& metadata, const Progress& progress = {});
 };

@@ -1,5 +1,6 @@
 #include "tools/vrc-tool/ClipMuxer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -10,12 +11,15 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "tools/vrc-tool/AvcFraming.h"
+
 namespace vrctool {
 namespace {
 
 constexpr AVRational kMilliseconds{1, 1000};
 constexpr int kAudioRate = 8000;
-constexpr int kSinkBuffer = 65'536;
+// The output cannot seek, so MP4 is written in fragments that each start at a key frame.
+constexpr const char* kMovFlags = "+use_metadata_tags+frag_keyframe+empty_moov+default_base_moof";
 
 // The container needs the picture size; the parser reads it from the sequence header.
 bool PictureSize(AVCodecID codec, const std::vector<uint8_t>& key, int& width, int& height)
@@ -78,50 +82,43 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
     const char* format = container == "mp4" ? "mp4" : "matroska";
     if (avformat_alloc_output_context2(&m_context, nullptr, format, nullptr) < 0 || !(m_packet = av_packet_alloc()))
         return "libavformat cannot write " + container;
+    // Fixed track numbers in place of random IDs, and no library version or date.
+    m_context->flags |= AVFMT_FLAG_BITEXACT;
+    m_context->duration = av_rescale(video.durationMs, AV_TIME_BASE, 1000);
     if (std::string error = AddVideo(video); !error.empty())
         return error;
     if (audio && !AddAudio())
         return "cannot add the sound stream";
+    // MP4 written front to back comes in fragments, and libavformat's fragmenter cannot end
+    // a caption there (it stops on an assertion); only Matroska carries them.
+    if (container == "mkv" && !AddCaptions())
+        return "cannot add the caption track";
     for (const auto& [key, value] : metadata)
         av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
-    if (path.empty()) {
-        auto* buffer = static_cast<uint8_t*>(av_malloc(kSinkBuffer));
-        m_sink = avio_alloc_context(buffer, kSinkBuffer, 1, this, nullptr, Discard, nullptr);
-        if (!m_sink) {
-            av_free(buffer);
-            return "cannot make a memory sink";
-        }
-        m_context->pb = m_sink;
-    } else if (avio_open(&m_context->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) {
-        return "cannot create the file";
-    } else {
-        m_ownsFile = true;
-    }
+    if (std::string error = m_file.Open(path); !error.empty())
+        return error;
+    m_context->pb = m_file.Context();
     AVDictionary* options = nullptr;
-    // MP4 keeps free-form metadata only when asked to.
-    av_dict_set(&options, "movflags", "+use_metadata_tags", 0);
+    av_dict_set(&options, "movflags", kMovFlags, 0);
     const int status = avformat_write_header(m_context, &options);
     av_dict_free(&options);
     if (status < 0)
-        return "cannot write the container's header";
+        return "cannot write the container's header: " + Error();
     m_headerWritten = true;
     return {};
 }
 
 ClipMuxer::~ClipMuxer()
 {
-    if (m_ownsFile && m_context)
-        avio_closep(&m_context->pb);
-    if (m_sink) {
-        av_freep(&m_sink->buffer);
-        avio_context_free(&m_sink);
-    }
+    if (m_context)
+        m_context->pb = nullptr;
     avformat_free_context(m_context);
     av_packet_free(&m_packet);
 }
 
 std::string ClipMuxer::AddVideo(const Video& video)
 {
+    m_h264 = video.h264;
     const AVCodecID codec = video.h264 ? AV_CODEC_ID_H264 : AV_CODEC_ID_MPEG4;
     int width = 0, height = 0;
     if (!PictureSize(codec, video.firstKey, width, height))
@@ -135,7 +132,11 @@ std::string ClipMuxer::AddVideo(const Video& video)
     par->codec_id = codec;
     par->width = width;
     par->height = height;
-    const std::vector<uint8_t> header = SequenceHeader(codec, video.firstKey);
+    const std::vector<uint8_t> header = video.h264
+                                            ? AvcFraming::DecoderRecord(video.firstKey.data(), video.firstKey.size())
+                                            : SequenceHeader(codec, video.firstKey);
+    if (video.h264 && header.empty())
+        return "the first key frame carries no sequence and picture parameter sets";
     if (!header.empty()) {
         par->extradata = static_cast<uint8_t*>(av_mallocz(header.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!par->extradata)
@@ -163,14 +164,46 @@ bool ClipMuxer::AddAudio()
     return true;
 }
 
-bool ClipMuxer::WriteVideo(const uint8_t* data, size_t size, int64_t ms, bool key)
+const std::vector<uint8_t>& ClipMuxer::Stored(const uint8_t* data, size_t size)
+{
+    if (m_h264)
+        m_stored = AvcFraming::ToLengths(data, size);
+    else
+        m_stored.assign(data, data + size);
+    return m_stored;
+}
+
+bool ClipMuxer::AddCaptions()
+{
+    AVStream* stream = avformat_new_stream(m_context, nullptr);
+    if (!stream)
+        return false;
+    stream->time_base = kMilliseconds;
+    stream->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
+    stream->codecpar->codec_id = AV_CODEC_ID_SUBRIP;
+    av_dict_set(&stream->metadata, "title", "recorded time", 0);
+    m_captionStream = stream->index;
+    return true;
+}
+
+bool ClipMuxer::WriteCaption(const std::string& text, int64_t startMs, int64_t endMs)
+{
+    if (m_captionStream < 0)
+        return true;
+    const int64_t start = std::max(startMs, m_lastCaptionMs + 1);
+    m_lastCaptionMs = start;
+    return Write(m_captionStream, reinterpret_cast<const uint8_t*>(text.data()), text.size(), start,
+                 std::max<int64_t>(endMs - start, 1), false);
+}
+
+bool ClipMuxer::WriteVideo(int64_t ms, bool key)
 {
     if (m_heldMs >= 0) {
         m_lastStepMs = ms - m_heldMs;
         if (!FlushHeld(m_lastStepMs))
             return false;
     }
-    m_held.assign(data, data + size);
+    m_held.swap(m_stored);
     m_heldMs = ms;
     m_heldKey = key;
     return true;
@@ -202,25 +235,20 @@ bool ClipMuxer::Write(int stream, const uint8_t* data, size_t size, int64_t ms, 
     return av_interleaved_write_frame(m_context, m_packet) >= 0;
 }
 
-bool ClipMuxer::Finish()
+std::string ClipMuxer::Finish()
 {
     if (!m_headerWritten || (m_heldMs >= 0 && !FlushHeld(m_lastStepMs)))
-        return false;
+        return Error();
     const bool ok = av_write_trailer(m_context) >= 0;
     m_headerWritten = false;
-    if (m_sink)
-        avio_flush(m_sink);
-    if (m_ownsFile) {
-        m_ownsFile = false;
-        return avio_closep(&m_context->pb) >= 0 && ok;
-    }
-    return ok;
+    const std::string closed = m_file.Close();
+    return !closed.empty() ? closed : ok ? std::string() : Error();
 }
 
-int ClipMuxer::Discard(void* opaque, uint8_t*, int size)
+std::string ClipMuxer::Error()
 {
-    static_cast<ClipMuxer*>(opaque)->m_discarded += static_cast<uint64_t>(size);
-    return size;
+    const std::string file = m_file.Close();
+    return file.empty() ? "libavformat refused the clip's packets" : file;
 }
 
 } // namespace vrctool

@@ -5,20 +5,23 @@
 #include <utility>
 #include <vector>
 
+#include "tools/vrc-tool/ClipFile.h"
+
 struct AVFormatContext;
-struct AVIOContext;
 struct AVPacket;
 
 namespace vrctool {
 
 // Writes a clip's packets into a Matroska or MP4 file as they are, without decoding them:
-// one video stream and, for Matroska, the channel's G.711 sound. Timestamps are given in
-// milliseconds from the clip's first frame.
+// one video stream and, for Matroska, the channel's G.711 sound and a SubRip caption track. Timestamps are given in
+// milliseconds from the clip's first frame. The same packets and metadata give the same bytes:
+// nothing random and no clock of this machine goes into the file.
 class ClipMuxer {
 public:
     struct Video {
         bool h264 = true;                 // else MPEG-4 Part 2
         std::vector<uint8_t> firstKey;    // the first frame, which carries the sequence header
+        int64_t durationMs = 0;           // the clip's length, stated in Matroska's header
     };
     using Metadata = std::vector<std::pair<std::string, std::string>>;
 
@@ -31,27 +34,38 @@ public:
                      const Metadata& metadata);
     ~ClipMuxer();
 
-    bool WriteVideo(const uint8_t* data, size_t size, int64_t ms, bool key);
+    // The frame as the clip stores it (H.264 framed by lengths), for the caller to hash.
+    const std::vector<uint8_t>& Stored(const uint8_t* data, size_t size);
+    // Writes what Stored last gave; false when the container or the file refused it.
+    bool WriteVideo(int64_t ms, bool key);
     bool WriteAudio(const uint8_t* data, size_t size, int64_t ms);
-    // Writes the held frame and the trailer and closes the output.
-    bool Finish();
+    // A caption shown from startMs to endMs (MP4: none); a start at or before the previous
+    // caption's moves just after it, as the container needs rising times on every track.
+    bool WriteCaption(const std::string& text, int64_t startMs, int64_t endMs);
+    // Writes the held frame and the trailer and closes the output; empty on success.
+    std::string Finish();
+    // Why a write failed: the file's error when there was one.
+    std::string Error();
 
-    uint64_t BytesDiscarded() const { return m_discarded; }
+    uint64_t Size() const { return m_file.Size(); }
+    std::string HexDigest() { return m_file.HexDigest(); }
 
 private:
     std::string AddVideo(const Video& video);
     bool AddAudio();
+    bool AddCaptions();
     bool Write(int stream, const uint8_t* data, size_t size, int64_t ms, int64_t durationMs, bool key);
     bool FlushHeld(int64_t durationMs);
-    static int Discard(void* opaque, uint8_t* buffer, int size);
 
     AVFormatContext* m_context = nullptr;
     AVPacket* m_packet = nullptr;
-    AVIOContext* m_sink = nullptr;
-    bool m_ownsFile = false;
+    ClipFile m_file;
+    bool m_h264 = true;
     bool m_headerWritten = false;
     int m_audioStream = -1;
-    uint64_t m_discarded = 0;
+    int m_captionStream = -1;
+    int64_t m_lastCaptionMs = -1;
+    std::vector<uint8_t> m_stored;
     // A video frame's duration is known when the next one comes, so one frame is held.
     std::vector<uint8_t> m_held;
     int64_t m_heldMs = -1;

@@ -10,15 +10,14 @@ namespace {
 void Collect(AVFormatContext* context, AVPacket* packet, int video, int audio, bool keepData, ClipContents& c)
 {
     while (av_read_frame(context, packet) >= 0) {
-        if (packet->stream_index == video) {
+        const int stream = packet->stream_index;
+        if (stream == video || stream == audio) {
             ClipContents::Packet p;
-            if (keepData)
+            if (keepData && stream == video)
                 p.data.assign(packet->data, packet->data + packet->size);
-            p.ms = av_rescale_q(packet->pts, context->streams[video]->time_base, AVRational{1, 1000});
+            p.ms = av_rescale_q(packet->pts, context->streams[stream]->time_base, AVRational{1, 1000});
             p.key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
-            c.video.push_back(std::move(p));
-        } else if (packet->stream_index == audio) {
-            ++c.audioPackets;
+            (stream == video ? c.video : c.audio).push_back(std::move(p));
         }
         av_packet_unref(packet);
     }

@@ -15,7 +15,7 @@ struct ClipContents {
     };
     std::string videoCodec; // libavcodec's name
     std::vector<Packet> video;
-    uint64_t audioPackets = 0;
+    std::vector<Packet> audio; // without their data
     std::string audioCodec;
     std::vector<std::pair<std::string, std::string>> metadata;
 

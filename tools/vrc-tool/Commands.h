@@ -19,5 +19,8 @@ int RunExport(const Args& args);
 int RunVerify(const Args& args);
 int RunTimeline(const Args& args);
 int RunSalvage(const Args& args);
+int RunKeygen(const Args& args);
+int RunSign(const Args& args);
+int RunReport(const Args& args);
 
 } // namespace vrctool

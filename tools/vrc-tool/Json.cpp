@@ -167,7 +167,8 @@ private:
             std::string name;
             JsonValue member;
             Skip();
-            if (!String(name) || !Eat(':') || !Value(member, depth + 1))
+            // A key twice would be read one way here and another way elsewhere.
+            if (!String(name) || v.Find(name) || !Eat(':') || !Value(member, depth + 1))
                 return false;
             v.members.emplace_back(std::move(name), std::move(member));
         } while (Eat(','));

@@ -1,44 +1,41 @@
 #include "tools/vrc-tool/Sha256.h"
 
-#include <algorithm>
+#include <openssl/evp.h>
 #include <vector>
-
-extern "C" {
-#include <libavutil/mem.h>
-#include <libavutil/sha.h>
-}
 
 #include "platform/File.h"
 
 namespace vrctool {
 namespace {
 constexpr size_t kReadSize = 1 << 20;
-constexpr int kBits = 256;
 } // namespace
 
-Sha256::Sha256() : m_sha(av_sha_alloc()) { av_sha_init(m_sha, kBits); }
+Sha256::Sha256() : m_context(EVP_MD_CTX_new()) { EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr); }
 
-Sha256::~Sha256() { av_free(m_sha); }
+Sha256::~Sha256() { EVP_MD_CTX_free(m_context); }
 
-void Sha256::Update(const uint8_t* data, size_t size)
-{
-    // av_sha_update takes its length as an unsigned int in FFmpeg 5.
-    constexpr size_t kStep = 1u << 30;
-    for (size_t done = 0; done < size; done += kStep)
-        av_sha_update(m_sha, data + done, static_cast<unsigned>(std::min(kStep, size - done)));
-}
+void Sha256::Update(const uint8_t* data, size_t size) { EVP_DigestUpdate(m_context, data, size); }
 
 std::string Sha256::HexDigest()
 {
-    uint8_t digest[kBits / 8];
-    av_sha_final(m_sha, digest);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(m_context, digest, &length);
+    EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
-    for (const uint8_t b : digest) {
-        hex.push_back(kHex[b >> 4]);
-        hex.push_back(kHex[b & 15]);
+    for (unsigned int i = 0; i < length; ++i) {
+        hex.push_back(kHex[digest[i] >> 4]);
+        hex.push_back(kHex[digest[i] & 15]);
     }
     return hex;
+}
+
+std::string Sha256::Of(const uint8_t* data, size_t size)
+{
+    Sha256 sha;
+    sha.Update(data, size);
+    return sha.HexDigest();
 }
 
 std::optional<std::string> Sha256::OfFile(const std::string& path, std::atomic<uint64_t>* done)

@@ -4,11 +4,12 @@
 #include <optional>
 #include <string>
 
-struct AVSHA;
+struct evp_md_ctx_st;
 
 namespace vrctool {
 
-// SHA-256 through libavutil, so hashing adds no library of its own.
+// SHA-256 through OpenSSL's libcrypto, which uses the processor's SHA instructions where
+// there are any: the source's hash runs beside the copy and must not be what it waits for.
 class Sha256 {
 public:
     Sha256();
@@ -17,15 +18,17 @@ public:
     Sha256& operator=(const Sha256&) = delete;
 
     void Update(const uint8_t* data, size_t size);
-    // The digest as 64 lower-case hex digits; the object is spent afterwards.
+    // The digest as 64 lower-case hex digits; the object then starts a new digest.
     std::string HexDigest();
 
+    // The digest of a block of bytes.
+    static std::string Of(const uint8_t* data, size_t size);
     // The digest of a whole file, or empty when it cannot be read to its end. done, when
     // given, counts the bytes hashed so far for a progress display on another thread.
     static std::optional<std::string> OfFile(const std::string& path, std::atomic<uint64_t>* done = nullptr);
 
 private:
-    AVSHA* m_sha;
+    evp_md_ctx_st* m_context;
 };
 
 } // namespace vrctool

@@ -1,15 +1,18 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/File.h"
-#include "recording/ChannelWalk.h"
-#include "tools/vrc-tool/ClipReader.h"
+#include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
+#include "tools/vrc-tool/ExportJob.h"
+#include "tools/vrc-tool/ExportRecord.h"
 #include "tools/vrc-tool/Json.h"
+#include "tools/vrc-tool/ManifestSignature.h"
 #include "tools/vrc-tool/Sha256.h"
 
 namespace vrctool {
@@ -17,113 +20,171 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage = "usage: vrc-tool verify MANIFEST\n";
+constexpr CommandErrors kErrors{"verify", "usage: vrc-tool verify MANIFEST [--pubkey PUB]\n"};
 
-// A file the manifest names, found where it was written or, when the files travelled
-// together, beside the manifest.
-struct NamedFile {
-    std::string role;
-    std::string path;
-    uint64_t size = 0;
-    std::string sha;
-};
+using Differences = std::vector<std::string>;
 
-std::optional<NamedFile> Named(const JsonValue& manifest, const std::string& role, const fs::path& manifestDir)
+std::string Shown(const JsonValue& v)
 {
-    const JsonValue* v = manifest.Find(role);
-    const JsonValue* path = v ? v->Find("path") : nullptr;
-    const JsonValue* size = v ? v->Find("size") : nullptr;
-    const JsonValue* sha = v ? v->Find("sha256") : nullptr;
-    if (!path || !size || !sha || !size->Unsigned())
-        return std::nullopt;
-    NamedFile f{role, path->text, *size->Unsigned(), sha->text};
-    const fs::path beside = manifestDir / fs::path(f.path).filename();
-    if (!fs::exists(f.path) && fs::exists(beside))
-        f.path = beside.string();
-    return f;
+    if (v.type == JsonValue::Type::String)
+        return JsonString(v.text);
+    if (v.type == JsonValue::Type::Number)
+        return v.text;
+    if (v.type == JsonValue::Type::Bool)
+        return v.boolean ? "true" : "false";
+    return v.type == JsonValue::Type::Null ? "null" : "a different value";
 }
 
-// What differs between a file and what the manifest says of it, one line each.
-void CheckFile(const NamedFile& f, std::vector<std::string>& differences)
+bool Underivable(const std::string& member)
 {
-    std::error_code ec;
-    const uint64_t size = fs::file_size(f.path, ec);
-    if (ec) {
-        differences.push_back(f.role + " " + f.path + " cannot be read");
+    return member == ".source.path" || std::ranges::find(ExportRecord::kUnderivable, member) != std::end(ExportRecord::kUnderivable);
+}
+
+// Lists where the manifest's value differs from the one derived again, member by member.
+void Compare(const JsonValue& found, const JsonValue& derived, const std::string& where, Differences& out)
+{
+    if (found.type != derived.type || found.items.size() != derived.items.size() || found.text != derived.text ||
+        found.boolean != derived.boolean) {
+        out.push_back(where + " is " + Shown(found) + ", derived from the source: " + Shown(derived));
         return;
     }
-    if (size != f.size)
-        differences.push_back(f.role + " size is " + std::to_string(size) + " bytes, the manifest says " +
-                              std::to_string(f.size));
-    const std::optional<std::string> sha = Sha256::OfFile(f.path);
-    if (!sha || *sha != f.sha)
-        differences.push_back(f.role + " SHA-256 is " + sha.value_or("unreadable") + ", the manifest says " + f.sha);
+    for (size_t i = 0; i < found.items.size(); ++i)
+        Compare(found.items[i], derived.items[i], where + "[" + std::to_string(i) + "]", out);
+    for (const auto& [key, value] : found.members) {
+        const JsonValue* d = derived.Find(key);
+        if (!d)
+            out.push_back(where + "." + key + " is not a field of a manifest");
+        else if (!Underivable(where + "." + key))
+            Compare(value, *d, where + "." + key, out);
+    }
+    for (const auto& [key, value] : derived.members) {
+        if (!found.Find(key))
+            out.push_back(where + "." + key + " is missing");
+    }
 }
 
-std::optional<uint64_t> SourceFrames(const std::string& path, uint64_t begin, uint64_t end)
+// The source where the manifest says it was or, when the files travelled together, beside it.
+std::string SourcePath(const JsonValue& m, const fs::path& dir)
 {
-    platform::File in;
-    if (!in.Open(path))
+    const JsonValue* source = m.Find("source");
+    const JsonValue* path = source ? source->Find("path") : nullptr;
+    if (!path)
+        return {};
+    std::error_code ec;
+    const fs::path beside = dir / fs::path(path->text).filename();
+    return fs::exists(path->text, ec) || !fs::exists(beside, ec) ? path->text : beside.string();
+}
+
+// The export's command line after "vrc-tool export", or nothing.
+std::optional<std::vector<std::string>> Command(const JsonValue& m)
+{
+    const JsonValue* command = m.Find("command");
+    if (!command || command->items.size() < 2 || command->items[0].text != "vrc-tool" ||
+        command->items[1].text != "export")
         return std::nullopt;
-    recording::ChannelWalk walk(in, begin, end, true);
-    uint64_t frames = 0;
-    while (walk.Next())
-        ++frames;
-    return frames;
+    std::vector<std::string> args;
+    for (size_t i = 2; i < command->items.size(); ++i) {
+        if (command->items[i].type != JsonValue::Type::String)
+            return std::nullopt;
+        args.push_back(command->items[i].text);
+    }
+    return args;
 }
 
-void CheckFrames(const JsonValue& m, const NamedFile& source, const NamedFile& clip, uint64_t frames,
-                 std::vector<std::string>& differences)
+// The clip that lies beside the manifest under the name it gives: the copy in hand, wherever
+// the original went.
+void CheckClip(const JsonValue& m, const fs::path& dir, const ClipExport::Result& derived, Differences& out,
+               std::string& read)
 {
-    const JsonValue* span = m.Find("span");
-    const JsonValue* begin = span ? span->Find("begin") : nullptr;
-    const JsonValue* end = span ? span->Find("end") : nullptr;
-    const std::optional<uint64_t> inSource =
-        begin && end && begin->Unsigned() && end->Unsigned() ? SourceFrames(source.path, *begin->Unsigned(), *end->Unsigned())
-                                                             : std::nullopt;
-    if (inSource != frames)
-        differences.push_back("source span holds " + (inSource ? std::to_string(*inSource) : "no readable run of") +
-                              " frames, the manifest says " + std::to_string(frames));
-    const std::optional<ClipContents> contents = ClipContents::Read(clip.path, false);
-    if (!contents || contents->video.size() != frames)
-        differences.push_back("clip holds " + (contents ? std::to_string(contents->video.size()) : "no readable") +
-                              " video frames, the manifest says " + std::to_string(frames));
+    const JsonValue* clip = m.Find("clip");
+    const JsonValue* name = clip ? clip->Find("name") : nullptr;
+    if (!name || name->text.empty() || fs::path(name->text).filename() != name->text) {
+        out.push_back("clip.name is not a file name");
+        return;
+    }
+    read = (dir / name->text).string();
+    std::error_code ec;
+    const uint64_t size = fs::file_size(read, ec);
+    const std::optional<std::string> sha = ec ? std::nullopt : Sha256::OfFile(read);
+    if (!sha)
+        out.push_back("clip " + read + " cannot be read");
+    else if (size != derived.clipSize || *sha != derived.clipSha)
+        out.push_back("clip " + read + " is " + std::to_string(size) + " bytes with SHA-256 " + *sha +
+                      "; the export of the source gives " + std::to_string(derived.clipSize) + " bytes with " +
+                      derived.clipSha);
+}
+
+int Report(const std::string& path, const Differences& differences, const std::string& summary)
+{
+    // A clip from another source differs in every row; the first lines say enough.
+    constexpr size_t kShown = 20;
+    for (size_t i = 0; i < differences.size() && i < kShown; ++i)
+        std::printf("DIFFERS: %s\n", differences[i].c_str());
+    if (differences.size() > kShown)
+        std::printf("DIFFERS: and %zu more\n", differences.size() - kShown);
+    if (!differences.empty()) {
+        std::printf("%s: verification failed\n", path.c_str());
+        return 1;
+    }
+    std::printf("%s: verified: %s\n", path.c_str(), summary.c_str());
+    return 0;
 }
 
 } // namespace
 
 int RunVerify(const Args& args)
 {
-    if (args.size() != 1 || args[0].starts_with("--")) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
+    std::string path, pubkey;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--pubkey" && i + 1 < args.size())
+            pubkey = args[++i];
+        else if (args[i].starts_with("--") || !path.empty())
+            return kErrors.Usage("unexpected argument '" + args[i] + "'");
+        else
+            path = args[i];
     }
-    const std::string& path = args[0];
+    if (path.empty())
+        return kErrors.Usage("MANIFEST is needed");
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    const std::optional<JsonValue> m = in ? JsonValue::Parse(text.str()) : std::nullopt;
+    if (!in)
+        return kErrors.Fail(path, "cannot be read");
+    const std::optional<JsonValue> m = JsonValue::Parse(text.str());
+    const std::optional<std::vector<std::string>> command = m ? Command(*m) : std::nullopt;
+    const JsonValue* channel = m ? m->Find("channel") : nullptr;
+    if (!command || !channel || !channel->Unsigned())
+        return kErrors.Fail(path, "not a manifest written by vrc-tool export (or a key appears twice)");
+    std::string signer;
+    if (!pubkey.empty()) {
+        const std::string error =
+            ManifestSignature::Check(text.str(), pubkey, ManifestSignature::PathFor(path), signer);
+        if (!error.empty())
+            return kErrors.Fail(ManifestSignature::PathFor(path), error);
+    }
     const fs::path dir = fs::absolute(path).parent_path();
-    const std::optional<NamedFile> source = m ? Named(*m, "source", dir) : std::nullopt;
-    const std::optional<NamedFile> clip = m ? Named(*m, "clip", dir) : std::nullopt;
-    const JsonValue* frames = m ? m->Find("frames") : nullptr;
-    if (!source || !clip || !frames || !frames->Unsigned()) {
-        std::fprintf(stderr, "vrc-tool verify: %s: not a manifest written by vrc-tool export\n", path.c_str());
-        return 1;
-    }
-    std::vector<std::string> differences;
-    CheckFile(*source, differences);
-    CheckFile(*clip, differences);
-    CheckFrames(*m, *source, *clip, *frames->Unsigned(), differences);
-    for (const std::string& d : differences)
-        std::printf("DIFFERS: %s\n", d.c_str());
-    if (!differences.empty()) {
-        std::printf("%s: verification failed\n", path.c_str());
-        return 1;
-    }
-    std::printf("%s: verified: source %s and clip %s match their SHA-256 and sizes; %llu frames in both\n", path.c_str(),
-                source->path.c_str(), clip->path.c_str(), static_cast<unsigned long long>(*frames->Unsigned()));
-    return 0;
+    ExportJob job(*command, kErrors);
+    const std::string source = SourcePath(*m, dir);
+    if (const int status = job.Prepare(source); status != 0)
+        return status;
+    const ChannelClip* clip = nullptr;
+    for (const ChannelClip& c : job.Clips())
+        clip = c.Channel() == static_cast<int>(*channel->Unsigned()) ? &c : clip;
+    if (!clip)
+        return kErrors.Fail(path, "its channel is not one its command exported");
+    // The source's hash reads the whole file beside the second export of the span.
+    auto sourceSha = std::async(std::launch::async, [&] { return Sha256::OfFile(source); });
+    const ClipExport::Result derived = clip->Write("");
+    const std::optional<std::string> sha = sourceSha.get();
+    if (!derived.error.empty() || !sha)
+        return kErrors.Fail(source, derived.error.empty() ? "cannot be read to its end" : derived.error);
+    Differences differences;
+    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.In().Size()), *sha)), "", differences);
+    std::string clipRead;
+    CheckClip(*m, dir, derived, differences, clipRead);
+    return Report(path, differences,
+                  "source " + source + " and clip " + clipRead + " give every field, frame and hash of the manifest" +
+                      (signer.empty() ? "" : "; signed by key " + signer));
 }
 
 } // namespace vrctool

@@ -25,10 +25,17 @@ constexpr Command kCommands[] = {
     {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
     {"frames", vrctool::RunFrames, "frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]"},
     {"export", vrctool::RunExport,
-     "export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force] OUT\n"
+     "export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force] [--sign KEY] OUT\n"
      "                      copies channel K's frames unchanged into OUT (.mkv, or .mp4 without sound)\n"
      "                      and writes OUT.manifest.json; TIME is \"YYYY-MM-DD hh:mm:ss\" recorded time"},
-    {"verify", vrctool::RunVerify, "verify MANIFEST   checks an export's source and clip against its manifest"},
+    {"verify", vrctool::RunVerify,
+     "verify MANIFEST [--pubkey PUB]   exports the span again from the source and checks every field,\n"
+     "                      frame and hash of the manifest and the clip beside it (and its signature)"},
+    {"keygen", vrctool::RunKeygen, "keygen KEY   writes a new Ed25519 private key KEY and its public key KEY.pub"},
+    {"sign", vrctool::RunSign, "sign MANIFEST --key KEY   writes MANIFEST.sig"},
+    {"report", vrctool::RunReport,
+     "report MANIFEST -o FILE.html|FILE.txt   what was exported, from where, its hashes, its time list\n"
+     "                      second by second, holes, clock steps, damage and a fresh verification"},
     {"timeline", vrctool::RunTimeline,
      "timeline [--json] FILE [--gap SECONDS]   per channel: span, frames, key frames, gaps and jumps"},
     {"salvage", vrctool::RunSalvage,

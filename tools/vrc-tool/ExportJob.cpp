@@ -1,0 +1,48 @@
+#include "tools/vrc-tool/ExportJob.h"
+
+#include <algorithm>
+
+#include "recording/Messages.h"
+#include "tools/vrc-tool/ClipMuxer.h"
+
+namespace vrctool {
+
+ExportJob::ExportJob(const std::vector<std::string>& command, const CommandErrors& errors)
+    : m_command(command), m_errors(errors), m_context{m_args, m_command, m_report, m_in, m_errors}
+{
+}
+
+int ExportJob::Prepare(const std::string& source)
+{
+    if (const std::string error = m_args.Parse(m_command); !error.empty())
+        return m_errors.Usage(error);
+    if (!source.empty())
+        m_args.file = source;
+    if (m_args.from && m_args.to && *m_args.to < *m_args.from)
+        return m_errors.Fail(m_args.file, "--to " + m_args.toText + " lies before --from " + m_args.fromText);
+    const std::string container = ClipMuxer::ContainerOf(m_args.out);
+    if (container.empty())
+        return m_errors.Fail(m_args.out, "names no container: use .mkv or .mp4");
+    if (m_args.audio && container != "mkv")
+        return m_errors.Fail(m_args.out, "MP4 clips carry video only; use .mkv for --audio");
+    m_report = recording::RecordingReport::Run(m_args.file);
+    if (!m_report.readable || !m_in.Open(m_args.file))
+        return m_errors.Fail(m_args.file, "cannot read the file");
+    if (!m_report.ok) {
+        std::string messages;
+        for (const recording::RecordingError m : m_report.messages)
+            messages += (messages.empty() ? "" : " ") + std::string(recording::MessageText(m));
+        return m_errors.Fail(m_args.file, messages);
+    }
+    for (const int channel : m_args.channels) {
+        if (const int status = m_clips.emplace_back(m_context, channel).Check(); status != 0)
+            return status;
+    }
+    // Every clip's times count from the earliest first frame among them, so they line up.
+    const int64_t earliest = std::ranges::min_element(m_clips, {}, &ChannelClip::FirstStamp)->FirstStamp();
+    for (ChannelClip& clip : m_clips)
+        clip.SetBase(earliest);
+    return 0;
+}
+
+} // namespace vrctool
