@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "app/CommandLine.h"
@@ -82,7 +84,11 @@ int PlayerApp::Run(int argc, char** argv)
     {
         ui::PlayerDialog dialog;
         ScheduleCommandLine(dialog, command);
-        dialog.exec();
+        // Shown, not exec()'d: a dialog's own loop marks it modal to the window manager.
+        QEventLoop loop;
+        QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+        dialog.show();
+        loop.exec();
     }
     // The control's widget has gone with the window; only now may its code be unloaded.
     library.Release();

@@ -51,7 +51,9 @@ QRegion RoundedWindowRegion(int width, int height)
 } // namespace
 
 PlayerDialog::PlayerDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint),
+    // A normal top-level window to the window manager (a taskbar entry, never transient or
+    // modal), drawn without its frame: the skin paints title band and buttons itself.
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint),
       m_dragger(this)
 {
     QFont dialogFont("Arial");

@@ -117,7 +117,7 @@ void RunningPlayer::OnFileOpen()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Vrc Files (*.vrc)"));
+    dialog.setNameFilter(QStringLiteral("Vrc Files (*.vrc *.crv)"));
     dialog.setDefaultSuffix(QStringLiteral("vrc"));
     dialog.setDirectory(RecentFolder::StartFolder());
     dialog.selectFile(QStringLiteral("Vrc File"));

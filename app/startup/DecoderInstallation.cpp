@@ -1,5 +1,6 @@
 #include "app/startup/DecoderInstallation.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +26,24 @@ bool HoldsExactly(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.readAll() == bytes;
+}
+
+// CMake's cache sits beside lib/ in a build tree, never in an installation prefix.
+bool IsBuildTree(const QString& systemDirectory)
+{
+    return QFile::exists(systemDirectory + QStringLiteral("/../CMakeCache.txt"));
+}
+
+// Whatever its bytes, a library the display control can load and find its decoder in is left
+// alone: it may be a developer's own build. It stays mapped, as the control keeps it anyway.
+bool LoadsAsDecoder(const QString& path)
+{
+    void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (!handle)
+        return false;
+    const bool loads = ::dlsym(handle, "CreateVDecoder") && ::dlsym(handle, "CreateCConverter");
+    ::dlclose(handle);
+    return loads;
 }
 
 bool WriteAll(int fd, const char* bytes, size_t size)
@@ -76,11 +95,13 @@ void DecoderInstallation::Install(const QString& systemDirectory, const QString&
         ui::MessageBox(QStringLiteral("Memory allocation failed."));
         return;
     }
-    if (systemDirectory.isEmpty())
+    // An installed player never writes under its prefix: the package or `cmake --install`
+    // put the library there, and only they may change it.
+    if (systemDirectory.isEmpty() || !IsBuildTree(systemDirectory))
         return;
     const QString path = (systemDirectory + QLatin1Char('/') + QLatin1String(kFileName)).left(kPathBufferSize - 1);
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), resource.size());
-    if (!HoldsExactly(path, bytes))
+    if (!HoldsExactly(path, bytes) && !LoadsAsDecoder(path))
         ReplaceFile(path, bytes);
 }
 

@@ -6,8 +6,9 @@
 namespace app {
 
 // Puts the decoder library that the player carries (resource "Codec" 224) into the system
-// directory at every start, unless the file there already holds exactly those bytes. The file
-// is replaced in one step, never rewritten in place. Failures never stop the start-up: a
+// directory of a build tree, when the file there neither holds exactly those bytes nor loads as
+// a decoder. An installed player leaves its library folder as installed. The file is replaced
+// in one step, never rewritten in place. Failures never stop the start-up: a
 // missing resource shows "Can't open codec file.", unobtainable bytes "Memory allocation
 // failed.", and a target that cannot be written is left as it was without a message.
 class DecoderInstallation {

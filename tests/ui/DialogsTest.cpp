@@ -2,12 +2,14 @@
 #include "res/Resources.h"
 #include "ui/AboutDialog.h"
 #include "ui/ControlIds.h"
+#include "ui/KeyListWindow.h"
 #include "ui/PlayerDialog.h"
 #include "ui/SeekSlider.h"
 #include "ui/SkinButton.h"
 #include "ui/StaticText.h"
 #include "ui/SystemAboutDialog.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -20,6 +22,20 @@ namespace id = ui::id;
 
 namespace {
 
+// Every key the key window lists is described in the player's manual page.
+TEST(ManualPageTest, NamesEveryKeyOfTheKeyWindow)
+{
+    QFile page(qEnvironmentVariable("KELVORA_BUILD_DIR") + QStringLiteral("/dist/kelvora-player.1.md"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    ui::KeyListWindow keys;
+    ASSERT_GT(keys.Table()->rowCount(), 20);
+    for (int row = 0; row < keys.Table()->rowCount(); ++row) {
+        const QString key = keys.Table()->item(row, 0)->text();
+        EXPECT_TRUE(text.contains(QStringLiteral("**%1**").arg(key))) << key.toStdString();
+    }
+}
+
 struct PlayerDialogTest : ::testing::Test {
     PlayerDialog dialog;
 };
@@ -27,6 +43,8 @@ struct PlayerDialogTest : ::testing::Test {
 TEST_F(PlayerDialogTest, FramelessFixedSkinWithPlaysLookHiddenStorageControlsAndAWholeTotalTime)
 {
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+    // A normal top-level window to the window manager, not a dialog of some other window.
+    EXPECT_EQ(dialog.windowType(), Qt::Window);
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_EQ(dialog.windowTitle(), "Kelvora Player");
     dialog.show();

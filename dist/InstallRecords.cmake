@@ -1,0 +1,46 @@
+# Run at the end of `cmake --install` (not part of the package, which dpkg removes): keeps under
+# the prefix what a removal needs without the build folder: the manifest of the installed files,
+# the folders this install made (those that did not exist at its start, kelvora_existing), and
+# the removal script with its helper.
+set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+set(records "${root}/share/kelvora-player")
+string(MD5 key "${root}")
+set(staging "${kelvora_staging}/records-${key}")
+
+set(made)
+if(EXISTS "${records}/install_folders.txt")
+  file(STRINGS "${records}/install_folders.txt" made)
+endif()
+foreach(f IN LISTS CMAKE_INSTALL_MANIFEST_FILES ITEMS "${records}/install_manifest.txt")
+  get_filename_component(d "${f}" DIRECTORY)
+  while(1)
+    cmake_path(IS_PREFIX root "${d}" NORMALIZE inside)
+    if(NOT inside)
+      break()
+    endif()
+    list(FIND kelvora_existing "${d}" existed)
+    if(existed EQUAL -1)
+      list(APPEND made "${d}")
+    endif()
+    if(d STREQUAL root)
+      break()
+    endif()
+    get_filename_component(d "${d}" DIRECTORY)
+  endwhile()
+endforeach()
+list(REMOVE_DUPLICATES made)
+list(SORT made)
+
+set(kept ${CMAKE_INSTALL_MANIFEST_FILES})
+foreach(name install_manifest.txt install_folders.txt uninstall.cmake DesktopDatabases.cmake)
+  list(APPEND kept "${records}/${name}")
+endforeach()
+list(REMOVE_DUPLICATES kept)
+list(JOIN kept "\n" manifest)
+list(JOIN made "\n" folders)
+file(WRITE "${staging}/install_manifest.txt" "${manifest}\n")
+file(WRITE "${staging}/install_folders.txt" "${folders}\n")
+file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/kelvora-player" TYPE FILE
+  FILES "${staging}/install_manifest.txt" "${staging}/install_folders.txt" "${kelvora_dist}/DesktopDatabases.cmake")
+file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/kelvora-player" TYPE FILE
+  FILES "${kelvora_dist}/Uninstall.cmake" RENAME uninstall.cmake)
