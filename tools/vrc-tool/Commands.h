@@ -17,5 +17,6 @@ int RunFrames(const Args& args);
 int RunExport(const Args& args);
 int RunVerify(const Args& args);
 int RunTimeline(const Args& args);
+int RunMotion(const Args& args);
 
 } // namespace vrctool

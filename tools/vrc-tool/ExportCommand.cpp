@@ -39,15 +39,6 @@ struct ExportArgs {
     bool force = false;
 };
 
-std::string ParseTime(const Args& args, size_t& i, std::optional<int32_t>& time, std::string& text)
-{
-    if (i + 1 == args.size())
-        return args[i] + " needs a time \"YYYY-MM-DD hh:mm:ss\"";
-    text = args[++i];
-    time = recording::ParseDateTime(text);
-    return time ? "" : args[i - 1] + " takes a time \"YYYY-MM-DD hh:mm:ss\", not '" + text + "'";
-}
-
 std::string Parse(const Args& args, ExportArgs& e)
 {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -58,9 +49,9 @@ std::string Parse(const Args& args, ExportArgs& e)
         } else if (a == "--force") {
             e.force = true;
         } else if (a == "--from") {
-            error = ParseTime(args, i, e.from, e.fromText);
+            error = CommandArguments::TakeTime(args, i, e.from, e.fromText);
         } else if (a == "--to") {
-            error = ParseTime(args, i, e.to, e.toText);
+            error = CommandArguments::TakeTime(args, i, e.to, e.toText);
         } else if (a == "--channel") {
             int channel = -1;
             error = CommandArguments::TakeChannel(args, i, channel);

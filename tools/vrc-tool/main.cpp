@@ -29,6 +29,9 @@ constexpr Command kCommands[] = {
     {"verify", vrctool::RunVerify, "verify MANIFEST   checks an export's source and clip against its manifest"},
     {"timeline", vrctool::RunTimeline,
      "timeline [--json] FILE [--gap SECONDS]   per channel: span, frames, key frames, gaps and jumps"},
+    {"motion", vrctool::RunMotion,
+     "motion FILE --channel K [--region X,Y,W,H]... [--from TIME] [--to TIME] [--sensitivity 1..10]\n"
+     "                      [--min-gap S] [--json]   the spans of recorded time with movement in the regions"},
 };
 
 int Usage()
