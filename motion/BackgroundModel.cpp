@@ -34,9 +34,25 @@ template <typename Pixel> float BlockMean(const Pixel* pixels, int stride, int x
 
 } // namespace
 
-BackgroundModel::BackgroundModel(const std::vector<Region>& regions, int sensitivity)
-    : m_regions(regions), m_factor(2.5 + 0.5 * (10 - sensitivity)), m_floor(1.5 + 0.35 * (10 - sensitivity))
+BackgroundModel::BackgroundModel(const MotionOptions& options)
+    : m_regions(options.regions), m_spaceWidth(options.regionSpaceWidth), m_spaceHeight(options.regionSpaceHeight)
 {
+    const int sensitivity = std::clamp(options.sensitivity, 1, 10);
+    m_factor = 2.5 + 0.5 * (10 - sensitivity);
+    m_floor = 1.5 + 0.35 * (10 - sensitivity);
+}
+
+std::vector<Region> BackgroundModel::PictureRegions(const LumaFrame& frame) const
+{
+    if (m_spaceWidth <= 0 || m_spaceHeight <= 0)
+        return m_regions;
+    std::vector<Region> out;
+    for (const Region& r : m_regions) {
+        const auto x = [&](int v) { return static_cast<int>(int64_t{v} * frame.sourceWidth / m_spaceWidth); };
+        const auto y = [&](int v) { return static_cast<int>(int64_t{v} * frame.sourceHeight / m_spaceHeight); };
+        out.push_back({x(r.x), y(r.y), x(r.x + r.width) - x(r.x), y(r.y + r.height) - y(r.y)});
+    }
+    return out;
 }
 
 bool BackgroundModel::Fits(const LumaFrame& frame) const
@@ -58,15 +74,16 @@ void BackgroundModel::Start(const LumaFrame& frame)
     // takes every block it touches.
     std::vector<int64_t> overlap(m_noise.size(), 0);
     int64_t area = 0;
+    const std::vector<Region> regions = PictureRegions(frame);
     for (int b = 0; b < static_cast<int>(overlap.size()); ++b) {
         const int c = b % m_columns, r = b / m_columns;
         const int x0 = c * kBlock * frame.sourceWidth / m_width, x1 = (c + 1) * kBlock * frame.sourceWidth / m_width;
         const int y0 = r * kBlock * frame.sourceHeight / m_height, y1 = (r + 1) * kBlock * frame.sourceHeight / m_height;
         const Region block{x0, y0, x1 - x0, y1 - y0};
         area = int64_t{block.width} * block.height;
-        for (const Region& region : m_regions)
+        for (const Region& region : regions)
             overlap[b] += Overlap(block, region);
-        if (m_regions.empty())
+        if (regions.empty())
             overlap[b] = area;
     }
     m_inRegion.clear();

@@ -34,7 +34,7 @@ class BackgroundModel {
 public:
     static constexpr int kBlock = 4; // pixels of the small picture, across and down
 
-    BackgroundModel(const std::vector<Region>& regions, int sensitivity);
+    explicit BackgroundModel(const MotionOptions& options);
 
     // The first pictures only teach the model; until then nothing shows motion.
     bool IsWarm() const { return m_learned >= kWarmUp; }
@@ -49,7 +49,11 @@ private:
     float Difference(const LumaFrame& frame, int block, double gain) const;
     double Gain(const LumaFrame& frame) const;
 
+    std::vector<Region> PictureRegions(const LumaFrame& frame) const;
+
     std::vector<Region> m_regions;
+    int m_spaceWidth;
+    int m_spaceHeight;
     double m_factor;
     double m_floor;
     int m_width = 0;

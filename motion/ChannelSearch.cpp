@@ -22,7 +22,7 @@ ChannelSearch::ChannelSearch(platform::File& file, int videoFormat, const Motion
                              const SearchObserver& observer)
     : m_file(file), m_skip(videoFormat >= 3 ? recording::kPrefixBlockSize : 0),
       m_codec(videoFormat >= 2 ? OMBREL_CODEC_H264 : OMBREL_CODEC_MPEG4), m_observer(observer),
-      m_model(options.regions, std::clamp(options.sensitivity, 1, 10)), m_builder(options.minGapMs),
+      m_model(options), m_builder(options.minGapMs),
       m_gopDecoder(m_codec, false)
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -47,6 +47,7 @@ MotionResult ChannelSearch::Run(uint64_t begin, uint64_t end)
         if (count % kRecordsPerProgress == 0) {
             if (Cancelled()) {
                 m_result.cancelled = true;
+                m_result.events = m_builder.Events();
                 return m_result;
             }
             if (m_observer.progress)

@@ -21,6 +21,10 @@ struct MotionOptions {
     std::optional<int32_t> to;
     int sensitivity = 5;          // 1 (only large, clear changes) .. 10 (the faintest)
     int minGapMs = 2000;          // events closer than this become one
+    // The regions' coordinates are in a view of the picture this size (a window showing it
+    // stretched); 0 x 0: in the picture's own pixels.
+    int regionSpaceWidth = 0;
+    int regionSpaceHeight = 0;
 };
 
 } // namespace motion

@@ -133,6 +133,8 @@ void RunningPlayer::OpenFile(const QString& path)
         MessageBox(QString::fromLatin1(recording::MessageText(error)));
     open.FinishFileOpen(result);
     m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
+    // The marks of a motion search belong to the recording it searched.
+    m_dialog.GetSeekSlider()->SetMarks({});
     if (m_core.m_bFileOpened)
         RecentFolder::Remember(path);
 }

@@ -106,13 +106,16 @@ TEST_F(MotionSearchTest, FindsTheChangesInTheRegionAlone)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const motion::MotionResult r = motion::MotionSearch::Run(Scene(), 0, {.regions = c.regions});
+        motion::MotionOptions options;
+        options.regions = c.regions;
+        const motion::MotionResult r = motion::MotionSearch::Run(Scene(), 0, options);
         ASSERT_EQ(r.error, "");
         EXPECT_NEAR(r.seconds, kSeconds - (kHoleTo - kHoleFrom), 0.2);
         ASSERT_EQ(r.events.size(), c.events.size());
         for (size_t i = 0; i < c.events.size(); ++i) {
-            if (c.events[i].first >= 0)
+            if (c.events[i].first >= 0) {
                 EXPECT_NEAR(Seconds(r.events[i].start), c.events[i].first, 0.081) << i;
+            }
             EXPECT_NEAR(Seconds(r.events[i].end), c.events[i].second, 0.081) << i;
             EXPECT_GT(r.events[i].peak, 0);
         }
