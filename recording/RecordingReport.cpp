@@ -28,7 +28,7 @@ RecordingReport RecordingReport::Run(const std::string& path)
         r.messages.push_back(*r.header.error);
         return r;
     }
-    r.tables = ChannelTables::Build(r.header.header);
+    r.tables = ChannelTables::Build(r.header.header, headerFile.Size());
     if (r.tables.videoChCount == 0) {
         r.messages.push_back(RecordingError::C1006);
         return r;

@@ -148,7 +148,7 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
     RecordHeaderReader reader(file);
     for (int k = 0; k < kChannels; ++k) {
         const ChannelEntry& e = h.videoCh[k];
-        if (!e.HasRun())
+        if (!tables.videoRun[k])
             continue;
         const uint32_t upper = tables.dataOffset + e.endPos;
         const Walk walk = FindFirstKey(reader, tables.videoStart[k], upper, k, out);
@@ -161,7 +161,7 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
 
     for (int k = 0; k < kChannels; ++k) {
         const ChannelEntry& e = h.videoCh[k];
-        if (!e.HasRun())
+        if (!tables.videoRun[k])
             continue;
         const uint32_t lower = tables.dataOffset + e.startPos;
         const uint32_t upper = tables.dataOffset + e.endPos;
