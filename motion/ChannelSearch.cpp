@@ -54,7 +54,7 @@ MotionResult ChannelSearch::Run(uint64_t begin, uint64_t end)
                 m_observer.progress(static_cast<double>(r->offset - begin) / static_cast<double>(end - begin));
         }
         const int64_t step = previous ? InstantOf(*previous).MsUntil(InstantOf(*r)) : 0;
-        if (step > MotionSearch::kHoleMs) {
+        if (step > MotionSearch::kHoleMs || r->afterGap) {
             Flush();
             EndEvent();
             m_builder.Hole();
@@ -68,7 +68,7 @@ MotionResult ChannelSearch::Run(uint64_t begin, uint64_t end)
     }
     Flush();
     EndEvent();
-    m_result.damagedRecords += walk.Damage().empty() ? 0 : 1;
+    m_result.damagedRecords += walk.Gaps().size();
     m_result.events = m_builder.Events();
     m_result.seconds = static_cast<double>(searchedMs) / 1000.0;
     return m_result;
@@ -164,7 +164,8 @@ std::optional<Instant> ChannelSearch::Refine(const WalkedRecord& from, bool firs
     std::optional<WalkedRecord> previous;
     std::vector<uint8_t> payload;
     while (std::optional<WalkedRecord> r = walk.Next()) {
-        if (previous && (r->header.f_key == 1 || InstantOf(*previous).MsUntil(InstantOf(*r)) > MotionSearch::kHoleMs))
+        if (previous && (r->header.f_key == 1 || r->afterGap ||
+                         InstantOf(*previous).MsUntil(InstantOf(*r)) > MotionSearch::kHoleMs))
             break;
         previous = r;
         if (!ReadPayload(*r, payload) || !m_gopDecoder.Decode(payload.data(), payload.size(), m_gopFrame))

@@ -23,7 +23,7 @@ MotionResult MotionSearch::Run(const std::string& path, int channel, const Motio
         return result;
     }
     const recording::RecordingHeader& h = check.header;
-    const recording::ChannelTables tables = recording::ChannelTables::Build(h);
+    const recording::ChannelTables tables = recording::ChannelTables::Build(h, check.fileSize);
     if (channel < 0 || channel >= recording::RecordingHeader::kChannels || !tables.bVideoCh[channel]) {
         result.error = "channel " + std::to_string(channel) + " has no video";
         return result;

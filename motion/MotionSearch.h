@@ -14,7 +14,7 @@ namespace motion {
 struct MotionResult {
     std::vector<MotionEvent> events;
     uint64_t analysedFrames = 0; // pictures decoded and compared
-    uint64_t damagedRecords = 0; // records skipped because they could not be read or decoded
+    uint64_t damagedRecords = 0; // unreadable stretches of the run and key frames that would not decode
     double seconds = 0;          // recorded time searched
     bool cancelled = false;
     std::string error;           // why nothing could be searched
@@ -35,7 +35,8 @@ struct SearchObserver {
 // machine's cores and compared in order against the background model. Where the verdict
 // changes between two key frames, the frames of that GOP alone are decoded to place the
 // event's start or end on the first or last frame that shows the change. A step in the
-// stamps longer than kHoleMs is a hole in the recording: it ends an event. A change that
+// stamps longer than kHoleMs, or a damaged stretch the walk skips, is a hole in the
+// recording: it ends an event. A change that
 // comes and goes between two key frames is not seen. Memory stays a few batches of frames
 // whatever the length of the recording.
 class MotionSearch {

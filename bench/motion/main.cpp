@@ -111,7 +111,7 @@ int VideoChannels(const fs::path& path)
     const recording::HeaderCheck check = recording::HeaderCheck::Run(file);
     if (check.error)
         throw std::runtime_error(path.string() + " is not a recording");
-    return recording::ChannelTables::Build(check.header).videoChCount;
+    return recording::ChannelTables::Build(check.header, check.fileSize).videoChCount;
 }
 
 } // namespace

@@ -7,6 +7,7 @@ extern "C" {
 
 #include "motion/MotionSearch.h"
 #include "recording/TimeConversion.h"
+#include "support/SampleFile.h"
 #include "support/TempDir.h"
 #include "tools/sample/RecordingWriter.h"
 #include "tools/sample/VideoEncoder.h"
@@ -83,6 +84,11 @@ protected:
     {
         s_dir = new testsupport::TempDir;
         WriteScene(s_dir->File("scene.vrc"));
+        // The same with a record's header wiped between the crossings.
+        testsupport::SampleFile f = testsupport::SampleFile::Load(Scene());
+        const uint64_t at = f.Run(f.header.videoCh[0])[17 * kFps + 3].offset;
+        std::fill_n(f.bytes.begin() + static_cast<std::ptrdiff_t>(at), recording::FrameRecord::kHeaderSize, 0xFF);
+        testsupport::WriteBytes(s_dir->File("damaged.vrc"), f.bytes);
     }
     static void TearDownTestSuite() { delete s_dir; }
     static std::string Scene() { return s_dir->File("scene.vrc"); }
@@ -97,20 +103,26 @@ TEST_F(MotionSearchTest, FindsTheChangesInTheRegionAlone)
 {
     struct Case {
         const char* what;
+        const char* file;
         std::vector<motion::Region> regions;
         std::vector<std::pair<double, double>> events;
+        uint64_t damaged;
     } cases[] = {
-        {"the crossings, the second cut by the hole", {{400, 240, 304, 336}}, {{8, 13.96}, {20, 23.96}, {27, 29.96}}},
-        {"nothing but brightness and noise", {{400, 0, 304, 200}, {0, 450, 300, 126}}, {}},
-        {"the box, on both sides of the hole", {{0, 40, 340, 130}}, {{-1, 23.96}, {27, 39.96}}},
+        {"the crossings, the second cut by the hole", "scene.vrc", {{400, 240, 304, 336}},
+         {{8, 13.96}, {20, 23.96}, {27, 29.96}}, 0},
+        {"the same past a damaged record", "damaged.vrc", {{400, 240, 304, 336}},
+         {{8, 13.96}, {20, 23.96}, {27, 29.96}}, 1},
+        {"nothing but brightness and noise", "scene.vrc", {{400, 0, 304, 200}, {0, 450, 300, 126}}, {}, 0},
+        {"the box, on both sides of the hole", "scene.vrc", {{0, 40, 340, 130}}, {{-1, 23.96}, {27, 39.96}}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         motion::MotionOptions options;
         options.regions = c.regions;
-        const motion::MotionResult r = motion::MotionSearch::Run(Scene(), 0, options);
+        const motion::MotionResult r = motion::MotionSearch::Run(s_dir->File(c.file), 0, options);
         ASSERT_EQ(r.error, "");
-        EXPECT_NEAR(r.seconds, kSeconds - (kHoleTo - kHoleFrom), 0.2);
+        EXPECT_EQ(r.damagedRecords, c.damaged);
+        EXPECT_NEAR(r.seconds, kSeconds - (kHoleTo - kHoleFrom), 0.2 + static_cast<double>(c.damaged));
         ASSERT_EQ(r.events.size(), c.events.size());
         for (size_t i = 0; i < c.events.size(); ++i) {
             if (c.events[i].first >= 0) {
