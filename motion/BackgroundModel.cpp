@@ -7,10 +7,11 @@ namespace motion {
 namespace {
 
 constexpr float kStillRate = 0.25f;  // how fast a still block follows the scene
-// A block that stays changed this many pictures running (something stopped there) takes
-// the picture as its new background; until then a changed block keeps the old one, which it
-// must return to for its change to end.
-constexpr int kSettleAfter = 60;
+// A changed block that looks the same for this many pictures running (something stopped
+// there, or left a place it stood in while the model learned) takes the picture as its new
+// background; until then a changed block keeps the old one, which it must return to for its
+// change to end.
+constexpr int kSettleAfter = 5;
 constexpr float kNoiseRate = 0.1f;
 constexpr float kLeastNoise = 0.3f;
 // Blocks too dark to tell a ratio of brightness from noise give no vote on the gain.
@@ -33,6 +34,20 @@ template <typename Pixel> float BlockMean(const Pixel* pixels, int stride, int x
 }
 
 } // namespace
+
+// The mean absolute difference of a block of `a` from the same block of `b` times `gain`.
+template <typename Pixel>
+float BackgroundModel::BlockDistance(const uint8_t* a, const Pixel* b, int stride, int block, float gain) const
+{
+    const int x = (block % m_columns) * kBlock, y = (block / m_columns) * kBlock;
+    float sum = 0;
+    for (int j = 0; j < kBlock; ++j) {
+        const size_t row = static_cast<size_t>(y + j) * stride + x;
+        for (int i = 0; i < kBlock; ++i)
+            sum += std::fabs(a[row + i] - gain * static_cast<float>(b[row + i]));
+    }
+    return sum / (kBlock * kBlock);
+}
 
 BackgroundModel::BackgroundModel(const MotionOptions& options)
     : m_regions(options.regions), m_spaceWidth(options.regionSpaceWidth), m_spaceHeight(options.regionSpaceHeight)
@@ -67,6 +82,7 @@ void BackgroundModel::Start(const LumaFrame& frame)
     m_columns = m_width / kBlock;
     m_rows = m_height / kBlock;
     m_background.assign(frame.pixels.begin(), frame.pixels.end());
+    m_previous = frame.pixels;
     m_noise.assign(static_cast<size_t>(m_columns) * m_rows, 1.0f);
     m_changedFor.assign(m_noise.size(), 0);
     m_learned = 1;
@@ -116,15 +132,7 @@ double BackgroundModel::Gain(const LumaFrame& frame) const
 
 float BackgroundModel::Difference(const LumaFrame& frame, int block, double gain) const
 {
-    const int x = (block % m_columns) * kBlock, y = (block / m_columns) * kBlock;
-    const auto g = static_cast<float>(gain);
-    float sum = 0;
-    for (int j = 0; j < kBlock; ++j) {
-        const size_t row = static_cast<size_t>(y + j) * m_width + x;
-        for (int i = 0; i < kBlock; ++i)
-            sum += std::fabs(frame.pixels[row + i] - g * m_background[row + i]);
-    }
-    return sum / (kBlock * kBlock);
+    return BlockDistance(frame.pixels.data(), m_background.data(), m_width, block, static_cast<float>(gain));
 }
 
 Verdict BackgroundModel::Compare(const LumaFrame& frame) const
@@ -161,7 +169,9 @@ void BackgroundModel::Learn(const LumaFrame& frame, const Verdict& verdict)
     std::nth_element(typical.begin(), typical.begin() + static_cast<std::ptrdiff_t>(typical.size() / 2), typical.end());
     const float ceiling = warming && !typical.empty() ? typical[typical.size() / 2] : 1e9f;
     for (size_t b = 0; b < m_noise.size(); ++b) {
-        m_changedFor[b] = verdict.moving[b] ? m_changedFor[b] + 1 : 0;
+        const bool same = BlockDistance(frame.pixels.data(), m_previous.data(), m_width, static_cast<int>(b), 1) <=
+                          std::max(m_floor, m_factor * m_noise[b]);
+        m_changedFor[b] = verdict.moving[b] && same ? m_changedFor[b] + 1 : 0;
         const float rate = warming ? 0.5f : !verdict.moving[b] ? kStillRate : m_changedFor[b] >= kSettleAfter ? 1.0f : 0.0f;
         const int x = (static_cast<int>(b) % m_columns) * kBlock, y = (static_cast<int>(b) / m_columns) * kBlock;
         for (int j = 0; j < kBlock; ++j) {
@@ -175,6 +185,7 @@ void BackgroundModel::Learn(const LumaFrame& frame, const Verdict& verdict)
             m_noise[b] = std::max(kLeastNoise, m_noise[b] + noiseRate * (difference - m_noise[b]));
         }
     }
+    m_previous = frame.pixels;
     m_learned += warming ? 1 : 0;
 }
 

@@ -28,8 +28,8 @@ struct Verdict {
 // background passes a threshold of several times its own noise (fewer times at a higher
 // sensitivity) and a small floor. Only blocks mostly inside the region count; the picture
 // shows motion when one of them changed. Still blocks follow the scene quickly; changed ones
-// keep their background until they return to it, or until they have stayed changed so long
-// that whatever stopped there has become part of the scene.
+// keep their background until they return to it, or until they have stayed changed and
+// unchanging for several pictures, when whatever stopped there becomes part of the scene.
 class BackgroundModel {
 public:
     static constexpr int kBlock = 4; // pixels of the small picture, across and down
@@ -47,6 +47,7 @@ private:
     void Start(const LumaFrame& frame);
     bool Fits(const LumaFrame& frame) const;
     float Difference(const LumaFrame& frame, int block, double gain) const;
+    template <typename Pixel> float BlockDistance(const uint8_t* a, const Pixel* b, int stride, int block, float gain) const;
     double Gain(const LumaFrame& frame) const;
 
     std::vector<Region> PictureRegions(const LumaFrame& frame) const;
@@ -62,7 +63,8 @@ private:
     int m_rows = 0;
     std::vector<float> m_background; // the small picture's pixels
     std::vector<float> m_noise;      // per block
-    std::vector<int> m_changedFor;   // per block: pictures it has been changed, running
+    std::vector<int> m_changedFor;   // per block: pictures it has been changed and the same, running
+    std::vector<uint8_t> m_previous; // the last picture learned
     std::vector<int> m_inRegion;     // the blocks that count
     int m_learned = 0;
 };
