@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "playback/PlayState.h"
 #include "playback/PlayerCore.h"
 #include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
@@ -14,7 +16,9 @@
 #include "ui/KeyListWindow.h"
 #include "ui/MessageBox.h"
 #include "ui/PictureTime.h"
+#include "ui/MotionSearchWindow.h"
 #include "ui/PlayerDialog.h"
+#include "ui/RegionSelector.h"
 #include "ui/RunningPlayer.h"
 #include "ui/SeekSlider.h"
 #include "ui/SkinButton.h"
@@ -113,6 +117,9 @@ void OperatorTools::AddMenuItems(QMenu& menu)
     QAction* go = menu.addAction(QStringLiteral("Go to Time..."));
     go->setData(kCmdGoToTime);
     go->setEnabled(CanGoToTime());
+    QAction* find = menu.addAction(QStringLiteral("Find Motion..."));
+    find->setData(kCmdFindMotion);
+    find->setEnabled(CanGoToTime());
 }
 
 bool OperatorTools::OnMenuCommand(int command)
@@ -121,6 +128,8 @@ bool OperatorTools::OnMenuCommand(int command)
         ToggleFullScreen();
     else if (command == kCmdGoToTime)
         AskGoToTime();
+    else if (command == kCmdFindMotion)
+        FindMotion();
     else
         return false;
     return true;
@@ -201,6 +210,68 @@ bool OperatorTools::GoToTime(const recording::SystemTime& time)
     m_dialog.GetSeekSlider()->setValue(std::min(position, c.m_nSeekMax));
     c.Transport().SeekTo(position);
     return true;
+}
+
+void OperatorTools::FindMotion()
+{
+    if (!CanGoToTime())
+        return;
+    display::CVorquil_Ctrl_Player& control = m_player.Control();
+    const int channel = control.CurrentChannel();
+    control.SetLayout(channel, 1);
+    delete m_selector;
+    m_selector = new RegionSelector(m_dialog.GetDlgItem(id::kDisplay));
+    connect(m_selector, &RegionSelector::Cancelled, m_selector, &QObject::deleteLater);
+    connect(m_selector, &RegionSelector::Chosen, this, [this, channel](const QRect& r) { SearchRegion(channel, r); });
+}
+
+void OperatorTools::SearchRegion(int channel, const QRect& region)
+{
+    // The rectangle stays in view while its search window is open, without taking the mouse
+    // or the keys from the player.
+    m_selector->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_selector->setFocusPolicy(Qt::NoFocus);
+    m_dialog.setFocus();
+    const QWidget* display = m_dialog.GetDlgItem(id::kDisplay);
+    motion::MotionOptions options;
+    options.regions = {{region.x(), region.y(), region.width(), region.height()}};
+    options.regionSpaceWidth = display->width();
+    options.regionSpaceHeight = display->height();
+    delete m_search;
+    m_search = new MotionSearchWindow(m_player.Core().m_pszFilePath, channel, options, &m_dialog);
+    m_search->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_search, &MotionSearchWindow::Found, this, &OperatorTools::MarkEvents);
+    connect(m_search, &MotionSearchWindow::EventChosen, this, [this](const motion::MotionEvent& e) { GoToEvent(e); });
+    connect(m_search, &QObject::destroyed, m_selector, &QObject::deleteLater);
+    m_search->show();
+}
+
+void OperatorTools::MarkEvents(const std::vector<motion::MotionEvent>& events)
+{
+    const std::optional<int32_t> start = recording::SystemTimeToFTime(m_player.Core().TimeAtSecond(0));
+    if (!start)
+        return;
+    QList<QPair<int, int>> marks;
+    for (const motion::MotionEvent& e : events)
+        marks.append({e.start.f_time - *start, e.end.f_time - *start});
+    m_dialog.GetSeekSlider()->SetMarks(marks);
+}
+
+void OperatorTools::GoToEvent(const motion::MotionEvent& event, int tries)
+{
+    constexpr int kTries = 100;
+    constexpr int kRetryMs = 50;
+    playback::PlayerCore& c = m_player.Core();
+    if (c.m_bSeekDone != 1) {
+        if (tries == 0 && c.m_nPlayState == playback::kPaused)
+            c.Transport().OnPlay();
+        if (tries < kTries)
+            QTimer::singleShot(kRetryMs, this, [this, event, tries] { GoToEvent(event, tries + 1); });
+        return;
+    }
+    if (c.m_nPlayState != playback::kPaused)
+        c.Transport().OnPlay();
+    GoToTime(recording::FTimeToSystemTime(event.start.f_time));
 }
 
 } // namespace ui

@@ -136,6 +136,8 @@ void RunningPlayer::OpenFile(const std::string& path)
     if (result.after != playback::FileOpenResult::After::Nothing) {
         m_ctrlPlayer.PushReset();
         m_time.Forget();
+        // The marks of a motion search belong to the recording it searched.
+        m_dialog.GetSeekSlider()->SetMarks({});
     }
     // The messages come before a failed open clears the window.
     for (const std::string& text : result.BoxTexts())

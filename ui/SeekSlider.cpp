@@ -153,6 +153,12 @@ void SeekSlider::keyReleaseEvent(QKeyEvent* event)
     QSlider::keyReleaseEvent(event);
 }
 
+void SeekSlider::SetMarks(const QList<QPair<int, int>>& spans)
+{
+    m_marks = spans;
+    update();
+}
+
 void SeekSlider::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -161,6 +167,12 @@ void SeekSlider::paintEvent(QPaintEvent*)
     // The groove up to the thumb is lit, so the position reads at a glance on the dark bar.
     const QRect t = ThumbRect();
     gdi::FillRect(p, c.left() + 1, c.top() + 1, t.center().x(), c.bottom(), kChannelPlayed);
+    const int span = std::max(1, maximum() - minimum());
+    for (const auto& [first, last] : m_marks) {
+        const int x0 = c.left() + 1 + (first - minimum()) * (c.width() - 2) / span;
+        const int x1 = c.left() + 1 + (last - minimum()) * (c.width() - 2) / span;
+        gdi::FillRect(p, x0, c.bottom() - 2, std::max(x1, x0 + 2), c.bottom(), kMark);
+    }
     gdi::Rectangle(p, t.left(), t.top(), t.right() + 1, t.bottom() + 1, kThumbOutline,
                    m_bDragging ? kThumbPressedFill : kThumbFill);
 }

@@ -28,6 +28,7 @@ public:
     static constexpr QColor kChannelOutline{20, 20, 20};
     static constexpr QColor kChannelFill{34, 35, 37};
     static constexpr QColor kChannelPlayed{0, 150, 200};
+    static constexpr QColor kMark{255, 210, 0};
 
     explicit SeekSlider(QWidget* parent = nullptr);
 
@@ -39,6 +40,11 @@ public:
     // The groove the thumb travels along; its left and right ends map to the range's ends.
     QRect ChannelRect() const;
     QRect ThumbRect() const;
+
+    // Spans of positions [first, last] drawn over the groove (the events a motion search
+    // found); empty: none.
+    void SetMarks(const QList<QPair<int, int>>& spans);
+    const QList<QPair<int, int>>& Marks() const { return m_marks; }
 
 signals:
     // Delivered queued, like a posted message; position is the value when the report was made.
@@ -60,6 +66,7 @@ private:
     bool m_bDragging = false;
     bool m_bMoved = false;
     int m_keyAction = SliderNoAction;
+    QList<QPair<int, int>> m_marks;
 };
 
 } // namespace ui

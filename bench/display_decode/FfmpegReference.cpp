@@ -5,7 +5,7 @@
 
 namespace bench {
 
-FfmpegResult RunFfmpeg(const std::vector<std::string>& streams)
+FfmpegResult RunFfmpeg(const std::vector<std::string>& streams, const std::string& options)
 {
     FfmpegResult result;
     const std::regex frames(R"(frame=\s*(\d+))");
@@ -13,7 +13,7 @@ FfmpegResult RunFfmpeg(const std::vector<std::string>& streams)
     const std::regex maxrss(R"(maxrss=(\d+)kB)");
     for (const std::string& stream : streams) {
         const std::string command =
-            "ffmpeg -hide_banner -nostdin -benchmark -threads 2 -f h264 -i '" + stream + "' -f null - 2>&1";
+            "ffmpeg -hide_banner -nostdin -benchmark -threads 2 " + options + " -f h264 -i '" + stream + "' -f null - 2>&1";
         std::FILE* pipe = popen(command.c_str(), "r");
         if (!pipe)
             return result;

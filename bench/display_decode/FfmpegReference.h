@@ -11,7 +11,8 @@ struct FfmpegResult {
     long peakRssKb = 0; // largest resident size of one ffmpeg run
 };
 
-// Decodes each stream with `ffmpeg -threads 2 -f h264 -i STREAM -f null -`, one after another.
-FfmpegResult RunFfmpeg(const std::vector<std::string>& streams);
+// Decodes each stream with `ffmpeg -threads 2 OPTIONS -f h264 -i STREAM -f null -`, one after
+// another; OPTIONS are decoding options such as "-skip_frame nokey".
+FfmpegResult RunFfmpeg(const std::vector<std::string>& streams, const std::string& options = "");
 
 } // namespace bench

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 
+#include "bench/display_decode/BenchRecording.h"
 #include "bench/display_decode/ControlBench.h"
 #include "bench/display_decode/FfmpegReference.h"
 #include "bench/display_decode/RecordingFrames.h"
@@ -33,34 +34,6 @@ struct Options {
     fs::path recording;
     int seconds = 20;
 };
-
-bool Run(const std::string& command)
-{
-    return std::system((command + " >/dev/null").c_str()) == 0;
-}
-
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
-
-fs::path MakeSample(const Options& options)
-{
-    const fs::path path = options.dir / ("realistic-16ch-" + std::to_string(options.seconds) + "s.vrc");
-    if (!fs::exists(path) && !Run(options.vrcTool + " make-sample " + Quote(path) + " --channels 16 --seconds " +
-                                  std::to_string(options.seconds) + " --realistic --stamp-offset 2 --gop 50"))
-        throw std::runtime_error("vrc-tool make-sample failed");
-    return path;
-}
-
-std::vector<std::string> Extract(const Options& options, const fs::path& recording, int channels)
-{
-    std::vector<std::string> streams;
-    for (int k = 0; k < channels; ++k) {
-        const fs::path out = options.dir / (recording.stem().string() + "-ch" + std::to_string(k) + ".h264");
-        if (!Run(options.vrcTool + " extract " + Quote(recording) + " --channel " + std::to_string(k) + " " + Quote(out)))
-            throw std::runtime_error("vrc-tool extract failed");
-        streams.push_back(out.string());
-    }
-    return streams;
-}
 
 void ReportFfmpeg(const char* what, const bench::FfmpegResult& reference, int channels)
 {
@@ -113,13 +86,15 @@ int main(int argc, char** argv)
     try {
         const Options options = Parse(argc, argv);
         fs::create_directories(options.dir);
-        const fs::path path = options.recording.empty() ? MakeSample(options) : options.recording;
+        const fs::path path = options.recording.empty()
+                                  ? bench::BenchRecording::Make(options.vrcTool, options.dir, options.seconds)
+                                  : options.recording;
         const bench::RecordingFrames frames = bench::RecordingFrames::Read(path.string());
         const int channels = frames.channels;
         std::printf("display control on %s: %d channels, %zu video frames; offscreen, %u cores\n",
                     path.filename().c_str(), channels, frames.frames.size(), std::thread::hardware_concurrency());
 
-        const std::vector<std::string> streams = Extract(options, path, channels);
+        const std::vector<std::string> streams = bench::BenchRecording::Extract(options.vrcTool, options.dir, path, channels);
         ReportFfmpeg("ffmpeg -threads 2, every channel's stream", bench::RunFfmpeg(streams), channels);
         const int few = std::min(channels, 4);
         ReportFfmpeg("ffmpeg -threads 2, the first 4 streams", bench::RunFfmpeg({streams.begin(), streams.begin() + few}),

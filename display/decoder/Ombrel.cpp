@@ -91,6 +91,13 @@ void SetName(OmbrelVDecoder* self, const char* name)
     display::LibavLog::Guarded([&] { d->log.name = std::string(name ? name : "").substr(0, 31); });
 }
 
+void SetDiscard(OmbrelVDecoder* self, int flags)
+{
+    AVCodecContext* c = reinterpret_cast<Decoder*>(self)->context;
+    c->skip_frame = flags & OMBREL_DISCARD_NONKEY ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+    c->skip_loop_filter = flags & OMBREL_DISCARD_LOOP_FILTER ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+}
+
 void ReleaseDecoder(OmbrelVDecoder* self)
 {
     auto* d = reinterpret_cast<Decoder*>(self);
@@ -111,19 +118,29 @@ struct Converter {
     SwsContext* sws = nullptr;
 };
 
-int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
+int Scale(Converter* c, const OmbrelPicture* picture, AVPixelFormat to, uint8_t* dst, int stride, int width,
+          int height)
 {
-    auto* c = reinterpret_cast<Converter*>(self);
     if (!picture || !dst || width <= 0 || height <= 0 || picture->width <= 0 || picture->height <= 0)
         return AVERROR(EINVAL);
     c->sws = sws_getCachedContext(c->sws, picture->width, picture->height, AVPixelFormat(picture->format), width,
-                                  height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                  height, to, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!c->sws)
         return AVERROR(EINVAL);
     uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
     int rows = sws_scale(c->sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
     return rows == height ? 0 : AVERROR(EINVAL);
+}
+
+int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
+{
+    return Scale(reinterpret_cast<Converter*>(self), picture, AV_PIX_FMT_BGRA, dst, stride, width, height);
+}
+
+int ConvertLuma(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
+{
+    return Scale(reinterpret_cast<Converter*>(self), picture, AV_PIX_FMT_GRAY8, dst, stride, width, height);
 }
 
 void ReleaseConverter(OmbrelCConverter* self)
@@ -145,7 +162,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
         return nullptr;
     display::LibavLog::Install(DecoderSource, "decoder library");
     auto* d = new Decoder;
-    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName};
+    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SetDiscard};
     d->context = avcodec_alloc_context3(decoder);
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
@@ -167,7 +184,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
 OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
 {
     auto* c = new Converter;
-    c->api = {Convert, ReleaseConverter};
+    c->api = {Convert, ReleaseConverter, ConvertLuma};
     return &c->api;
 }
 

@@ -11,6 +11,10 @@ extern "C" {
 
 enum OmbrelCodec { OMBREL_CODEC_H264 = 1, OMBREL_CODEC_MPEG4 = 2 };
 
+/* What a decoder may leave out to go faster, for callers that only look at the pictures
+ * (SetDiscard): every frame but key frames, and the deblocking of the pictures it makes. */
+enum OmbrelDiscard { OMBREL_DISCARD_NONKEY = 1, OMBREL_DISCARD_LOOP_FILTER = 2 };
+
 /* A decoded picture, valid until the decoder's next Decode, Reset or Release. `format` is
  * opaque to the caller: it only hands the picture to a converter of the same library. */
 typedef struct OmbrelPicture {
@@ -34,6 +38,9 @@ struct OmbrelVDecoder {
     void (*Release)(OmbrelVDecoder* self);
     /* Names the stream in the library's messages about it (copied; at most 31 bytes kept). */
     void (*SetName)(OmbrelVDecoder* self, const char* name);
+    /* Takes OmbrelDiscard flags (0: decode everything, the default). A key frame-only decoder
+     * hands out nothing for the other frames. */
+    void (*SetDiscard)(OmbrelVDecoder* self, int flags);
 };
 
 typedef struct OmbrelCConverter OmbrelCConverter;
@@ -43,6 +50,9 @@ struct OmbrelCConverter {
     int (*Convert)(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width,
                    int height);
     void (*Release)(OmbrelCConverter* self);
+    /* Like Convert, but only the brightness: one byte a pixel (0 black .. 255 white). */
+    int (*ConvertLuma)(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width,
+                       int height);
 };
 
 /* A decoder for one stream (codec: OmbrelCodec), or null. */

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -23,11 +24,13 @@
 #include "support/RecordingBuilder.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
+#include "tools/sample/SampleWriter.h"
 #include "tools/sample/StorageWriter.h"
 #include "ui/AboutDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/FullScreenView.h"
 #include "ui/MessageBox.h"
+#include "ui/MotionSearchWindow.h"
 #include "ui/OperatorTools.h"
 #include "ui/PlayerDialog.h"
 #include "ui/RecentFolder.h"
@@ -166,8 +169,9 @@ TEST_F(RunningPlayerTest, ContextMenuReadsInOrderAndTogglesIFrameOnly)
         texts << (a->isSeparator() ? "-" : a->text());
     // The operator's items follow the window's own, in a group of their own.
     EXPECT_EQ(texts, QStringList({"I-Frame Only", "Time format", "Show Milliseconds", "-", "About...", "-",
-                                  "Full Screen", "Go to Time..."}));
+                                  "Full Screen", "Go to Time...", "Find Motion..."}));
     EXPECT_FALSE(menu->actions()[7]->isEnabled()); // nothing open to go in
+    EXPECT_FALSE(menu->actions()[8]->isEnabled());
     for (int expected : {1, 0}) {
         Player().OnMenuCommand(ui::RunningPlayer::kCmdIFrameOnly);
         EXPECT_EQ(Core().m_bIFrameOnly, expected);
@@ -400,6 +404,44 @@ TEST_F(RunningPlayerTest, GoToTimeTakesWhatAPersonTypesUpToTheLastSecond)
     EXPECT_EQ(m_messages, (std::vector<std::string>{
                               "2010-03-09 08:05:17 is outside the recording, which runs from 2010-03-09 08:05:07 to "
                               "2010-03-09 08:05:16."}));
+}
+
+// From the menu: Esc gives the rectangle up; a drawn one is searched (the sample's bar sweeps
+// through the lower half), its events marked and listed, and choosing one pauses there.
+TEST_F(RunningPlayerTest, FindMotionSearchesTheDrawnRectangleAndGoesToAnEvent)
+{
+    const sample::SampleOptions o{.channels = 1, .seconds = 6};
+    ASSERT_EQ(sample::SampleWriter::Write(m_dir.File("s.vrc"), o), "");
+    Player().OpenFile(QString::fromStdString(m_dir.File("s.vrc")));
+    m_dialog->show();
+    ui::OperatorTools& tools = Player().Tools();
+    for (const bool cancel : {true, false}) {
+        test::Answers menu({PickFromMenu({"Find Motion..."})});
+        RightClickWindow();
+        ASSERT_TRUE(tools.Selector());
+        QWidget* selector = tools.Selector();
+        const int w = selector->width(), h = selector->height();
+        if (cancel) {
+            QTest::keyClick(selector, Qt::Key_Escape);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !tools.Selector(); }, 2000));
+            EXPECT_FALSE(tools.Search());
+            continue;
+        }
+        test::Press(selector, {2, h / 2});
+        test::Drag(selector, {w / 2, h - 4});
+        test::Release(selector, {w - 2, h - 2});
+    }
+    ASSERT_TRUE(tools.Search());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tools.Search()->IsSearching(); }, 60000));
+    QListWidget* list = tools.Search()->Events();
+    ASSERT_GE(list->count(), 1);
+    const QList<QPair<int, int>> marks = m_dialog->GetSeekSlider()->Marks();
+    ASSERT_EQ(marks.size(), list->count());
+    emit list->itemActivated(list->item(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Core().m_nPosSec == marks[0].first && Core().m_bSeekDone == 1; }, 10000));
+    EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
+    Player().OpenFile(QString::fromStdString(m_dir.File("s.vrc")));
+    EXPECT_TRUE(m_dialog->GetSeekSlider()->Marks().isEmpty());
 }
 
 TEST_F(RunningPlayerTest, TimePreviewShowsTheRecordedTimeUnderTheThumbWhileDragging)

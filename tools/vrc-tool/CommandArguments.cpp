@@ -1,6 +1,7 @@
 #include "tools/vrc-tool/CommandArguments.h"
 
 #include "recording/RecordingHeader.h"
+#include "recording/TimeText.h"
 
 namespace vrctool {
 
@@ -28,6 +29,16 @@ std::string CommandArguments::TakeFileOrOut(const std::string& word, std::string
     else
         return "unexpected argument '" + word + "'";
     return {};
+}
+
+std::string CommandArguments::TakeTime(const std::vector<std::string>& args, size_t& i, std::optional<int32_t>& time,
+                                       std::string& text)
+{
+    if (i + 1 == args.size())
+        return args[i] + " needs a time \"YYYY-MM-DD hh:mm:ss\"";
+    text = args[++i];
+    time = recording::ParseDateTime(text);
+    return time ? "" : args[i - 1] + " takes a time \"YYYY-MM-DD hh:mm:ss\", not '" + text + "'";
 }
 
 } // namespace vrctool

@@ -22,5 +22,6 @@ int RunSalvage(const Args& args);
 int RunKeygen(const Args& args);
 int RunSign(const Args& args);
 int RunReport(const Args& args);
+int RunMotion(const Args& args);
 
 } // namespace vrctool

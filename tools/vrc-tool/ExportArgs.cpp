@@ -10,15 +10,6 @@
 namespace vrctool {
 namespace {
 
-std::string ParseTime(const std::vector<std::string>& args, size_t& i, std::optional<int32_t>& time, std::string& text)
-{
-    if (i + 1 == args.size())
-        return args[i] + " needs a time \"YYYY-MM-DD hh:mm:ss\"";
-    text = args[++i];
-    time = recording::ParseDateTime(text);
-    return time ? "" : args[i - 1] + " takes a time \"YYYY-MM-DD hh:mm:ss\", not '" + text + "'";
-}
-
 // The text after an option that takes one.
 std::string TakeText(const std::vector<std::string>& args, size_t& i, std::string& text, const char* what)
 {
@@ -45,9 +36,9 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
         } else if (a == "--force") {
             force = true;
         } else if (a == "--from") {
-            error = ParseTime(args, i, from, fromText);
+            error = CommandArguments::TakeTime(args, i, from, fromText);
         } else if (a == "--to") {
-            error = ParseTime(args, i, to, toText);
+            error = CommandArguments::TakeTime(args, i, to, toText);
         } else if (a == "--sign") {
             error = TakeText(args, i, signKey, "a private key file");
         } else if (a == "--channel") {

@@ -42,6 +42,9 @@ constexpr Command kCommands[] = {
      "salvage BROKEN OUT.vrc [--report FILE]\n"
      "                      writes every intact record of a damaged or cut recording into a new one\n"
      "                      and says per channel what was kept and lost; BROKEN is only read"},
+    {"motion", vrctool::RunMotion,
+     "motion FILE --channel K [--region X,Y,W,H]... [--from TIME] [--to TIME] [--sensitivity 1..10]\n"
+     "                      [--min-gap S] [--json]   the spans of recorded time with movement in the regions"},
 };
 
 void PrintUsage(std::FILE* to)
