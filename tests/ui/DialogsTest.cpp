@@ -9,6 +9,7 @@
 #include "ui/StaticText.h"
 #include "ui/SystemAboutDialog.h"
 
+#include <QTableWidget>
 #include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
