@@ -1,11 +1,13 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/File.h"
+#include "recording/ChannelTables.h"
 #include "recording/RecordingReport.h"
 #include "recording/RecordingSalvage.h"
 #include "tools/sample/RecordingWriter.h"
@@ -55,10 +57,10 @@ bool SameFile(const std::string& a, const std::string& b)
     return fs::weakly_canonical(a, ignored) == fs::weakly_canonical(b, ignored);
 }
 
-std::string Name(const recording::RecordingHeader& h, const SalvagedRun& run)
+std::string Name(const recording::RecordingHeader& h, bool audio, int channel)
 {
-    return std::string(run.audio ? "audio " : "video ") + std::to_string(run.channel) + " " +
-           recording::ToUtf8((run.audio ? h.audioCh : h.videoCh)[run.channel].NameText());
+    return std::string(audio ? "audio " : "video ") + std::to_string(channel) + " " +
+           recording::ToUtf8((audio ? h.audioCh : h.videoCh)[channel].NameText());
 }
 
 // The stretches of records kept back to back, each with its bytes and recorded times.
@@ -81,7 +83,7 @@ std::string KeptSpans(const SalvagedRun& run)
 
 std::string RunReport(const recording::RecordingHeader& h, const SalvagedRun& run)
 {
-    std::string text = Name(h, run) + ": ";
+    std::string text = Name(h, run.audio, run.channel) + ": ";
     if (!run.playable)
         return text + "lost all " + std::to_string(run.records.size()) + " frames (" + std::to_string(run.Bytes()) +
                " bytes): too little of a video run for the player to open\n";
@@ -89,6 +91,26 @@ std::string RunReport(const recording::RecordingHeader& h, const SalvagedRun& ru
             " unreadable stretches lost\n" + KeptSpans(run);
     for (const recording::WalkGap& gap : run.gaps)
         text += "    lost " + gap.Describe() + "\n";
+    return text;
+}
+
+// The channels a believed table names that gave no record at all, such as those past a cut.
+std::string EmptyChannels(const RecordingSalvage::Result& found)
+{
+    std::string text;
+    const recording::RecordingHeader& h = found.header;
+    const uint64_t data = recording::ChannelTables::DataOffset(h.version);
+    for (const bool audio : {false, true}) {
+        for (int k = 0; k < recording::RecordingHeader::kChannels && found.tablesBelieved; ++k) {
+            const recording::ChannelEntry& e = (audio ? h.audioCh : h.videoCh)[k];
+            const bool kept = std::any_of(found.runs.begin(), found.runs.end(),
+                                            [&](const SalvagedRun& r) { return r.audio == audio && r.channel == k; });
+            if (((audio ? h.audioMask : h.videoMask) & (1u << k)) && e.HasRun() && !kept)
+                text += Name(h, audio, k) + ": lost everything, bytes " + std::to_string(data + e.startPos) + " to " +
+                        std::to_string(data + e.endPos) + " hold no intact record (the file has " +
+                        std::to_string(found.fileSize) + " bytes)\n";
+        }
+    }
     return text;
 }
 
@@ -153,6 +175,7 @@ int RunSalvage(const Args& args)
                          "\n";
     for (const SalvagedRun& run : found.runs)
         report += RunReport(found.header, run);
+    report += EmptyChannels(found);
     const recording::RecordingReport check = recording::RecordingReport::Run(s.out);
     report += s.out + (check.ok ? ": opens in the player\n" : ": does not open in the player\n");
     std::fputs(report.c_str(), stdout);
