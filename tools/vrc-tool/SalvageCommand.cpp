@@ -98,13 +98,15 @@ std::string RunReport(const recording::RecordingHeader& h, const SalvagedRun& ru
 std::string EmptyChannels(const RecordingSalvage::Result& found)
 {
     std::string text;
+    if (!found.tablesBelieved)
+        return text;
     const recording::RecordingHeader& h = found.header;
     const uint64_t data = recording::ChannelTables::DataOffset(h.version);
     for (const bool audio : {false, true}) {
-        for (int k = 0; k < recording::RecordingHeader::kChannels && found.tablesBelieved; ++k) {
+        for (int k = 0; k < recording::RecordingHeader::kChannels; ++k) {
             const recording::ChannelEntry& e = (audio ? h.audioCh : h.videoCh)[k];
             const bool kept = std::any_of(found.runs.begin(), found.runs.end(),
-                                            [&](const SalvagedRun& r) { return r.audio == audio && r.channel == k; });
+                                          [&](const SalvagedRun& r) { return r.audio == audio && r.channel == k; });
             if (((audio ? h.audioMask : h.videoMask) & (1u << k)) && e.HasRun() && !kept)
                 text += Name(h, audio, k) + ": lost everything, bytes " + std::to_string(data + e.startPos) + " to " +
                         std::to_string(data + e.endPos) + " hold no intact record (the file has " +
@@ -115,7 +117,7 @@ std::string EmptyChannels(const RecordingSalvage::Result& found)
 }
 
 // Copies the kept runs into OUT and fills the header's masks and entries.
-std::string Write(platform::File& in, RecordingSalvage::Result& found, const std::string& out)
+std::string Write(platform::File& in, const RecordingSalvage::Result& found, const std::string& out)
 {
     recording::RecordingHeader h = found.header;
     h.videoMask = h.audioMask = 0;
@@ -164,7 +166,7 @@ int RunSalvage(const Args& args)
     platform::File in;
     if (!in.Open(s.broken))
         return kErrors.Fail(s.broken, "cannot read the file", 2);
-    RecordingSalvage::Result found = RecordingSalvage::Find(in);
+    const RecordingSalvage::Result found = RecordingSalvage::Find(in);
     if (const std::string error = Write(in, found, s.out); !error.empty()) {
         std::error_code ignored;
         fs::remove(s.out, ignored);
