@@ -116,6 +116,22 @@ std::string EmptyChannels(const RecordingSalvage::Result& found)
     return text;
 }
 
+// One line over all channels: frames kept and left out, bytes that could not be read.
+std::string Totals(const RecordingSalvage::Result& found)
+{
+    uint64_t kept = 0, channels = 0, leftOut = 0, stretches = 0, unreadable = 0;
+    for (const SalvagedRun& run : found.runs) {
+        (run.playable ? kept : leftOut) += run.records.size();
+        channels += run.playable ? 1 : 0;
+        stretches += run.gaps.size();
+        for (const recording::WalkGap& gap : run.gaps)
+            unreadable += gap.end - gap.begin;
+    }
+    return "kept " + std::to_string(kept) + " frames of " + std::to_string(channels) + " channels; left out " +
+           std::to_string(leftOut) + " intact frames; lost " + std::to_string(stretches) + " unreadable stretches of " +
+           std::to_string(unreadable) + " bytes\n";
+}
+
 // Copies the kept runs into OUT and fills the header's masks and entries.
 std::string Write(platform::File& in, const RecordingSalvage::Result& found, const std::string& out)
 {
@@ -177,7 +193,7 @@ int RunSalvage(const Args& args)
                          "\n";
     for (const SalvagedRun& run : found.runs)
         report += RunReport(found.header, run);
-    report += EmptyChannels(found);
+    report += EmptyChannels(found) + Totals(found);
     const recording::RecordingReport check = recording::RecordingReport::Run(s.out);
     report += s.out + (check.ok ? ": opens in the player\n" : ": does not open in the player\n");
     std::fputs(report.c_str(), stdout);
