@@ -41,7 +41,7 @@ ChannelWalk ChannelWalk::WholeFile(platform::File& file, uint64_t begin, uint64_
 
 ChannelWalk::ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video, bool wholeFile)
     : m_reader(file), m_probe(file), m_begin(begin), m_pos(begin), m_end(end),
-      m_readableEnd(std::min(end, FileSize(file))), m_video(video), m_wholeFile(wholeFile)
+      m_fileSize(FileSize(file)), m_readableEnd(std::min(end, m_fileSize)), m_video(video), m_wholeFile(wholeFile)
 {
 }
 
@@ -53,7 +53,7 @@ bool ChannelWalk::Possible(const FrameRecord& r) const
 
 bool ChannelWalk::LinksBack(const FrameRecord& next, const FrameRecord& r) const
 {
-    return next.f_prevSize == r.f_size || (m_wholeFile && next.f_prevSize == 0);
+    return next.f_prevSize == r.f_size || (m_wholeFile && next.f_prevSize == 0 && Possible(next));
 }
 
 // Why the record at offset cannot be handed over; empty when it can.
@@ -68,10 +68,10 @@ std::string ChannelWalk::Check(const FrameRecord& r, uint64_t offset)
         return "f_size " + std::to_string(r.f_size) + " is more than a frame can hold";
     if (m_video && r.f_key > 1)
         return "f_key " + std::to_string(r.f_key) + " is neither 0 nor 1";
+    if (end > m_fileSize)
+        return "payload is cut off by the end of the file";
     if (end > m_end)
         return "payload reaches past the end of the run";
-    if (end > m_readableEnd)
-        return "payload is cut off by the end of the file";
     // The next header's back link confirms this size; a header there that is cut off by
     // the end of the file is that record's damage, not this one's.
     const std::optional<FrameRecord> next = end < m_end ? m_probe.ReadAt(end) : std::nullopt;

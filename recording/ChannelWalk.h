@@ -72,6 +72,7 @@ private:
     uint64_t m_begin;
     uint64_t m_pos;
     uint64_t m_end;
+    uint64_t m_fileSize;
     uint64_t m_readableEnd; // the run's end or the file's, whichever comes first
     bool m_video;
     bool m_wholeFile;

@@ -1,7 +1,9 @@
 #include "recording/RecordingSalvage.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
+#include <optional>
 
 #include "recording/ChannelTables.h"
 #include "recording/HeaderCheck.h"
@@ -68,22 +70,35 @@ std::map<RunKey, SalvagedRun> ByChain(const std::vector<WalkedRecord>& records)
     return runs;
 }
 
-// Each gap goes to the run of the record before it, or of the first record when none is.
-void PlaceGaps(std::map<RunKey, SalvagedRun>& runs, const std::vector<WalkGap>& gaps)
+// The run of the last record before the gap, or of the first record after it.
+std::optional<RunKey> Neighbour(const std::map<RunKey, SalvagedRun>& runs, const WalkGap& gap)
 {
-    for (const WalkGap& gap : gaps) {
-        SalvagedRun* owner = nullptr;
-        uint64_t best = 0;
-        for (auto& [key, run] : runs) {
-            for (const WalkedRecord& r : run.records) {
-                if ((r.offset < gap.begin && (!owner || r.offset >= best)) || (!owner && r.offset >= gap.end)) {
-                    owner = &run;
-                    best = r.offset;
-                }
+    std::optional<RunKey> before, after;
+    uint64_t beforeAt = 0, afterAt = UINT64_MAX;
+    for (const auto& [key, run] : runs) {
+        for (const WalkedRecord& r : run.records) {
+            if (r.offset < gap.begin && (!before || r.offset > beforeAt)) {
+                before = key;
+                beforeAt = r.offset;
+            }
+            if (r.offset >= gap.end && r.offset < afterAt) {
+                after = key;
+                afterAt = r.offset;
             }
         }
-        if (owner)
-            owner->gaps.push_back(gap);
+    }
+    return before ? before : after;
+}
+
+// Each gap goes to the run a believed table places its start in; a channel of the table
+// that kept nothing is reported whole elsewhere. Without a table, to the neighbouring run.
+void PlaceGaps(std::map<RunKey, SalvagedRun>& runs, const std::vector<WalkGap>& gaps, const RecordingHeader* table)
+{
+    for (const WalkGap& gap : gaps) {
+        const std::optional<RunKey> inTable = table ? TableRun(*table, gap.begin) : std::nullopt;
+        const std::optional<RunKey> owner = inTable ? inTable : Neighbour(runs, gap);
+        if (owner && runs.count(*owner))
+            runs[*owner].gaps.push_back(gap);
     }
 }
 
@@ -170,7 +185,7 @@ RecordingSalvage::Result RecordingSalvage::Find(platform::File& file)
     result.tablesBelieved = !runs.empty();
     if (!result.tablesBelieved)
         runs = ByChain(records);
-    PlaceGaps(runs, walk.Gaps());
+    PlaceGaps(runs, walk.Gaps(), result.tablesBelieved ? &result.header : nullptr);
     for (auto& [key, run] : runs) {
         run.audio = key.first;
         run.channel = key.second;

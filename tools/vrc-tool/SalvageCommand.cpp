@@ -1,11 +1,13 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/File.h"
+#include "recording/ChannelTables.h"
 #include "recording/RecordingReport.h"
 #include "recording/RecordingSalvage.h"
 #include "tools/sample/RecordingWriter.h"
@@ -55,10 +57,10 @@ bool SameFile(const std::string& a, const std::string& b)
     return fs::weakly_canonical(a, ignored) == fs::weakly_canonical(b, ignored);
 }
 
-std::string Name(const recording::RecordingHeader& h, const SalvagedRun& run)
+std::string Name(const recording::RecordingHeader& h, bool audio, int channel)
 {
-    return std::string(run.audio ? "audio " : "video ") + std::to_string(run.channel) + " " +
-           recording::ToUtf8((run.audio ? h.audioCh : h.videoCh)[run.channel].NameText());
+    return std::string(audio ? "audio " : "video ") + std::to_string(channel) + " " +
+           recording::ToUtf8((audio ? h.audioCh : h.videoCh)[channel].NameText());
 }
 
 // The stretches of records kept back to back, each with its bytes and recorded times.
@@ -81,7 +83,7 @@ std::string KeptSpans(const SalvagedRun& run)
 
 std::string RunReport(const recording::RecordingHeader& h, const SalvagedRun& run)
 {
-    std::string text = Name(h, run) + ": ";
+    std::string text = Name(h, run.audio, run.channel) + ": ";
     if (!run.playable)
         return text + "lost all " + std::to_string(run.records.size()) + " frames (" + std::to_string(run.Bytes()) +
                " bytes): too little of a video run for the player to open\n";
@@ -92,8 +94,46 @@ std::string RunReport(const recording::RecordingHeader& h, const SalvagedRun& ru
     return text;
 }
 
+// The channels a believed table names that gave no record at all, such as those past a cut.
+std::string EmptyChannels(const RecordingSalvage::Result& found)
+{
+    std::string text;
+    if (!found.tablesBelieved)
+        return text;
+    const recording::RecordingHeader& h = found.header;
+    const uint64_t data = recording::ChannelTables::DataOffset(h.version);
+    for (const bool audio : {false, true}) {
+        for (int k = 0; k < recording::RecordingHeader::kChannels; ++k) {
+            const recording::ChannelEntry& e = (audio ? h.audioCh : h.videoCh)[k];
+            const bool kept = std::any_of(found.runs.begin(), found.runs.end(),
+                                          [&](const SalvagedRun& r) { return r.audio == audio && r.channel == k; });
+            if (((audio ? h.audioMask : h.videoMask) & (1u << k)) && e.HasRun() && !kept)
+                text += Name(h, audio, k) + ": lost everything, bytes " + std::to_string(data + e.startPos) + " to " +
+                        std::to_string(data + e.endPos) + " hold no intact record (the file has " +
+                        std::to_string(found.fileSize) + " bytes)\n";
+        }
+    }
+    return text;
+}
+
+// One line over all channels: frames kept and left out, bytes that could not be read.
+std::string Totals(const RecordingSalvage::Result& found)
+{
+    uint64_t kept = 0, channels = 0, leftOut = 0, stretches = 0, unreadable = 0;
+    for (const SalvagedRun& run : found.runs) {
+        (run.playable ? kept : leftOut) += run.records.size();
+        channels += run.playable ? 1 : 0;
+        stretches += run.gaps.size();
+        for (const recording::WalkGap& gap : run.gaps)
+            unreadable += gap.end - gap.begin;
+    }
+    return "kept " + std::to_string(kept) + " frames of " + std::to_string(channels) + " channels; left out " +
+           std::to_string(leftOut) + " intact frames; lost " + std::to_string(stretches) + " unreadable stretches of " +
+           std::to_string(unreadable) + " bytes\n";
+}
+
 // Copies the kept runs into OUT and fills the header's masks and entries.
-std::string Write(platform::File& in, RecordingSalvage::Result& found, const std::string& out)
+std::string Write(platform::File& in, const RecordingSalvage::Result& found, const std::string& out)
 {
     recording::RecordingHeader h = found.header;
     h.videoMask = h.audioMask = 0;
@@ -142,7 +182,7 @@ int RunSalvage(const Args& args)
     platform::File in;
     if (!in.Open(s.broken))
         return kErrors.Fail(s.broken, "cannot read the file", 2);
-    RecordingSalvage::Result found = RecordingSalvage::Find(in);
+    const RecordingSalvage::Result found = RecordingSalvage::Find(in);
     if (const std::string error = Write(in, found, s.out); !error.empty()) {
         std::error_code ignored;
         fs::remove(s.out, ignored);
@@ -153,6 +193,7 @@ int RunSalvage(const Args& args)
                          "\n";
     for (const SalvagedRun& run : found.runs)
         report += RunReport(found.header, run);
+    report += EmptyChannels(found) + Totals(found);
     const recording::RecordingReport check = recording::RecordingReport::Run(s.out);
     report += s.out + (check.ok ? ": opens in the player\n" : ": does not open in the player\n");
     std::fputs(report.c_str(), stdout);
