@@ -18,8 +18,11 @@ PictureTime::PictureTime(PlayerDialog& dialog, display::CVorquil_Ctrl_Player& co
     : m_dialog(dialog), m_control(control), m_core(core),
       m_milliseconds(PlayerSettings().value(QLatin1String(kMillisecondsKey), false).toBool())
 {
-    m_timer.setInterval(kIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &PictureTime::Update);
+    m_timer.setInterval(kPollMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (!m_sinceApplied.isValid() || m_sinceApplied.hasExpired(kIntervalMs - kPollMs))
+            Update();
+    });
     m_timer.start();
 }
 
@@ -30,7 +33,11 @@ void PictureTime::SetShowMilliseconds(bool on)
     Update();
 }
 
-void PictureTime::Forget() { m_applied = {}; }
+void PictureTime::Forget()
+{
+    m_applied = {};
+    m_sinceApplied.invalidate();
+}
 
 void PictureTime::Update()
 {
@@ -42,6 +49,7 @@ void PictureTime::Update()
     now.milliseconds = m_milliseconds;
     if (now != m_applied) {
         m_applied = now;
+        m_sinceApplied.start();
         Apply(now);
     }
     recording::SystemTime t = recording::FTimeToSystemTime(now.fTime);

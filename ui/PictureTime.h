@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -18,16 +19,20 @@ class PlayerDialog;
 // control has painted for the current channel. At most every 40 ms it puts that time on the time
 // display, the elapsed time and the seek bar (unless the user holds its thumb), and keeps it as
 // the core's m_CurTime; a picture that did not change changes nothing, so a pause keeps them all.
+// The control is asked every 5 ms, so that a new picture's time follows it within a poll; the
+// texts change at most about every 40 ms (a poll less, so that they do not fall ever further
+// behind pictures that come every 40 ms).
 // While the control shows no picture (before the first frame after an open) the texts are the
 // engine's.
 class PictureTime : public QObject {
     Q_OBJECT
 public:
     static constexpr int kIntervalMs = 40;
+    static constexpr int kPollMs = 5;
 
     PictureTime(PlayerDialog& dialog, display::CVorquil_Ctrl_Player& control, playback::PlayerCore& core);
 
-    // Reads the control and updates what changed (the timer calls it).
+    // Reads the control and updates what changed, at once (the timer calls it when due).
     void Update();
     // After an open: what was shown belonged to the recording before.
     void Forget();
@@ -62,6 +67,7 @@ private:
     display::CVorquil_Ctrl_Player& m_control;
     playback::PlayerCore& m_core;
     QTimer m_timer;
+    QElapsedTimer m_sinceApplied;
     Shown m_applied;
     QString m_strip;
     bool m_milliseconds = false;

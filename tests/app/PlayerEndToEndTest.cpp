@@ -257,7 +257,9 @@ TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
     Click(ui::id::kPlay);
     EXPECT_EQ(Core().m_bAtEnd, 0);
     EXPECT_EQ(Core().m_nPosSec, 0);
-    ASSERT_TRUE(WaitForOsd("2024-06-03 09:00:00"));
+    // The picture, and its time with it, goes back before the last key frame's (a loaded
+    // machine may drop the first second's frames until the next key frame).
+    ASSERT_TRUE(WaitFor([&] { return Text(ui::id::kOsd) < "2024-06-03 09:00:02"; }));
 }
 
 // Paused, each way of moving shows its frame in every tile: Go to Time before the first Play,
