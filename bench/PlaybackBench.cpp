@@ -165,7 +165,10 @@ void PrintPacing(const Session& s)
 
 void PrintSpeed(const Session& s, int speed)
 {
-    const std::vector<TimingDisplay::Frame> f = s.timing.Frames();
+    std::vector<TimingDisplay::Frame> f = s.timing.Frames();
+    // In reverse, from the latest frame on: the ones before it came from Play at the start.
+    if (speed < 0)
+        f.erase(f.begin(), std::max_element(f.begin(), f.end(), [](auto& a, auto& b) { return a.stamp < b.stamp; }));
     const double wall = f.size() > 1 ? f.back().atMs - f.front().atMs : 0;
     const double recorded = f.size() > 1 ? std::abs(static_cast<double>(f.back().stamp - f.front().stamp)) : 0;
     const double reached = wall > 0 ? recorded / wall : 0;
