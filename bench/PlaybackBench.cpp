@@ -1,13 +1,15 @@
 // Plays a recording with the real clock and a fake of the display that only notes the time of
 // every frame handed over, so that decoding plays no part: at 1x for a chosen time, printing
 // how far the hand-overs drift from the recorded time, how far each lies from where the stamps
-// put it and the CPU the play thread used; then at 2x to 32x, printing the speed reached.
+// put it and the CPU the play thread used; then at 2x to 32x forward and 1x to 32x in reverse
+// (from the end), printing the speed reached in recorded seconds per wall second.
 // Beside them, the reference: how long a 1 ms sleep really takes on this machine.
 //
 //   bench_playback [recording.vrc [seconds at 1x]]
 //
 // Without a recording it writes two of 16 channels, one with every channel on the same
-// milliseconds and one with channel k's stamps k x 40/16 ms later, as a real recorder's are.
+// milliseconds and key frames 1 s apart, and one with channel k's stamps k x 40/16 ms later
+// and key frames 2 s apart, as a real recorder's are.
 #include <time.h>
 
 #include <algorithm>
@@ -37,7 +39,7 @@ constexpr int32_t kT0 = 1268121907;
 constexpr int kChannels = 16;
 constexpr int kSeconds = 100;
 constexpr int kFastSeconds = 3;
-constexpr int kSpeeds[] = {2, 4, 8, 16, 32};
+constexpr int kSpeeds[] = {2, 4, 8, 16, 32, -1, -2, -4, -8, -16, -32};
 
 double ThreadCpuMs()
 {
@@ -101,12 +103,21 @@ struct Session {
         core.Open().FinishFileOpen(r);
         opened = r.messages.empty();
     }
-    // Presses Play, then ff until the speed is reached, and plays for the time given.
+    // Presses Play, then ff (or, from the end, rew) until the speed is reached, and plays for
+    // the time given.
     void PlayFor(int speed, std::chrono::milliseconds time)
     {
-        core.Transport().OnPlay();
-        for (int s = speed; s > 1; s /= 2)
-            core.Transport().OnFf();
+        playback::TransportCommands& t = core.Transport();
+        t.OnPlay();
+        if (speed < 0) {
+            core.WaitForSearch();
+            t.OnSeekSlider(playback::TransportCommands::kThumbPosition, true, core.m_nSeekMax - 1);
+            core.WaitForSearch();
+        }
+        for (int s = std::abs(speed); s > 1; s /= 2)
+            speed > 0 ? t.OnFf() : t.OnRew();
+        if (speed < 0)
+            t.OnRew();
         std::this_thread::sleep_for(time);
         core.Shutdown();
     }
@@ -154,12 +165,15 @@ void PrintPacing(const Session& s)
 
 void PrintSpeed(const Session& s, int speed)
 {
-    const std::vector<TimingDisplay::Frame> f = s.timing.Frames();
+    std::vector<TimingDisplay::Frame> f = s.timing.Frames();
+    // In reverse, from the latest frame on: the ones before it came from Play at the start.
+    if (speed < 0)
+        f.erase(f.begin(), std::max_element(f.begin(), f.end(), [](auto& a, auto& b) { return a.stamp < b.stamp; }));
     const double wall = f.size() > 1 ? f.back().atMs - f.front().atMs : 0;
-    const double recorded = f.size() > 1 ? static_cast<double>(f.back().stamp - f.front().stamp) : 0;
+    const double recorded = f.size() > 1 ? std::abs(static_cast<double>(f.back().stamp - f.front().stamp)) : 0;
     const double reached = wall > 0 ? recorded / wall : 0;
-    std::printf("  %2dx: %zu frames in %.0f ms = %.0f frames/s, speed reached %.2fx = %.0f%% of nominal\n", speed,
-                f.size(), wall, wall > 0 ? 1000.0 * f.size() / wall : 0.0, reached, 100.0 * reached / speed);
+    std::printf("  %3dx: %zu frames in %.0f ms = %.0f frames/s, speed reached %.2fx = %.0f%% of nominal\n", speed,
+                f.size(), wall, wall > 0 ? 1000.0 * f.size() / wall : 0.0, reached, 100.0 * reached / std::abs(speed));
 }
 
 void Measure(const std::string& path, int seconds)
@@ -183,7 +197,7 @@ void WriteSynthetic(const std::string& path, bool offset)
 {
     testsupport::RecordingBuilder b;
     for (int k = 0; k < kChannels; ++k)
-        b.VideoRun(k, kT0, offset ? k * 40 / 16 : 0, kSeconds * 25, 40, 25, 3000);
+        b.VideoRun(k, kT0, offset ? k * 40 / 16 : 0, kSeconds * 25, 40, offset ? 50 : 25, 3000);
     b.Build().Write(path);
 }
 
@@ -199,7 +213,7 @@ int main(int argc, char** argv)
     }
     testsupport::TempDir dir;
     for (const bool offset : {false, true}) {
-        const std::string path = dir.File(offset ? "offset16.vrc" : "aligned16.vrc");
+        const std::string path = dir.File(offset ? "offset16-gop2s.vrc" : "aligned16-gop1s.vrc");
         WriteSynthetic(path, offset);
         Measure(path, std::min(seconds, kSeconds - 5));
     }

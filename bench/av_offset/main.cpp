@@ -3,9 +3,12 @@
 // whose channel 1 beeps louder for the first 200 ms of every second, parec recording the
 // sink's monitor, and the control's paints read for the first frame of each second. Prints
 // per second and in summary the beep's onset at the sink less the time that frame was
-// painted (positive: the sound comes later). Figures only; nothing is judged.
+// painted (positive: the sound comes later), and the gaps in the sound: the 20 ms windows
+// without a sample above 1/20 of the steady tone, and the longest run of them. With more
+// channels the wall costs more to decode and draw (run it beside a CPU hog to see whether the
+// sound survives). Figures only; nothing is judged.
 //
-//   bench_av_offset [seconds [stamp offset ms]]
+//   bench_av_offset [seconds [stamp offset ms [channels]]]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +16,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -36,6 +41,30 @@ using Clock = std::chrono::steady_clock;
 using testsupport::PulseServer;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The silent 20 ms windows from a sample on, and the longest run of them in ms.
+std::pair<int, int> SilentWindows(const std::vector<int16_t>& samples, size_t from)
+{
+    constexpr size_t kWindow = PulseServer::kRate / 50;
+    std::vector<int> loudest;
+    for (size_t i = from; i + kWindow <= samples.size(); i += kWindow) {
+        int peak = 0;
+        for (size_t j = i; j < i + kWindow; ++j)
+            peak = std::max(peak, std::abs(int(samples[j])));
+        loudest.push_back(peak);
+    }
+    std::vector<int> sorted = loudest;
+    std::sort(sorted.begin(), sorted.end());
+    // The steady tone: the median window; a beep is louder, silence far quieter.
+    const int threshold = sorted.empty() ? 0 : sorted[sorted.size() / 2] / 20;
+    int silent = 0, run = 0, longest = 0;
+    for (int peak : loudest) {
+        run = peak <= threshold ? run + 1 : 0;
+        silent += peak <= threshold;
+        longest = std::max(longest, run);
+    }
+    return {silent, longest * 20};
+}
 
 // Samples where a beep starts: the first sample above 60% of the loudest (the beep is four
 // times the steady tone) after at least half a second without one. The first half second has
@@ -65,11 +94,11 @@ void Wait(int ms)
     loop.exec();
 }
 
-int Run(int seconds, int stampOffsetMs)
+int Run(int seconds, int stampOffsetMs, int channels)
 {
     testsupport::TempDir dir;
     sample::SampleOptions o;
-    o.channels = 4;
+    o.channels = channels;
     o.audioMask = 0b0011;
     o.seconds = seconds + 2;
     o.stampOffsetMs = stampOffsetMs;
@@ -132,6 +161,11 @@ int Run(int seconds, int stampOffsetMs)
             worst = std::abs(*offset) > std::abs(worst) ? *offset : worst;
             ++matched;
         }
+        const auto playedFrom = static_cast<size_t>(
+            std::max(0.0, Ms(play - recorder.FirstSample()) + 500) * PulseServer::kRate / 1000);
+        const auto [silent, longest] = SilentWindows(recorder.Samples(), playedFrom);
+        std::printf("sound from 0.5 s after Play on, %d channels: %d silent 20 ms windows, the longest gap %d ms\n",
+                    channels, silent, longest);
         if (matched == 0) {
             std::printf("no second matched a beep\n");
             result = 1;
@@ -160,5 +194,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
     const int offset = argc > 2 ? std::atoi(argv[2]) : 0;
-    return Run(std::max(seconds, 2), offset);
+    const int channels = argc > 3 ? std::clamp(std::atoi(argv[3]), 2, 16) : 4;
+    return Run(std::max(seconds, 2), offset, channels);
 }

@@ -25,17 +25,33 @@ void ReportNoDevice(const char* why)
 } // namespace
 
 AudioOutput::AudioOutput(QObject* parent)
-    : m_buffer(new PcmBuffer(parent))
+    : m_buffer(new PcmBuffer(parent)), m_context(std::make_unique<QObject>())
 {
     m_buffer->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_retry.setSingleShot(true);
     m_retry.setInterval(10);
-    QObject::connect(&m_retry, &QTimer::timeout, [this] { Feed(); });
-    if (!Start())
-        m_sink.reset();
+    QObject::connect(&m_retry, &QTimer::timeout, m_context.get(), [this] { Feed(); });
+    m_thread.setObjectName(QStringLiteral("audio"));
+    m_context->moveToThread(&m_thread);
+    m_retry.moveToThread(&m_thread);
+    m_thread.start(QThread::TimeCriticalPriority);
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this] {
+            if (!Start())
+                m_sink.reset();
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 AudioOutput::~AudioOutput()
+{
+    QMetaObject::invokeMethod(m_context.get(), [this] { Stop(); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void AudioOutput::Stop()
 {
     m_retry.stop();
     if (m_sink)
@@ -76,10 +92,10 @@ void AudioOutput::Play(const uint8_t* muLaw, size_t size)
     if (!m_sink)
         return;
     m_buffer->Append(muLaw, size);
-    // Wake the GUI thread once for however many frames arrive before it writes them.
+    // Wake the audio thread once for however many frames arrive before it writes them.
     if (!m_feedQueued.exchange(true)) {
         QMetaObject::invokeMethod(
-            m_sink.get(),
+            m_context.get(),
             [this] {
                 m_feedQueued.store(false);
                 Feed();

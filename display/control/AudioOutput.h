@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QThread>
 #include <QTimer>
 
 class QAudioSink;
@@ -17,9 +18,9 @@ class PcmBuffer;
 // Plays G.711 mu-law 8 kHz mono sound through the default audio device. The sound is written
 // to the sink as soon as it arrives, so the sink never idles while there is sound to play,
 // and only a little is held in between, so that sound keeps in step with the picture. Without
-// a device it says so once on the terminal, stays silent and drops what it is given. Made on
-// the GUI thread, which does the writing; Play, SetVolume and Clear may be called from any
-// thread.
+// a device it says so once on the terminal, stays silent and drops what it is given. The sink
+// lives on a thread of its own, which does the writing: a GUI thread busy drawing a wall of
+// tiles never keeps sound waiting. Play, SetVolume and Clear may be called from any thread.
 class AudioOutput {
 public:
     // How much sound the sink holds ahead of what is heard.
@@ -37,10 +38,13 @@ public:
 
 private:
     bool Start();
-    // GUI thread: hands the sink what it has room for, and comes back for the rest.
+    // Audio thread: hands the sink what it has room for, and comes back for the rest.
     void Feed();
+    void Stop();
 
     PcmBuffer* m_buffer = nullptr;
+    QThread m_thread;
+    std::unique_ptr<QObject> m_context; // lives on m_thread: what runs there is queued to it
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_device = nullptr;
     QTimer m_retry;
