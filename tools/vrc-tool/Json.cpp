@@ -6,10 +6,43 @@
 
 namespace vrctool {
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence that starts at text[i], or 0.
+size_t Utf8Length(const std::string& text, size_t i)
+{
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || i + n > text.size())
+        return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    }
+    return n;
+}
+
+} // namespace
+
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // A file name need not be UTF-8; a byte that is not part of a character becomes the
+        // code point of the same number, so that the document stays JSON any reader takes.
+        if (c >= 0x80) {
+            const size_t n = Utf8Length(text, i);
+            if (n == 0) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out.append(text, i, n);
+                i += n - 1;
+            }
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
