@@ -1,3 +1,5 @@
+#include <QTableWidget>
+
 #include "MouseInput.h"
 #include "res/Resources.h"
 #include "ui/AboutDialog.h"

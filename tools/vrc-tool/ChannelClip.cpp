@@ -51,15 +51,23 @@ int ChannelClip::Check()
     m_timeline = recording::ChannelTimeline::Walk(m_context.in, m_span.begin, m_span.end, m_channel, false, kGapMs);
     const recording::FrameRecord& first = m_timeline.first->header;
     m_firstStamp = first.f_msec;
-    // The first frame's millisecond within its second: how long before the next second's
-    // first frame it was stamped.
+    // The first frame's millisecond within its second. The second ended between the last
+    // frame stamped with it and the first of the next: the first frame lies at least
+    // 1000 - (that frame's stamp - its own) ms into its second, and less than one frame step
+    // more. Where the stamp's own millisecond (as recorders that stamp wall-clock
+    // milliseconds write it) falls in that window, it is the reading.
     recording::ChannelWalk walk(m_context.in, m_span.begin, m_span.end, true);
+    uint32_t previous = first.f_msec;
     while (const auto r = walk.Next()) {
         if (r->header.f_time != first.f_time) {
             const int64_t toNext = static_cast<int32_t>(r->header.f_msec - first.f_msec);
-            m_firstMillisecond = toNext > 0 && toNext <= 1000 ? static_cast<int>(1000 - toNext) : 0;
+            const int64_t step = static_cast<int32_t>(r->header.f_msec - previous);
+            const int64_t least = 1000 - toNext, own = first.f_msec % 1000;
+            if (toNext > 0 && toNext <= 1000)
+                m_firstMillisecond = static_cast<int>(own >= least && own < least + step ? own : least);
             break;
         }
+        previous = r->header.f_msec;
     }
     return 0;
 }

@@ -143,7 +143,9 @@ private:
                 return kErrors.Fail(moves[i].second, "cannot be put in place: " + ec.message());
             }
         }
-        return 0;
+        // A signature left from an earlier export signed other bytes.
+        const std::string stale = Signed() ? "" : PartFiles::Remove(signature);
+        return stale.empty() ? 0 : kErrors.Fail(signature, "is stale and cannot be removed: " + stale);
     }
 
     ExportJob& m_job;
