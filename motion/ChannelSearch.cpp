@@ -12,6 +12,8 @@ namespace {
 using recording::WalkedRecord;
 
 constexpr size_t kKeyFramesPerCore = 8;
+// More decoders than this would only hold more frames in memory for little more speed.
+constexpr unsigned kMostCores = 8;
 constexpr uint64_t kRecordsPerProgress = 256;
 
 Instant InstantOf(const WalkedRecord& r) { return {r.header.f_time, r.header.f_msec}; }
@@ -25,7 +27,7 @@ ChannelSearch::ChannelSearch(platform::File& file, int videoFormat, const Motion
       m_model(options), m_builder(options.minGapMs),
       m_gopDecoder(m_codec, false)
 {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMostCores);
     for (unsigned i = 0; i < cores; ++i)
         m_keyDecoders.push_back(std::make_unique<LumaDecoder>(m_codec, true));
     m_batch.resize(cores * kKeyFramesPerCore);

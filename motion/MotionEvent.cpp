@@ -1,5 +1,7 @@
 #include "motion/MotionEvent.h"
 
+#include <cstdio>
+
 #include "recording/TimeConversion.h"
 #include "recording/TimeText.h"
 

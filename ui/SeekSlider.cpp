@@ -169,9 +169,9 @@ void SeekSlider::paintEvent(QPaintEvent*)
     gdi::FillRect(p, c.left() + 1, c.top() + 1, t.center().x(), c.bottom(), kChannelPlayed);
     const int span = std::max(1, maximum() - minimum());
     for (const auto& [first, last] : m_marks) {
-        const int x0 = c.left() + 1 + (first - minimum()) * (c.width() - 2) / span;
-        const int x1 = c.left() + 1 + (last - minimum()) * (c.width() - 2) / span;
-        gdi::FillRect(p, x0, c.bottom() - 2, std::max(x1, x0 + 2), c.bottom(), kMark);
+        const int x0 = c.left() + 1 + (std::clamp(first, minimum(), maximum()) - minimum()) * (c.width() - 2) / span;
+        const int x1 = c.left() + 1 + (std::clamp(last, minimum(), maximum()) - minimum()) * (c.width() - 2) / span;
+        gdi::FillRect(p, x0, c.bottom() - 2, std::min(std::max(x1, x0 + 2), c.right()), c.bottom(), kMark);
     }
     gdi::Rectangle(p, t.left(), t.top(), t.right() + 1, t.bottom() + 1, kThumbOutline,
                    m_bDragging ? kThumbPressedFill : kThumbFill);

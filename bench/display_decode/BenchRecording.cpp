@@ -1,5 +1,6 @@
 #include "bench/display_decode/BenchRecording.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -13,6 +14,27 @@ bool Run(const std::string& command) { return std::system((command + " >/dev/nul
 std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
 } // namespace
+
+BenchRecording::Options BenchRecording::Parse(int argc, char** argv, const std::string& program, int defaultSeconds)
+{
+    Options options;
+    options.seconds = defaultSeconds;
+    options.vrcTool = (fs::canonical("/proc/self/exe").parent_path() / "vrc-tool").string();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i];
+        if (flag == "--vrc-tool")
+            options.vrcTool = argv[i + 1];
+        else if (flag == "--dir")
+            options.dir = argv[i + 1];
+        else if (flag == "--recording")
+            options.recording = argv[i + 1];
+        else if (flag == "--seconds")
+            options.seconds = std::max(1, std::atoi(argv[i + 1]));
+        else
+            throw std::runtime_error("usage: " + program + " [--recording FILE] [--vrc-tool PATH] [--dir DIR] [--seconds N]");
+    }
+    return options;
+}
 
 fs::path BenchRecording::Make(const std::string& vrcTool, const fs::path& dir, int seconds)
 {

@@ -28,12 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Options {
-    std::string vrcTool;
-    fs::path dir = fs::temp_directory_path() / "kelvora-bench";
-    fs::path recording;
-    int seconds = 20;
-};
 
 void ReportFfmpeg(const char* what, const bench::FfmpegResult& reference, int channels)
 {
@@ -55,26 +49,6 @@ void ReportPaced(int speed, int channels, const bench::RunResult& run)
                 100.0 * run.cpuSeconds / run.seconds / 2.0, run.peakRssKb / 1024, run.longestPushSeconds * 1000);
 }
 
-Options Parse(int argc, char** argv)
-{
-    Options options;
-    options.vrcTool = (fs::path(QCoreApplication::applicationDirPath().toStdString()) / "vrc-tool").string();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--vrc-tool")
-            options.vrcTool = argv[i + 1];
-        else if (flag == "--dir")
-            options.dir = argv[i + 1];
-        else if (flag == "--recording")
-            options.recording = argv[i + 1];
-        else if (flag == "--seconds")
-            options.seconds = std::max(1, std::atoi(argv[i + 1]));
-        else
-            throw std::runtime_error(
-                "usage: display_decode [--recording FILE] [--vrc-tool PATH] [--dir DIR] [--seconds N]");
-    }
-    return options;
-}
 
 } // namespace
 
@@ -84,7 +58,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     try {
-        const Options options = Parse(argc, argv);
+        const bench::BenchRecording::Options options = bench::BenchRecording::Parse(argc, argv, "display_decode", 20);
         fs::create_directories(options.dir);
         const fs::path path = options.recording.empty()
                                   ? bench::BenchRecording::Make(options.vrcTool, options.dir, options.seconds)

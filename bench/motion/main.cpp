@@ -27,12 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Options {
-    std::string vrcTool;
-    fs::path dir = fs::temp_directory_path() / "kelvora-bench";
-    fs::path recording;
-    int seconds = 60;
-};
 
 double CpuSeconds()
 {
@@ -83,25 +77,6 @@ void Reference(const char* what, const std::vector<std::string>& streams, const 
                 r.seconds, recordedSeconds / r.seconds, r.frames, r.peakRssKb / 1024);
 }
 
-Options Parse(int argc, char** argv)
-{
-    Options options;
-    options.vrcTool = (fs::canonical("/proc/self/exe").parent_path() / "vrc-tool").string();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--vrc-tool")
-            options.vrcTool = argv[i + 1];
-        else if (flag == "--dir")
-            options.dir = argv[i + 1];
-        else if (flag == "--recording")
-            options.recording = argv[i + 1];
-        else if (flag == "--seconds")
-            options.seconds = std::max(1, std::atoi(argv[i + 1]));
-        else
-            throw std::runtime_error("usage: bench_motion [--recording FILE] [--vrc-tool PATH] [--dir DIR] [--seconds N]");
-    }
-    return options;
-}
 
 int VideoChannels(const fs::path& path)
 {
@@ -119,7 +94,7 @@ int VideoChannels(const fs::path& path)
 int main(int argc, char** argv)
 {
     try {
-        const Options options = Parse(argc, argv);
+        const bench::BenchRecording::Options options = bench::BenchRecording::Parse(argc, argv, "bench_motion", 60);
         fs::create_directories(options.dir);
         const fs::path path = options.recording.empty()
                                   ? bench::BenchRecording::Make(options.vrcTool, options.dir, options.seconds)
