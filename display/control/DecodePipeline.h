@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include <QSize>
 
 #include "display/control/ChannelDecoder.h"
+#include "display/control/PaceMeter.h"
 #include "display/control/TileGrid.h"
 
 namespace display {
@@ -32,10 +34,21 @@ class DecoderLibrary;
 // kMaxQueued frames are waiting; it then drops the frames it could not show in time and
 // resumes at its next key frame. While it is still behind when that key frame comes, it
 // takes key frames only, so fast forward keeps its pace with fewer pictures.
+//
+// Before it drops anything, a channel in a small tile (at most half its picture's width) that
+// plays faster than 1x or starts to lag decodes the reduced way (see DecodeMode); a channel
+// alone on screen takes a second frame thread instead. The picture left on screen when the
+// frames stop coming (a pause) is decoded again fully filtered, and so is every picture
+// FullPictures gives, so a still picture is always the exact one.
 class DecodePipeline {
 public:
     static constexpr std::chrono::milliseconds kMaxLag{200};
     static constexpr size_t kMaxQueued = 32;
+    // A channel lags, and decodes the reduced way, from half the limits of being behind.
+    static constexpr std::chrono::milliseconds kLagging = kMaxLag / 2;
+    static constexpr size_t kLaggingQueued = kMaxQueued / 4;
+    // FullPictures waits at most this long for pictures being decoded again.
+    static constexpr std::chrono::seconds kFullPictureWait{3};
 
     // pictureReady runs on a worker after a new picture was stored.
     DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
@@ -45,9 +58,10 @@ public:
     DecodePipeline& operator=(const DecodePipeline&) = delete;
 
     // Copies the payload and queues it, or drops it when the channel is behind (see above).
+    // recordedMs is the frame's recorded time, which tells how fast playback goes.
     // False when the channel is not decoded (no tile shows it), the frame was dropped or the
     // data is empty.
-    bool Push(int channel, const uint8_t* data, size_t size, bool key);
+    bool Push(int channel, const uint8_t* data, size_t size, bool key, int64_t recordedMs);
     // Drops every queued frame; each decoder then waits for its channel's next key frame.
     // The pictures stay.
     void Flush();
@@ -64,17 +78,26 @@ public:
     // to its tile, and decodes again from its next key frame.
     void SetTileSizes(const std::array<QSize, kChannels>& sizes);
     std::array<QImage, kChannels> Pictures() const;
+    // The pictures, each the fully filtered decode of its frame (as far as kFullPictureWait
+    // allows); decoding stays full meanwhile.
+    std::array<QImage, kChannels> FullPictures();
     // Whether a picture was stored since the last Reset.
     bool HasShown() const;
 
 private:
+    enum class Kind {
+        kDecode,
+        kRedraw, // scale the last picture again
+        kRefine, // decode the last picture again fully filtered
+    };
     struct Job {
-        bool redraw = false; // scale the last picture again instead of decoding
+        Kind kind = Kind::kDecode;
         std::vector<uint8_t> data;
         uint64_t generation = 0;
         uint64_t resets = 0; // the Reset it follows
         QSize size;          // the tile, taken when a worker starts on it
         std::chrono::steady_clock::time_point pushed;
+        DecodeMode mode;     // taken when a worker starts on it
     };
     struct Channel {
         std::deque<Job> queue;
@@ -84,6 +107,9 @@ private:
         bool awaitingKey = false; // behind: frames are dropped up to the next key frame
         bool keysOnly = false;    // still behind at that key frame: only key frames are taken
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
+        bool rough = false;       // the picture may be decoded again better
+        bool refining = false;    // a refine job is queued or running
+        int pictureWidth = 0;
         uint64_t dropped = 0;
         // The worker's own: which flush and reset its decoder follows, and its picture not
         // yet scaled.
@@ -101,9 +127,16 @@ private:
     // cannot show in time.
     bool Admit(Channel& channel, bool key);
     void QueueRedraw(int channel);
+    // Queues a refine job for each shown channel with a rough picture that has none; returns
+    // how many such channels there are.
+    int QueueRefines();
+    // When the frames stop long enough for the rough pictures to be refined, if any are.
+    std::optional<std::chrono::steady_clock::time_point> RefineDue() const;
+    void WaitForWork(std::unique_lock<std::mutex>& lock);
+    DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
-    // decoded: the job's frame gave a new picture.
-    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded);
+    // decoded: the job's frame gave a new picture; exact: the picture is fully filtered.
+    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded, bool& exact);
     bool ScaleDue(const Channel& channel) const;
     void DropFrames();
 
@@ -117,6 +150,9 @@ private:
     uint64_t m_generation = 1;
     uint64_t m_resets = 0;
     int m_busyCount = 0;
+    int m_fullHold = 0;     // FullPictures calls under way
+    int m_shownChannels = 0;
+    PaceMeter m_pace;
     bool m_shown = false;
     bool m_quitting = false;
     std::vector<std::thread> m_workers;

@@ -196,7 +196,8 @@ int32_t PlayerControl::PushFrame(std::span<const DispArg> args)
     }
     if (m_keyFramesOnly.load() && *frameType != 1)
         return 0;
-    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length), *frameType == 1);
+    const int64_t recordedMs = int64_t{IntArg(args, 1).value_or(0)} * 1000 + IntArg(args, 2).value_or(0);
+    m_pipeline->Push(*channel, payload, static_cast<size_t>(*length), *frameType == 1, recordedMs);
     return 0;
 }
 
@@ -209,6 +210,8 @@ int32_t PlayerControl::CaptureImage(std::span<const DispArg> args)
     Scene scene = TakeScene();
     if (scene.idle)
         return kNoPicture;
+    // A snapshot or a print is looked at closely: every tile fully filtered.
+    scene.pictures = m_pipeline->FullPictures();
     // Always the full 704x576 frame, whatever size the control is shown at and however it is zoomed.
     scene.grid = scene.grid.Over(QSize(kScreenWidth, kScreenHeight));
     scene.visible = kWholePicture;

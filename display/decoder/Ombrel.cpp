@@ -32,6 +32,7 @@ struct LogThrottle {
 
 struct Decoder {
     OmbrelVDecoder api; // first, so that the interface pointer is the object's address
+    const AVCodec* codec = nullptr;
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;   // the picture being received
@@ -141,9 +142,14 @@ void SetName(OmbrelVDecoder* self, const char* name)
     d->log.name = std::string(name ? name : "").substr(0, 31);
 }
 
-void ReleaseDecoder(OmbrelVDecoder* self)
+void SkipLoopFilter(OmbrelVDecoder* self, int skip)
 {
-    auto* d = reinterpret_cast<Decoder*>(self);
+    // libavcodec reads the setting at each slice, so it may change between any two frames.
+    reinterpret_cast<Decoder*>(self)->context->skip_loop_filter = skip ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+}
+
+void FreeContext(Decoder* d)
+{
     {
         // A message being said for this decoder must not find it gone.
         std::lock_guard lock(g_logMutex);
@@ -151,6 +157,38 @@ void ReleaseDecoder(OmbrelVDecoder* self)
             d->context->opaque = nullptr;
     }
     avcodec_free_context(&d->context);
+}
+
+bool OpenContext(Decoder* d, int threads)
+{
+    d->context = avcodec_alloc_context3(d->codec);
+    if (!d->context)
+        return false;
+    d->context->thread_count = threads;
+    d->context->opaque = d;
+    if (threads == 1) {
+        // Every frame handed in comes out at once: the picture on screen is the last one
+        // pushed, even when playback pauses. The caller parallelises across channels instead.
+        // (Low delay rules frame threads out, so a threaded decoder goes without it.)
+        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    } else {
+        d->context->thread_type = FF_THREAD_FRAME;
+    }
+    return avcodec_open2(d->context, d->codec, nullptr) >= 0;
+}
+
+int SetThreads(OmbrelVDecoder* self, int count)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    FreeContext(d);
+    av_frame_unref(d->last);
+    return OpenContext(d, std::clamp(count, 1, 2)) ? 0 : AVERROR(ENOMEM);
+}
+
+void ReleaseDecoder(OmbrelVDecoder* self)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    FreeContext(d);
     av_packet_free(&d->packet);
     av_frame_free(&d->frame);
     av_frame_free(&d->last);
@@ -159,7 +197,9 @@ void ReleaseDecoder(OmbrelVDecoder* self)
 
 struct Converter {
     OmbrelCConverter api;
-    SwsContext* sws = nullptr;
+    // One context per filter, so that switching keeps both sets of tables.
+    SwsContext* sws[2] = {nullptr, nullptr};
+    int cheap = 0;
 };
 
 int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
@@ -167,22 +207,28 @@ int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, 
     auto* c = reinterpret_cast<Converter*>(self);
     if (!picture || !dst || width <= 0 || height <= 0 || picture->width <= 0 || picture->height <= 0)
         return AVERROR(EINVAL);
-    c->sws = sws_getCachedContext(c->sws, picture->width, picture->height, AVPixelFormat(picture->format), width,
-                                  height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!c->sws)
+    // Area averaging takes about as many taps as the shrink factor, bilinear twice as many;
+    // cheaper filters (point, fast bilinear) skip source pixels and alias when shrinking.
+    SwsContext*& sws = c->sws[c->cheap];
+    sws = sws_getCachedContext(sws, picture->width, picture->height, AVPixelFormat(picture->format), width, height,
+                               AV_PIX_FMT_BGRA, c->cheap ? SWS_AREA : SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!sws)
         return AVERROR(EINVAL);
     uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
-    int rows = sws_scale(c->sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
+    int rows = sws_scale(sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
     return rows == height ? 0 : AVERROR(EINVAL);
 }
 
 void ReleaseConverter(OmbrelCConverter* self)
 {
     auto* c = reinterpret_cast<Converter*>(self);
-    sws_freeContext(c->sws);
+    for (SwsContext* sws : c->sws)
+        sws_freeContext(sws);
     delete c;
 }
+
+void SetCheap(OmbrelCConverter* self, int cheap) { reinterpret_cast<Converter*>(self)->cheap = cheap ? 1 : 0; }
 
 } // namespace
 
@@ -200,19 +246,12 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
         av_log_set_callback(LogLine);
     });
     auto* d = new Decoder;
-    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName};
-    d->context = avcodec_alloc_context3(decoder);
+    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SkipLoopFilter, SetThreads};
+    d->codec = decoder;
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
     d->last = av_frame_alloc();
-    if (d->context) {
-        // Every frame handed in must come out at once: the picture on screen is the last one
-        // pushed, even when playback pauses. The caller parallelises across channels instead.
-        d->context->thread_count = 1;
-        d->context->opaque = d;
-        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
-    }
-    if (!d->context || !d->packet || !d->frame || !d->last || avcodec_open2(d->context, decoder, nullptr) < 0) {
+    if (!d->packet || !d->frame || !d->last || !OpenContext(d, 1)) {
         ReleaseDecoder(&d->api);
         return nullptr;
     }
@@ -222,7 +261,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
 OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
 {
     auto* c = new Converter;
-    c->api = {Convert, ReleaseConverter};
+    c->api = {Convert, ReleaseConverter, SetCheap};
     return &c->api;
 }
 

@@ -34,6 +34,13 @@ struct OmbrelVDecoder {
     void (*Release)(OmbrelVDecoder* self);
     /* Names the stream in the library's messages about it (copied; at most 31 bytes kept). */
     void (*SetName)(OmbrelVDecoder* self, const char* name);
+    /* From the next frame on, 1 leaves out H.264's in-loop deblocking filter (faster; the
+     * pictures are slightly blockier and the frames that refer to them inherit it), 0 filters. */
+    void (*SkipLoopFilter)(OmbrelVDecoder* self, int skip);
+    /* Decodes with `count` frame threads (1 or 2), which forgets every reference picture and
+     * the last picture. With 2, each picture comes out one frame after its data went in.
+     * 0 on success, negative on failure (the decoder is then unusable). */
+    int (*SetThreads)(OmbrelVDecoder* self, int count);
 };
 
 typedef struct OmbrelCConverter OmbrelCConverter;
@@ -43,6 +50,9 @@ struct OmbrelCConverter {
     int (*Convert)(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width,
                    int height);
     void (*Release)(OmbrelCConverter* self);
+    /* 1: the next conversions use the cheapest filter that still averages every source pixel
+     * it covers (no aliasing when shrinking); 0: the smoother default filter. */
+    void (*SetCheap)(OmbrelCConverter* self, int cheap);
 };
 
 /* A decoder for one stream (codec: OmbrelCodec), or null. */

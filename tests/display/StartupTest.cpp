@@ -145,9 +145,9 @@ TEST_F(StartupTest, AMissingDecoderLibraryOrOneWithoutItsExportsLeavesChannelsDe
     display::DecoderLibrary wrong;
     EXPECT_FALSE(wrong.Load(m_dir.Path().string()));
     display::ChannelDecoder decoder(wrong);
-    const uint8_t sps[] = {0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E};
-    EXPECT_FALSE(decoder.Decode(sps, sizeof sps));
-    EXPECT_TRUE(decoder.Render({10, 10}).isNull());
+    EXPECT_FALSE(decoder.Decode({0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E}, {}));
+    EXPECT_FALSE(decoder.Refine());
+    EXPECT_TRUE(decoder.Render({10, 10}, false).isNull());
 }
 
 } // namespace
