@@ -74,6 +74,8 @@ bool ChannelDecoder::Decode(std::vector<uint8_t> frame, DecodeMode mode)
 {
     if (const auto kind = ProbeKeyFrame(frame.data(), frame.size()))
         m_waitingForKey = !Start(*kind, mode);
+    else if (!mode.threaded && m_active == kThreaded)
+        Refine(); // back on one thread at once, so that this frame comes out now
     if (m_waitingForKey || !Active() || frame.size() <= m_kind.skip)
         return false;
     const bool decoded = Feed(frame, mode.reduced);

@@ -44,7 +44,7 @@ public:
     // Resync, and forget the last picture too.
     void Forget();
     // Decodes one frame; true when it gave a new picture. A threaded mode takes effect at the
-    // next key frame.
+    // next key frame; leaving it decodes the frames since the last key frame again.
     bool Decode(std::vector<uint8_t> frame, DecodeMode mode);
     // Whether the last picture is the fully filtered decode of the last frame decoded.
     bool IsExact() const { return m_exact; }

@@ -84,8 +84,9 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
         ch.dropped += waiting;
         std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
     }
-    // Still behind if frames are waiting: then only key frames until it has caught up.
-    ch.awaitingKey = (ch.awaitingKey || behind) && waiting > 0;
+    // Its group is taken until the channel is behind again: a channel that took key frames
+    // only would leave the cores idle between them.
+    ch.awaitingKey = false;
     return true;
 }
 
@@ -167,6 +168,7 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
         if (sizes[c].isEmpty()) {
             ch.queue.clear();
             ch.awaitingKey = false;
+            ch.refining = false;
             continue;
         }
         // Frames that came while it was hidden were not decoded.
@@ -235,7 +237,7 @@ DecodeMode DecodePipeline::ModeFor(const Channel& ch, const Job& job) const
     const bool lagging = ch.queue.size() + 1 >= kLaggingQueued ||
                          std::chrono::steady_clock::now() - job.pushed >= kLagging;
     const bool hurried = lagging || m_pace.Fast();
-    const bool small = ch.pictureWidth > 0 && ch.tileSize.width() * 2 <= ch.pictureWidth;
+    const bool small = ch.pictureWidth > 0 && ch.tileSize.width() * 2 < ch.pictureWidth;
     return {hurried && small, hurried && m_shownChannels == 1};
 }
 

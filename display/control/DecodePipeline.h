@@ -31,11 +31,11 @@ class DecoderLibrary;
 //
 // Push never waits for the workers: the caller paces playback and must not be held back by
 // decoding. A channel is behind when its oldest waiting frame has waited kMaxLag, or
-// kMaxQueued frames are waiting; it then drops the frames it could not show in time and
-// resumes at its next key frame. While it is still behind when that key frame comes, it
-// takes key frames only, so fast forward keeps its pace with fewer pictures.
+// kMaxQueued frames are waiting; it then drops the frames up to its next key frame, and at
+// that key frame the frames still waiting, which could not be shown in time. Fast forward
+// thus keeps its pace with fewer pictures, and the cores keep decoding meanwhile.
 //
-// Before it drops anything, a channel in a small tile (at most half its picture's width) that
+// Before it drops anything, a channel in a small tile (under half its picture's width) that
 // plays faster than 1x or starts to lag decodes the reduced way (see DecodeMode); a channel
 // alone on screen takes a second frame thread instead. The picture left on screen when the
 // frames stop coming (a pause) is decoded again fully filtered, and so is every picture
@@ -105,7 +105,6 @@ private:
         bool busy = false;      // a worker holds the channel's decoder
         bool resync = true;     // the decoder must wait for a key frame
         bool awaitingKey = false; // behind: frames are dropped up to the next key frame
-        bool keysOnly = false;    // still behind at that key frame: only key frames are taken
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
         bool rough = false;       // the picture may be decoded again better
         bool refining = false;    // a refine job is queued or running
