@@ -68,7 +68,7 @@ std::vector<TileQuality> MeasureReducedQuality(const RecordingFrames& recording,
         if (!a || !b)
             continue;
         const auto [psnr, largest] =
-            Compare(reduced[frame.channel]->Render(tile, true), full[frame.channel]->Render(tile, false));
+            Compare(reduced[frame.channel]->Render(tile), full[frame.channel]->Render(tile));
         q.meanPsnr += psnr;
         ++q.frames;
         q.largestDifference = std::max(q.largestDifference, largest);

@@ -135,7 +135,7 @@ bool ChannelDecoder::Refine()
     return decoded;
 }
 
-QImage ChannelDecoder::Render(QSize size, bool cheap)
+QImage ChannelDecoder::Render(QSize size)
 {
     // The decoder that gave the last picture: one switched to at a key frame may hold an old one.
     OmbrelVDecoder* decoder = m_decoders[m_shown];
@@ -146,7 +146,6 @@ QImage ChannelDecoder::Render(QSize size, bool cheap)
         m_converter = m_library.CreateConverter();
     if (!m_converter)
         return {};
-    m_converter->SetCheap(m_converter, cheap ? 1 : 0);
     QImage image(size, QImage::Format_RGB32);
     if (m_converter->Convert(m_converter, &picture, image.bits(), static_cast<int>(image.bytesPerLine()), size.width(),
                              size.height()) < 0)

@@ -14,9 +14,9 @@ namespace display {
 
 class DecoderLibrary;
 
-// How much work a frame is worth. Reduced leaves out the loop filter and scales with the
-// cheapest alias-free filter; threaded gives the channel a second frame thread, whose pictures
-// come out one frame late. Both are for pictures too small or too brief for anyone to tell.
+// How much work a frame is worth. Reduced leaves out the loop filter; threaded gives the
+// channel a second frame thread, whose pictures come out one frame late. Both are for
+// pictures too small or too brief for anyone to tell.
 struct DecodeMode {
     bool reduced = false;
     bool threaded = false;
@@ -53,8 +53,8 @@ public:
     bool Refine();
     // The last picture's width, 0 before the first.
     int PictureWidth() const { return m_pictureWidth; }
-    // The last picture scaled to size (cheap: with the reduced filter), or a null image.
-    QImage Render(QSize size, bool cheap);
+    // The last picture scaled to size, or a null image.
+    QImage Render(QSize size);
 
 private:
     enum Slot { kSingle, kThreaded };

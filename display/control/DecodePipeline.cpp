@@ -297,7 +297,7 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded
     ch.unscaled = false;
     ch.scaledAt = std::chrono::steady_clock::now();
     exact = ch.decoder->IsExact();
-    return ch.decoder->Render(job.size, !exact && job.mode.reduced);
+    return ch.decoder->Render(job.size);
 }
 
 void DecodePipeline::Work()

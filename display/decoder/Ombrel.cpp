@@ -197,9 +197,7 @@ void ReleaseDecoder(OmbrelVDecoder* self)
 
 struct Converter {
     OmbrelCConverter api;
-    // One context per filter, so that switching keeps both sets of tables.
-    SwsContext* sws[2] = {nullptr, nullptr};
-    int cheap = 0;
+    SwsContext* sws = nullptr;
 };
 
 int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width, int height)
@@ -207,28 +205,25 @@ int Convert(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, 
     auto* c = reinterpret_cast<Converter*>(self);
     if (!picture || !dst || width <= 0 || height <= 0 || picture->width <= 0 || picture->height <= 0)
         return AVERROR(EINVAL);
-    // Area averaging takes about as many taps as the shrink factor, bilinear twice as many;
-    // cheaper filters (point, fast bilinear) skip source pixels and alias when shrinking.
-    SwsContext*& sws = c->sws[c->cheap];
-    sws = sws_getCachedContext(sws, picture->width, picture->height, AVPixelFormat(picture->format), width, height,
-                               AV_PIX_FMT_BGRA, c->cheap ? SWS_AREA : SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!sws)
+    // Bilinear is the cheapest filter that does not alias when shrinking a camera's picture
+    // into a small tile: fast bilinear skips source pixels, and area averaging lands further
+    // from the full picture than the loop filter left out does.
+    c->sws = sws_getCachedContext(c->sws, picture->width, picture->height, AVPixelFormat(picture->format), width,
+                                  height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!c->sws)
         return AVERROR(EINVAL);
     uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
-    int rows = sws_scale(sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
+    int rows = sws_scale(c->sws, picture->planes, picture->strides, 0, picture->height, planes, strides);
     return rows == height ? 0 : AVERROR(EINVAL);
 }
 
 void ReleaseConverter(OmbrelCConverter* self)
 {
     auto* c = reinterpret_cast<Converter*>(self);
-    for (SwsContext* sws : c->sws)
-        sws_freeContext(sws);
+    sws_freeContext(c->sws);
     delete c;
 }
-
-void SetCheap(OmbrelCConverter* self, int cheap) { reinterpret_cast<Converter*>(self)->cheap = cheap ? 1 : 0; }
 
 } // namespace
 
@@ -261,7 +256,7 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
 OMBREL_EXPORT OmbrelCConverter* CreateCConverter(void)
 {
     auto* c = new Converter;
-    c->api = {Convert, ReleaseConverter, SetCheap};
+    c->api = {Convert, ReleaseConverter};
     return &c->api;
 }
 

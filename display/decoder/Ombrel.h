@@ -50,9 +50,6 @@ struct OmbrelCConverter {
     int (*Convert)(OmbrelCConverter* self, const OmbrelPicture* picture, uint8_t* dst, int stride, int width,
                    int height);
     void (*Release)(OmbrelCConverter* self);
-    /* 1: the next conversions use the cheapest filter that still averages every source pixel
-     * it covers (no aliasing when shrinking); 0: the smoother default filter. */
-    void (*SetCheap)(OmbrelCConverter* self, int cheap);
 };
 
 /* A decoder for one stream (codec: OmbrelCodec), or null. */

@@ -147,7 +147,7 @@ TEST_F(StartupTest, AMissingDecoderLibraryOrOneWithoutItsExportsLeavesChannelsDe
     display::ChannelDecoder decoder(wrong);
     EXPECT_FALSE(decoder.Decode({0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E}, {}));
     EXPECT_FALSE(decoder.Refine());
-    EXPECT_TRUE(decoder.Render({10, 10}, false).isNull());
+    EXPECT_TRUE(decoder.Render({10, 10}).isNull());
 }
 
 } // namespace
