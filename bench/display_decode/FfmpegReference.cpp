@@ -11,6 +11,7 @@ FfmpegResult RunFfmpeg(const std::vector<std::string>& streams, const std::strin
     const std::regex frames(R"(frame=\s*(\d+))");
     const std::regex rtime(R"(rtime=([0-9.]+)s)");
     const std::regex maxrss(R"(maxrss=(\d+)kB)");
+    const std::regex cpu(R"(utime=([0-9.]+)s stime=([0-9.]+)s)");
     for (const std::string& stream : streams) {
         const std::string command =
             "ffmpeg -hide_banner -nostdin -benchmark -threads 2 " + options + " -f h264 -i '" + stream + "' -f null - 2>&1";
@@ -30,6 +31,8 @@ FfmpegResult RunFfmpeg(const std::vector<std::string>& streams, const std::strin
         result.frames += streamFrames;
         if (std::regex_search(output, match, rtime))
             result.seconds += std::stod(match[1]);
+        if (std::regex_search(output, match, cpu))
+            result.cpuSeconds += std::stod(match[1]) + std::stod(match[2]);
         if (std::regex_search(output, match, maxrss))
             result.peakRssKb = std::max(result.peakRssKb, std::stol(match[1]));
     }

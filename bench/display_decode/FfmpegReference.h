@@ -8,6 +8,7 @@ struct FfmpegResult {
     bool ok = false;
     int frames = 0;
     double seconds = 0; // ffmpeg's own measure of its decoding (-benchmark rtime), summed
+    double cpuSeconds = 0; // its user and system time (utime + stime), summed
     long peakRssKb = 0; // largest resident size of one ffmpeg run
 };
 

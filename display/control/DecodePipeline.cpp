@@ -34,9 +34,12 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     if (channel < 0 || channel >= kChannels || !data || size == 0)
         return false;
     bool resync = false;
+    const auto now = std::chrono::steady_clock::now();
     {
         // Frames of hidden channels and frames dropped are not even copied.
         std::lock_guard lock(m_mutex);
+        if (stamp.IsValid())
+            m_pace.Note(int64_t{stamp.fTime} * 1000 + stamp.msec, now);
         Channel& ch = m_channels[channel];
         if (ch.tileSize.isEmpty() || m_quitting)
             return false;
@@ -45,7 +48,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
             return false;
         resync = ch.dropped != dropped;
     }
-    Job job{false, std::vector<uint8_t>(data, data + size), 0, 0, {}, std::chrono::steady_clock::now(), stamp};
+    Job job{Kind::kDecode, std::vector<uint8_t>(data, data + size), 0, 0, {}, now, {}, stamp};
     std::lock_guard lock(m_mutex);
     Channel& ch = m_channels[channel];
     if (m_quitting || ch.tileSize.isEmpty())
@@ -64,7 +67,7 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
     size_t waiting = 0;
     auto oldest = std::chrono::steady_clock::time_point::max();
     for (const Job& job : ch.queue) {
-        if (!job.redraw) {
+        if (job.kind == Kind::kDecode) {
             ++waiting;
             oldest = std::min(oldest, job.pushed);
         }
@@ -80,10 +83,11 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
     // A key frame starts afresh: the frames still waiting before it would only be shown late.
     if (behind) {
         ch.dropped += waiting;
-        std::erase_if(ch.queue, [](const Job& job) { return !job.redraw; });
+        std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
     }
-    // Still behind if frames are waiting: then only key frames until it has caught up.
-    ch.awaitingKey = (ch.awaitingKey || behind) && waiting > 0;
+    // Its group is taken until the channel is behind again: a channel that took key frames
+    // only would leave the cores idle between them.
+    ch.awaitingKey = false;
     return true;
 }
 
@@ -103,7 +107,7 @@ void DecodePipeline::DropFrames()
     // pictures of frames still being decoded.
     ++m_generation;
     for (Channel& ch : m_channels) {
-        std::erase_if(ch.queue, [](const Job& job) { return !job.redraw; });
+        std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
         ch.awaitingKey = false;
     }
 }
@@ -125,6 +129,8 @@ void DecodePipeline::Reset()
         ch.picture = QImage();
         ch.pictureStamp = {};
         ch.hasFrame = false;
+        ch.rough = false;
+        ch.refining = false;
     }
     m_shown = false;
 }
@@ -147,12 +153,16 @@ bool DecodePipeline::IsRunning() const
     std::lock_guard lock(m_mutex);
     if (m_busyCount > 0)
         return true;
-    return std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) { return !ch.queue.empty(); });
+    // A rough picture is refined once the frames stop: that work is still to come.
+    return std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
+        return !ch.queue.empty() || (ch.rough && !ch.tileSize.isEmpty());
+    });
 }
 
 void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
 {
     std::lock_guard lock(m_mutex);
+    m_shownChannels = static_cast<int>(std::count_if(sizes.begin(), sizes.end(), [](QSize s) { return !s.isEmpty(); }));
     for (int c = 0; c < kChannels; ++c) {
         Channel& ch = m_channels[c];
         const QSize old = ch.tileSize;
@@ -160,6 +170,7 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
         if (sizes[c].isEmpty()) {
             ch.queue.clear();
             ch.awaitingKey = false;
+            ch.refining = false;
             continue;
         }
         // Frames that came while it was hidden were not decoded.
@@ -175,19 +186,89 @@ void DecodePipeline::QueueRedraw(int channel)
     Channel& ch = m_channels[channel];
     if (!ch.hasFrame)
         return;
-    ch.queue.push_back(Job{true, {}, m_generation, m_resets, {}, {}, {}});
+    ch.queue.push_back(Job{Kind::kRedraw, {}, m_generation, m_resets, {}, {}, {}});
     Schedule(channel);
 }
 
-std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> DecodePipeline::Pictures() const
+int DecodePipeline::QueueRefines()
 {
-    std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> shown;
+    int rough = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        Channel& ch = m_channels[c];
+        if (!ch.rough || ch.tileSize.isEmpty())
+            continue;
+        ++rough;
+        if (ch.refining)
+            continue;
+        ch.refining = true;
+        ch.queue.push_back(Job{Kind::kRefine, {}, m_generation, m_resets, {}, {}, {}});
+        Schedule(c);
+    }
+    return rough;
+}
+
+std::optional<std::chrono::steady_clock::time_point> DecodePipeline::RefineDue() const
+{
+    const bool waiting = std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
+        return ch.rough && !ch.refining && !ch.tileSize.isEmpty();
+    });
+    if (!waiting)
+        return std::nullopt;
+    return m_pace.LastNote() + PaceMeter::kPause;
+}
+
+void DecodePipeline::WaitForWork(std::unique_lock<std::mutex>& lock)
+{
+    const auto ready = [&] { return m_quitting || !m_ready.empty(); };
+    const auto due = RefineDue();
+    if (!due) {
+        m_workAvailable.wait(lock, ready);
+        return;
+    }
+    if (m_workAvailable.wait_until(lock, *due, ready))
+        return;
+    // The frames stopped: the pictures left on screen are worth their full decode now.
+    if (const auto still = RefineDue(); still && std::chrono::steady_clock::now() >= *still)
+        QueueRefines();
+}
+
+DecodeMode DecodePipeline::ModeFor(const Channel& ch, const Job& job) const
+{
+    if (m_fullHold > 0)
+        return {};
+    const bool lagging = ch.queue.size() + 1 >= kLaggingQueued ||
+                         std::chrono::steady_clock::now() - job.pushed >= kLagging;
+    const bool hurried = lagging || m_pace.Fast();
+    const bool small = ch.pictureWidth > 0 && ch.tileSize.width() * 2 < ch.pictureWidth;
+    return {hurried && small, hurried && m_shownChannels == 1};
+}
+
+DecodePipeline::Shown DecodePipeline::Pictures() const
+{
     std::lock_guard lock(m_mutex);
+    return ShownLocked();
+}
+
+DecodePipeline::Shown DecodePipeline::ShownLocked() const
+{
+    Shown shown;
     for (int c = 0; c < kChannels; ++c) {
         shown.first[c] = m_channels[c].picture;
         shown.second[c] = m_channels[c].pictureStamp;
     }
     return shown;
+}
+
+DecodePipeline::Shown DecodePipeline::FullPictures()
+{
+    std::unique_lock lock(m_mutex);
+    ++m_fullHold;
+    const auto until = std::chrono::steady_clock::now() + kFullPictureWait;
+    // Frames decoding meanwhile decode fully, but may follow reduced ones: refine until none is rough.
+    while (!m_quitting && QueueRefines() > 0 && m_idle.wait_until(lock, until) == std::cv_status::no_timeout) {
+    }
+    --m_fullHold;
+    return ShownLocked();
 }
 
 bool DecodePipeline::HasShown() const
@@ -202,26 +283,26 @@ bool DecodePipeline::ScaleDue(const Channel& ch) const
     return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
 }
 
-QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded)
+QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded, bool& exact)
 {
     if (job.resets != ch.decoderResets) {
         ch.decoderResets = job.resets;
         ch.decoder->Forget();
-        ch.decodedStamp = {};
         ch.unscaled = false;
     }
     if (resync)
         ch.decoder->Resync();
-    if (!job.redraw) {
-        decoded = ch.decoder->Decode(job.data.data(), job.data.size());
-        if (decoded)
-            ch.decodedStamp = job.stamp;
+    if (job.kind == Kind::kDecode) {
+        decoded = ch.decoder->Decode(std::move(job.data), job.mode, job.stamp);
         ch.unscaled = ch.unscaled || decoded;
         if (!ch.unscaled || !ScaleDue(ch))
             return {};
+    } else if (job.kind == Kind::kRefine && !ch.decoder->Refine() && !ch.decoder->IsExact()) {
+        return {};
     }
     ch.unscaled = false;
     ch.scaledAt = std::chrono::steady_clock::now();
+    exact = ch.decoder->IsExact();
     return ch.decoder->Render(job.size);
 }
 
@@ -229,9 +310,11 @@ void DecodePipeline::Work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workAvailable.wait(lock, [&] { return m_quitting || !m_ready.empty(); });
+        WaitForWork(lock);
         if (m_quitting)
             return;
+        if (m_ready.empty())
+            continue;
         const int c = m_ready.front();
         m_ready.pop_front();
         Channel& ch = m_channels[c];
@@ -242,7 +325,7 @@ void DecodePipeline::Work()
         ch.queue.pop_front();
         // The decoder is this worker's alone while the channel is busy.
         bool resync = ch.resync;
-        if (!job.redraw && job.generation != ch.decodedGeneration) {
+        if (job.kind == Kind::kDecode && job.generation != ch.decodedGeneration) {
             resync = true;
             ch.decodedGeneration = job.generation;
         }
@@ -250,28 +333,37 @@ void DecodePipeline::Work()
         ch.busy = true;
         ++m_busyCount;
         job.size = ch.tileSize;
+        if (job.kind == Kind::kDecode)
+            job.mode = ModeFor(ch, job);
+        const Kind kind = job.kind;
         lock.unlock();
 
-        bool decoded = false;
-        QImage picture = Process(ch, job, resync, decoded);
+        bool decoded = false, exact = false;
+        QImage picture = Process(ch, job, resync, decoded, exact);
 
         lock.lock();
         ch.busy = false;
         --m_busyCount;
         // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
-        // tile size, or (for a redraw) a reset.
-        const bool current = job.redraw ? job.resets == m_resets : job.generation == m_generation;
+        // tile size, or (for a redraw or refine) a reset.
+        const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
         if (decoded && current)
             ch.hasFrame = true;
+        ch.pictureWidth = ch.decoder->PictureWidth();
         const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
         if (stored) {
             ch.picture = std::move(picture);
-            ch.pictureStamp = ch.decodedStamp;
+            ch.pictureStamp = ch.decoder->PictureStamp();
+            ch.rough = !exact;
             m_shown = true;
         }
+        if (kind == Kind::kRefine) {
+            // Refined or not refinable: either way there is nothing more to gain.
+            ch.refining = false;
+            ch.rough = ch.rough && stored;
+        }
         Schedule(c);
-        if (m_busyCount == 0)
-            m_idle.notify_all();
+        m_idle.notify_all();
         if (stored) {
             lock.unlock();
             m_pictureReady();

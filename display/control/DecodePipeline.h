@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@
 
 #include "display/control/ChannelDecoder.h"
 #include "display/control/FrameStamp.h"
+#include "display/control/PaceMeter.h"
 #include "display/control/TileGrid.h"
 
 namespace display {
@@ -31,13 +33,24 @@ class DecoderLibrary;
 //
 // Push never waits for the workers: the caller paces playback and must not be held back by
 // decoding. A channel is behind when its oldest waiting frame has waited kMaxLag, or
-// kMaxQueued frames are waiting; it then drops the frames it could not show in time and
-// resumes at its next key frame. While it is still behind when that key frame comes, it
-// takes key frames only, so fast forward keeps its pace with fewer pictures.
+// kMaxQueued frames are waiting; it then drops the frames up to its next key frame, and at
+// that key frame the frames still waiting, which could not be shown in time. Fast forward
+// thus keeps its pace with fewer pictures, and the cores keep decoding meanwhile.
+//
+// Before it drops anything, a channel in a small tile (under half its picture's width) that
+// plays faster than 1x or starts to lag decodes the reduced way (see DecodeMode); a channel
+// alone on screen takes a second frame thread instead. The picture left on screen when the
+// frames stop coming (a pause) is decoded again fully filtered, and so is every picture
+// FullPictures gives, so a still picture is always the exact one.
 class DecodePipeline {
 public:
     static constexpr std::chrono::milliseconds kMaxLag{200};
     static constexpr size_t kMaxQueued = 32;
+    // A channel lags, and decodes the reduced way, from half the limits of being behind.
+    static constexpr std::chrono::milliseconds kLagging = kMaxLag / 2;
+    static constexpr size_t kLaggingQueued = kMaxQueued / 4;
+    // FullPictures waits at most this long for pictures being decoded again.
+    static constexpr std::chrono::seconds kFullPictureWait{3};
 
     // pictureReady runs on a worker after a new picture was stored.
     DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
@@ -48,7 +61,8 @@ public:
 
     // Copies the payload and queues it, or drops it when the channel is behind (see above).
     // False when the channel is not decoded (no tile shows it), the frame was dropped or the
-    // data is empty. The stamp goes with the picture the frame gives.
+    // data is empty. The stamp goes with the picture the frame gives; its time also tells how
+    // fast playback goes.
     bool Push(int channel, const uint8_t* data, size_t size, bool key, FrameStamp stamp = {});
     // Drops every queued frame; each decoder then waits for its channel's next key frame.
     // The pictures stay.
@@ -66,18 +80,30 @@ public:
     // to its tile, and decodes again from its next key frame.
     void SetTileSizes(const std::array<QSize, kChannels>& sizes);
     // Each channel's latest picture with the stamp of the frame it shows, taken together.
-    std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>> Pictures() const;
+    using Shown = std::pair<std::array<QImage, kChannels>, std::array<FrameStamp, kChannels>>;
+    Shown Pictures() const;
+    // The pictures, each the fully filtered decode of its frame (as far as kFullPictureWait
+    // allows); decoding stays full meanwhile.
+    Shown FullPictures();
     // Whether a picture was stored since the last Reset.
     bool HasShown() const;
 
 private:
+    // The pictures and stamps, with m_mutex held.
+    Shown ShownLocked() const;
+    enum class Kind {
+        kDecode,
+        kRedraw, // scale the last picture again
+        kRefine, // decode the last picture again fully filtered
+    };
     struct Job {
-        bool redraw = false; // scale the last picture again instead of decoding
+        Kind kind = Kind::kDecode;
         std::vector<uint8_t> data;
         uint64_t generation = 0;
         uint64_t resets = 0; // the Reset it follows
         QSize size;          // the tile, taken when a worker starts on it
         std::chrono::steady_clock::time_point pushed;
+        DecodeMode mode;     // taken when a worker starts on it
         FrameStamp stamp;
     };
     struct Channel {
@@ -86,8 +112,10 @@ private:
         bool busy = false;      // a worker holds the channel's decoder
         bool resync = true;     // the decoder must wait for a key frame
         bool awaitingKey = false; // behind: frames are dropped up to the next key frame
-        bool keysOnly = false;    // still behind at that key frame: only key frames are taken
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
+        bool rough = false;       // the picture may be decoded again better
+        bool refining = false;    // a refine job is queued or running
+        int pictureWidth = 0;
         uint64_t dropped = 0;
         // The worker's own: which flush and reset its decoder follows, and its picture not
         // yet scaled.
@@ -96,7 +124,6 @@ private:
         bool unscaled = false;
         std::chrono::steady_clock::time_point scaledAt;
         QSize tileSize;
-        FrameStamp decodedStamp; // the worker's own: the frame the decoder's last picture is of
         QImage picture;
         FrameStamp pictureStamp;
         std::unique_ptr<ChannelDecoder> decoder;
@@ -107,9 +134,16 @@ private:
     // cannot show in time.
     bool Admit(Channel& channel, bool key);
     void QueueRedraw(int channel);
+    // Queues a refine job for each shown channel with a rough picture that has none; returns
+    // how many such channels there are.
+    int QueueRefines();
+    // When the frames stop long enough for the rough pictures to be refined, if any are.
+    std::optional<std::chrono::steady_clock::time_point> RefineDue() const;
+    void WaitForWork(std::unique_lock<std::mutex>& lock);
+    DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
-    // decoded: the job's frame gave a new picture.
-    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded);
+    // decoded: the job's frame gave a new picture; exact: the picture is fully filtered.
+    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded, bool& exact);
     bool ScaleDue(const Channel& channel) const;
     void DropFrames();
 
@@ -123,6 +157,9 @@ private:
     uint64_t m_generation = 1;
     uint64_t m_resets = 0;
     int m_busyCount = 0;
+    int m_fullHold = 0;     // FullPictures calls under way
+    int m_shownChannels = 0;
+    PaceMeter m_pace;
     bool m_shown = false;
     bool m_quitting = false;
     std::vector<std::thread> m_workers;

@@ -215,6 +215,9 @@ int32_t PlayerControl::CaptureImage(std::span<const DispArg> args)
     if (!alpha || !buffer)
         return kBadArguments;
     Scene scene = TakeScene();
+    // A snapshot or a print is looked at closely: every tile fully filtered.
+    if (!scene.idle)
+        std::tie(scene.pictures, scene.stamps) = m_pipeline->FullPictures();
     KeepTime(m_captured, scene);
     if (scene.idle)
         return kNoPicture;

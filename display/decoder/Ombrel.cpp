@@ -20,7 +20,9 @@ namespace {
 
 struct Decoder {
     OmbrelVDecoder api; // first, so that the interface pointer is the object's address
+    const AVCodec* codec = nullptr;
     AVCodecContext* context = nullptr;
+    int discard = 0;            // OmbrelDiscard flags, kept over a change of threads
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;   // the picture being received
     AVFrame* last = nullptr;    // the last picture received, kept for Last
@@ -91,22 +93,61 @@ void SetName(OmbrelVDecoder* self, const char* name)
     display::LibavLog::Guarded([&] { d->log.name = std::string(name ? name : "").substr(0, 31); });
 }
 
-void SetDiscard(OmbrelVDecoder* self, int flags)
+// libavcodec reads these settings at each frame and slice, so they may change between any two frames.
+void ApplyDiscard(Decoder* d)
 {
-    AVCodecContext* c = reinterpret_cast<Decoder*>(self)->context;
-    c->skip_frame = flags & OMBREL_DISCARD_NONKEY ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
-    c->skip_loop_filter = flags & OMBREL_DISCARD_LOOP_FILTER ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+    d->context->skip_frame = d->discard & OMBREL_DISCARD_NONKEY ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+    d->context->skip_loop_filter = d->discard & OMBREL_DISCARD_LOOP_FILTER ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
 }
 
-void ReleaseDecoder(OmbrelVDecoder* self)
+void SetDiscard(OmbrelVDecoder* self, int flags)
 {
     auto* d = reinterpret_cast<Decoder*>(self);
+    d->discard = flags;
+    ApplyDiscard(d);
+}
+
+void FreeContext(Decoder* d)
+{
     // A message being said for this decoder must not find it gone.
     display::LibavLog::Guarded([&] {
         if (d->context)
             d->context->opaque = nullptr;
     });
     avcodec_free_context(&d->context);
+}
+
+bool OpenContext(Decoder* d, int threads)
+{
+    d->context = avcodec_alloc_context3(d->codec);
+    if (!d->context)
+        return false;
+    d->context->thread_count = threads;
+    d->context->opaque = d;
+    if (threads == 1) {
+        // Every frame handed in comes out at once: the picture on screen is the last one
+        // pushed, even when playback pauses. The caller parallelises across channels instead.
+        // (Low delay rules frame threads out, so a threaded decoder goes without it.)
+        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
+    } else {
+        d->context->thread_type = FF_THREAD_FRAME;
+    }
+    ApplyDiscard(d);
+    return avcodec_open2(d->context, d->codec, nullptr) >= 0;
+}
+
+int SetThreads(OmbrelVDecoder* self, int count)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    FreeContext(d);
+    av_frame_unref(d->last);
+    return OpenContext(d, std::clamp(count, 1, 2)) ? 0 : AVERROR(ENOMEM);
+}
+
+void ReleaseDecoder(OmbrelVDecoder* self)
+{
+    auto* d = reinterpret_cast<Decoder*>(self);
+    FreeContext(d);
     av_packet_free(&d->packet);
     av_frame_free(&d->frame);
     av_frame_free(&d->last);
@@ -123,6 +164,9 @@ int Scale(Converter* c, const OmbrelPicture* picture, AVPixelFormat to, uint8_t*
 {
     if (!picture || !dst || width <= 0 || height <= 0 || picture->width <= 0 || picture->height <= 0)
         return AVERROR(EINVAL);
+    // Bilinear is the cheapest filter that does not alias when shrinking a camera's picture
+    // into a small tile: fast bilinear skips source pixels, and area averaging lands further
+    // from the full picture than the loop filter left out does.
     c->sws = sws_getCachedContext(c->sws, picture->width, picture->height, AVPixelFormat(picture->format), width,
                                   height, to, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!c->sws)
@@ -162,19 +206,12 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
         return nullptr;
     display::LibavLog::Install(DecoderSource, "decoder library");
     auto* d = new Decoder;
-    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SetDiscard};
-    d->context = avcodec_alloc_context3(decoder);
+    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SetDiscard, SetThreads};
+    d->codec = decoder;
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
     d->last = av_frame_alloc();
-    if (d->context) {
-        // Every frame handed in must come out at once: the picture on screen is the last one
-        // pushed, even when playback pauses. The caller parallelises across channels instead.
-        d->context->thread_count = 1;
-        d->context->opaque = d;
-        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
-    }
-    if (!d->context || !d->packet || !d->frame || !d->last || avcodec_open2(d->context, decoder, nullptr) < 0) {
+    if (!d->packet || !d->frame || !d->last || !OpenContext(d, 1)) {
         ReleaseDecoder(&d->api);
         return nullptr;
     }

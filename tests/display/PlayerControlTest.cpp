@@ -1,11 +1,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <span>
 #include <thread>
+#include <optional>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -21,6 +23,10 @@
 #include "display/ControlRegistry.h"
 #include "display/DispId.h"
 #include "display/SampleStreams.h"
+#include "display/SystemDirectory.h"
+#include "display/control/DecodePipeline.h"
+#include "display/control/DecoderLibrary.h"
+#include "display/control/PaceMeter.h"
 
 namespace {
 
@@ -140,6 +146,12 @@ protected:
     void DoubleClick(int tile, int tiles)
     {
         QTest::mouseDClick(m_widget.get(), Qt::LeftButton, {}, TileProbe(tile, tiles));
+    }
+    // Two notches towards the viewer.
+    void Wheel(QPoint at)
+    {
+        QWheelEvent event(at, m_widget->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_widget.get(), &event);
     }
 
     app::ControlLibrary m_library;
@@ -280,17 +292,13 @@ TEST_F(PlayerControlTest, ClicksSelectAndSwitchBetweenSingleViewAndGridExceptInM
 // Only in the single view, on screen only, until the next layout.
 TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptureStaysWhole)
 {
-    auto wheel = [&](QPoint at) {
-        QWheelEvent event(at, m_widget->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(m_widget.get(), &event);
-    };
     m_player.SetLayout(0, 1);
     Push(0, Sample().channels[0][0]);
     WaitIdle();
     // Frame 0's white bar spans x 0..47; beside it lies the plain background.
     const QPoint bar = BarProbe(0), beside = bar + QPoint(36, 0);
     ASSERT_FALSE(Lit(Screen(), beside));
-    wheel(bar); // two notches: twice the size, the bar still under the pointer
+    Wheel(bar); // two notches: twice the size, the bar still under the pointer
     EXPECT_TRUE(Lit(Screen(), bar));
     EXPECT_TRUE(Lit(Screen(), beside));
     EXPECT_TRUE(Near(Capture().pixelColor(beside), SampleColour(0))) << "the capture is the whole frame";
@@ -305,7 +313,7 @@ TEST_F(PlayerControlTest, WheelZoomsTheSingleTileAboutThePointerDragPansAndCaptu
     m_player.SetLayout(0, 4);
     WaitIdle();
     const QImage grid = Screen();
-    wheel(TileProbe(0, 4));
+    Wheel(TileProbe(0, 4));
     EXPECT_EQ(Screen(), grid) << "the grid is never zoomed";
     m_player.SetLayout(0, 1);
     WaitIdle();
@@ -359,6 +367,48 @@ TEST_F(PlayerControlTest, ABehindChannelDropsUpToItsNextKeyFrameAndTheResetFormR
     WaitIdle();
     for (int k = 0; k < 16; ++k)
         EXPECT_TRUE(TileShows(k, 16, k == 0 ? SampleColour(0) : kEmptyTile)) << k;
+}
+
+// A burst into a small tile decodes the quick way. Whatever ends that (a pause, a snapshot,
+// another layout, a zoom, frames at their pace again), the tile goes on with the same frames,
+// and the picture it keeps on screen or gives a capture is the fully filtered one. Camera-like
+// pictures, where the loop filter makes a difference.
+TEST_F(PlayerControlTest, AfterAHurriedBurstTheTileGoesOnWithTheSameFramesAndStillPicturesAreFullyFiltered)
+{
+    const auto frames = SampleStreams::Make(1, 2, 25, 1, true).channels[0];
+    const std::vector<SampleFrame> burst(frames.begin(), frames.begin() + 12), rest(frames.begin() + 12, frames.end());
+    m_player.SetLayout(0, 16);
+    auto paced = [&](const std::vector<SampleFrame>& some) {
+        PushAll(0, some);
+        WaitIdle();
+        return std::pair(Screen(), Capture());
+    };
+    const auto full11 = paced(burst), full24 = paced(rest);
+    const std::pair<const char*, std::function<void()>> switches[] = {
+        {"pause", [] {}},
+        {"layout", [&] { m_player.SetLayout(0, 4); }},
+        {"zoom", [&] { m_player.SetLayout(0, 1), WaitIdle(), Wheel(QPoint(300, 300)); }},
+        {"snapshot", [&] {
+             // Frames of a channel not on screen keep playback going meanwhile: no pause.
+             m_player.SetChannelCount(1);
+             for (int i = 0; i < 30; ++i)
+                 Push(1, frames[1]), QThread::msleep(10);
+             EXPECT_EQ(Capture(), full11.second);
+             m_player.SetChannelCount(16);
+         }},
+    };
+    for (const auto& [name, change] : switches) {
+        SCOPED_TRACE(name);
+        m_player.PushReset();
+        for (const SampleFrame& frame : burst)
+            Push(0, frame);
+        change();
+        m_player.SetLayout(0, 16);
+        WaitIdle();
+        EXPECT_EQ(Screen(), full11.first);
+        EXPECT_EQ(Capture(), full11.second);
+        EXPECT_EQ(paced(rest), full24);
+    }
 }
 
 std::mutex g_logMutex;
@@ -433,6 +483,99 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
     PushEveryChannel();
     for (int k = 0; k < 16; ++k)
         EXPECT_TRUE(TileShows(k, 16, SampleColour(k))) << "channel " << k;
+}
+
+// The workers held in the picture callback until everything is queued, so that what is
+// dropped does not depend on how fast they decode.
+TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAndStarvesNoOther)
+{
+    display::DecoderLibrary library;
+    ASSERT_TRUE(library.Load(display::SystemDirectory()));
+    const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
+    if (workers > 13)
+        GTEST_SKIP() << "more workers than channels to hold them with";
+    std::mutex mutex;
+    std::condition_variable changed;
+    unsigned held = 0;
+    bool open = false;
+    // Whether a tile shows frame i (where frame i-1 did not reach).
+    auto shows = [](const QImage& tile, int i) { return !tile.isNull() && Lit(tile, (BarProbe(i) + QPoint(16, 0)) / 4); };
+    std::optional<bool> longThroughFirst; // taken when the short channel is through
+    std::unique_ptr<display::DecodePipeline> pipeline;
+    pipeline = std::make_unique<display::DecodePipeline>(library, std::chrono::milliseconds(0), [&] {
+        std::unique_lock lock(mutex);
+        ++held;
+        changed.notify_all();
+        changed.wait(lock, [&] { return open; });
+        const auto pictures = pipeline->Pictures();
+        if (!longThroughFirst && shows(pictures[1], 2))
+            longThroughFirst = shows(pictures[2], 29);
+    });
+    std::array<QSize, 16> tiles;
+    tiles.fill(QSize(176, 144));
+    pipeline->SetTileSizes(tiles);
+    const auto sample = SampleStreams::Make(3, 2, 25, 3);
+    auto push = [&](int k, int from, int to) {
+        for (int i = from; i < to; ++i) {
+            const SampleFrame& f = sample.channels[std::min(k, 2)][i];
+            pipeline->Push(k, f.data.data(), f.data.size(), f.key, 0);
+        }
+    };
+    for (int k = 3; k < 16; ++k)
+        push(k, 0, 1);
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return held >= workers; });
+    }
+    // 32 frames wait; the rest of the group is dropped, then at the next key frame the 32.
+    push(0, 0, 50);
+    EXPECT_EQ(pipeline->Dropped(0), 18u);
+    push(0, 50, 51);
+    EXPECT_EQ(pipeline->Dropped(0), 50u);
+    push(0, 51, 75);
+    EXPECT_EQ(pipeline->Dropped(0), 50u) << "the group after a key frame is taken again";
+    push(2, 0, 30);
+    push(1, 0, 3);
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+    }
+    changed.notify_all();
+    while (pipeline->IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(pipeline->Dropped(2) + pipeline->Dropped(1), 0u);
+    EXPECT_TRUE(shows(pipeline->Pictures()[0], 74)) << "the last frame is on screen";
+    // Channels take turns: the short one is through long before the long one.
+    pipeline.reset();
+    EXPECT_EQ(longThroughFirst, std::optional(false));
+}
+
+// Frames every step ms of wall time and recorded ms apart, then a last one after gap ms.
+TEST(PaceMeterTest, TellsPlaybackFasterThanOneXFromThePushesAlone)
+{
+    const struct {
+        const char* what;
+        int step, recorded, count, gap, lastRecorded;
+        bool fast;
+    } cases[] = {
+        {"1x, paced a little early", 36, 40, 30, 36, 40, false},
+        {"2x", 20, 40, 30, 20, 40, true},
+        {"4x in reverse", 10, -40, 60, 10, -40, true},
+        {"2x, not yet a whole window", 20, 40, 10, 20, 40, false},
+        {"2x, then a pause", 20, 40, 30, 200, 40, false},
+        {"1x across a seek", 40, 40, 10, 40, 30'000, false},
+        {"1.2x counts as 1x", 33, 40, 30, 33, 40, false},
+        {"1.6x", 25, 40, 30, 25, 40, true},
+    };
+    for (const auto& c : cases) {
+        display::PaceMeter meter;
+        auto now = display::PaceMeter::Clock::time_point() + std::chrono::hours(1);
+        int64_t recorded = 1'700'000'000'000;
+        for (int i = 0; i < c.count; ++i, now += std::chrono::milliseconds(c.step), recorded += c.recorded)
+            meter.Note(recorded, now);
+        meter.Note(recorded + c.lastRecorded, now + std::chrono::milliseconds(c.gap - c.step));
+        EXPECT_EQ(meter.Fast(), c.fast) << c.what;
+    }
 }
 
 } // namespace

@@ -11,9 +11,10 @@
 
 namespace testsupport {
 
-SampleStreams SampleStreams::Make(int channels, int videoFormat, int gop, int seconds)
+SampleStreams SampleStreams::Make(int channels, int videoFormat, int gop, int seconds, bool realistic)
 {
-    const sample::SampleOptions options{.channels = channels, .seconds = seconds, .videoFormat = videoFormat, .gop = gop};
+    sample::SampleOptions options{.channels = channels, .seconds = seconds, .videoFormat = videoFormat, .gop = gop};
+    options.realistic = realistic;
     TempDir dir;
     const std::string path = dir.File("sample.vrc");
     const std::string error = sample::SampleWriter::Write(path, options);

@@ -19,7 +19,8 @@ struct SampleFrame {
 // block first.
 struct SampleStreams {
     std::array<std::vector<SampleFrame>, 16> channels;
-    static SampleStreams Make(int channels, int videoFormat = 2, int gop = 25, int seconds = 1);
+    // realistic: pictures like a camera's, without the sweeping bar.
+    static SampleStreams Make(int channels, int videoFormat = 2, int gop = 25, int seconds = 1, bool realistic = false);
 };
 
 // The background colour of a channel's sample pictures.

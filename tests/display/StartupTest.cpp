@@ -161,8 +161,8 @@ TEST_F(StartupTest, AMissingDecoderLibraryOrOneWithoutItsExportsLeavesChannelsDe
     display::DecoderLibrary wrong;
     EXPECT_FALSE(wrong.Load(m_lib.string()));
     display::ChannelDecoder decoder(wrong);
-    const uint8_t sps[] = {0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E};
-    EXPECT_FALSE(decoder.Decode(sps, sizeof sps));
+    EXPECT_FALSE(decoder.Decode({0, 0, 0, 1, 0x67, 0x42, 0x00, 0x1E}, {}));
+    EXPECT_FALSE(decoder.Refine());
     EXPECT_TRUE(decoder.Render({10, 10}).isNull());
 }
 

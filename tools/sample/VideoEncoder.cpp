@@ -11,12 +11,13 @@ extern "C" {
 namespace sample {
 namespace {
 
-bool ConfigureX264(AVCodecContext& c, int gop)
+bool ConfigureX264(AVCodecContext& c, int gop, bool cameraLike)
 {
     // ultrafast keeps a 16-channel hour affordable on two cores; scenecut 0 keeps key
-    // frames on the GOP grid, which the recorder's streams always are.
+    // frames on the GOP grid, which the recorder's streams always are. A camera's encoder
+    // keeps the loop filter that ultrafast leaves out, and so does a decoder's cost.
     const std::string params = "keyint=" + std::to_string(gop) + ":min-keyint=" + std::to_string(gop) +
-                               ":scenecut=0:bframes=0:repeat-headers=1:aud=0";
+                               ":scenecut=0:bframes=0:repeat-headers=1:aud=0" + (cameraLike ? ":deblock=0,0" : "");
     return av_opt_set(c.priv_data, "preset", "ultrafast", 0) >= 0 &&
            av_opt_set(c.priv_data, "x264-params", params.c_str(), 0) >= 0 &&
            av_opt_set_int(c.priv_data, "forced-idr", 1, 0) >= 0;
@@ -61,7 +62,7 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Create(int videoFormat, int gop, int
         c.flags |= AV_CODEC_FLAG_QSCALE;
         c.global_quality = FF_QP2LAMBDA * 4;
     }
-    if (h264 && !ConfigureX264(c, gop)) {
+    if (h264 && !ConfigureX264(c, gop, bitRate > 0)) {
         error = "cannot set the libx264 options";
         return nullptr;
     }
