@@ -140,7 +140,7 @@ int OpenCommand::Fail(std::vector<RecordingError>& messages, RecordingError erro
 recording::ChannelTables OpenCommand::TakeChannelTables()
 {
     PlayerCore& c = m_core;
-    const recording::ChannelTables t = recording::ChannelTables::Build(c.m_Header);
+    const recording::ChannelTables t = recording::ChannelTables::Build(c.m_Header, c.m_hReadFile.Size());
     c.m_nVideoChCount = t.videoChCount;
     c.m_nAudioChCount = t.audioChCount;
     c.m_bVideoCh = t.bVideoCh;

@@ -13,13 +13,23 @@ struct ChannelTables {
 
     int videoChCount = 0; // bits 0..15 set in videoMask
     int audioChCount = 0;
-    Flags bVideoCh{};     // mask bit set and a non-empty run
+    Flags bVideoCh{};     // mask bit set and a run that can be read (RunInFile)
     Flags bAudioCh{};
+    // By table position, mask or not: the entry's run can be read.
+    Flags videoRun{};
+    Flags audioRun{};
     uint32_t dataOffset = 0;
     Offsets videoStart{}; // absolute offset of each channel's first record, by chNumber
     Offsets audioStart{};
 
-    static ChannelTables Build(const RecordingHeader& header);
+    static ChannelTables Build(const RecordingHeader& header, int64_t fileSize);
+    // A run ending at or before its start, or starting at or past the end of the file, holds
+    // nothing: every reader treats its channel as absent, so no walk can start from a
+    // position that is not a record.
+    static bool RunInFile(const ChannelEntry& e, uint32_t dataOffset, int64_t fileSize)
+    {
+        return e.HasRun() && int64_t{dataOffset} + e.startPos < fileSize;
+    }
     static uint32_t DataOffset(uint8_t version) { return version == 0 ? 2037u : 4096u; }
 };
 

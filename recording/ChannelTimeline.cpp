@@ -14,6 +14,7 @@ const char* TimelineAnomaly::KindName(Kind kind)
     case Kind::Repeated: return "repeated";
     case Kind::FieldsDisagree: return "fields-disagree";
     case Kind::Damaged: return "damaged";
+    case Kind::NoRun: return "no-run";
     }
     return "";
 }
@@ -25,30 +26,53 @@ ChannelTimeline ChannelTimeline::Walk(platform::File& file, uint64_t begin, uint
     t.channel = channel;
     t.audio = audio;
     ChannelWalk walk(file, begin, end, !audio);
-    while (const std::optional<WalkedRecord> record = walk.Next())
+    size_t gapsNoted = 0;
+    const auto noteGaps = [&] {
+        for (; gapsNoted < walk.Gaps().size(); ++gapsNoted) {
+            const WalkGap& gap = walk.Gaps()[gapsNoted];
+            const WalkedRecord at{gap.begin, t.last ? t.last->header : FrameRecord{}};
+            t.Note(TimelineAnomaly::Kind::Damaged, at, 0, gap.Describe());
+        }
+    };
+    while (const std::optional<WalkedRecord> record = walk.Next()) {
+        noteGaps();
         t.Add(*record, gapMs);
-    if (!walk.Damage().empty()) {
-        const WalkedRecord at{walk.DamageOffset(), t.last ? t.last->header : FrameRecord{}};
-        t.Note(TimelineAnomaly::Kind::Damaged, at, 0, walk.Damage());
     }
+    noteGaps();
     return t;
 }
 
 std::vector<ChannelTimeline> ChannelTimeline::OfRecording(platform::File& file, const RecordingHeader& header,
                                                           int64_t gapMs)
 {
-    const uint64_t dataOffset = ChannelTables::DataOffset(header.version);
+    const ChannelTables tables = ChannelTables::Build(header, file.Size());
     std::vector<ChannelTimeline> channels;
     for (const bool audio : {false, true}) {
         const auto& entries = audio ? header.audioCh : header.videoCh;
         const uint32_t mask = audio ? header.audioMask : header.videoMask;
         for (int k = 0; k < RecordingHeader::kChannels; ++k) {
-            if ((mask & (1u << k)) && entries[k].HasRun())
-                channels.push_back(
-                    Walk(file, dataOffset + entries[k].startPos, dataOffset + entries[k].endPos, k, audio, gapMs));
+            const uint64_t begin = tables.dataOffset + uint64_t{entries[k].startPos};
+            const uint64_t end = tables.dataOffset + uint64_t{entries[k].endPos};
+            if ((mask & (1u << k)) && (audio ? tables.audioRun : tables.videoRun)[k])
+                channels.push_back(Walk(file, begin, end, k, audio, gapMs));
+            else if ((mask & (1u << k)) && !audio)
+                channels.push_back(WithoutRun(k, begin, end, file.Size()));
         }
     }
     return channels;
+}
+
+// A video channel the mask promises but whose run holds nothing: players show it as absent.
+ChannelTimeline ChannelTimeline::WithoutRun(int channel, uint64_t begin, uint64_t end, int64_t fileSize)
+{
+    ChannelTimeline t;
+    t.channel = channel;
+    const std::string why = end <= begin ? "its run ends at byte " + std::to_string(end) + ", not after its start at byte " +
+                                               std::to_string(begin)
+                                         : "its run starts at byte " + std::to_string(begin) + " but the file has " +
+                                               std::to_string(fileSize) + " bytes";
+    t.Note(TimelineAnomaly::Kind::NoRun, WalkedRecord{begin, {}}, 0, why);
+    return t;
 }
 
 int64_t ChannelTimeline::Stamp(const FrameRecord& r) const
@@ -59,7 +83,10 @@ int64_t ChannelTimeline::Stamp(const FrameRecord& r) const
 void ChannelTimeline::Add(const WalkedRecord& record, int64_t gapMs)
 {
     const FrameRecord& r = record.header;
-    if (last) {
+    // Steps across a gap measure the damage, not the recording.
+    if (record.afterGap)
+        m_lastKey.reset();
+    if (last && !record.afterGap) {
         const FrameRecord& p = last->header;
         // The video clock wraps at 32 bits like the recorder's counter.
         const int64_t step = audio ? Stamp(r) - Stamp(p) : int64_t{static_cast<int32_t>(r.f_msec - p.f_msec)};

@@ -12,13 +12,13 @@ namespace recording {
 
 // Something in a run's stamps that a viewer of the recording should know of.
 struct TimelineAnomaly {
-    enum class Kind { Gap, Backward, Repeated, FieldsDisagree, Damaged };
+    enum class Kind { Gap, Backward, Repeated, FieldsDisagree, Damaged, NoRun };
     Kind kind = Kind::Gap;
     uint64_t offset = 0;   // the record's header
     int32_t f_time = 0;    // the record's stamps (for damage: the last good record's)
     uint32_t f_msec = 0;
     int64_t stepMs = 0;    // stamp difference from the previous record
-    std::string damage;    // what is wrong with a damaged record
+    std::string damage;    // what is wrong with a damaged record or a missing run
 
     static const char* KindName(Kind kind);
 };
@@ -49,7 +49,8 @@ public:
     // Walks the records in [begin, end); gaps are steps longer than gapMs.
     static ChannelTimeline Walk(platform::File& file, uint64_t begin, uint64_t end, int channel, bool audio,
                                 int64_t gapMs);
-    // Every video run of the header in channel order, then every audio run.
+    // Every video channel of the mask in channel order (one without a run that can be read
+    // as a single no-run anomaly), then every audio run.
     static std::vector<ChannelTimeline> OfRecording(platform::File& file, const RecordingHeader& header, int64_t gapMs);
 
     int64_t DurationMs() const;
@@ -57,6 +58,7 @@ public:
     double MeanKeyIntervalMs() const;
 
 private:
+    static ChannelTimeline WithoutRun(int channel, uint64_t begin, uint64_t end, int64_t fileSize);
     int64_t Stamp(const FrameRecord& r) const;
     void Add(const WalkedRecord& record, int64_t gapMs);
     void Note(TimelineAnomaly::Kind kind, const WalkedRecord& record, int64_t stepMs, const std::string& damage = {});

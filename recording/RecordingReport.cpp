@@ -33,7 +33,7 @@ RecordingReport RecordingReport::Run(const std::string& path)
     r.header = HeaderCheck::Run(headerFile);
     if (r.header.error)
         return r.Refuse(*r.header.error, r.header.reason);
-    r.tables = ChannelTables::Build(r.header.header);
+    r.tables = ChannelTables::Build(r.header.header, headerFile.Size());
     if (r.tables.videoChCount == 0) {
         char mask[16];
         std::snprintf(mask, sizeof mask, "0x%08X", r.header.header.videoMask);

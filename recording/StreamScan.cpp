@@ -1,5 +1,6 @@
 #include "recording/StreamScan.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "recording/KeyFrame.h"
@@ -122,6 +123,18 @@ Walk FindLastKey(platform::File& file, const RecordingHeader& h, int64_t lower, 
     }
 }
 
+// With no run to read, the first entry that claims one says where the file ends too soon.
+std::string NoRunReason(platform::File& file, const RecordingHeader& h, uint32_t dataOffset)
+{
+    for (int k = 0; k < kChannels; ++k) {
+        if (h.videoCh[k].HasRun())
+            return "channel " + std::to_string(k) + "'s run starts at byte " +
+                   PlainNumber(int64_t{dataOffset} + h.videoCh[k].startPos) + " but the file has " +
+                   PlainNumber(file.Size()) + " bytes";
+    }
+    return "no video entry has a run of records";
+}
+
 ScanResult Fail(ScanResult& out, bool withC1008)
 {
     out.ok = false;
@@ -184,7 +197,7 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
     RecordHeaderReader reader(file);
     for (int k = 0; k < kChannels; ++k) {
         const ChannelEntry& e = h.videoCh[k];
-        if (!e.HasRun())
+        if (!tables.videoRun[k])
             continue;
         const uint32_t upper = tables.dataOffset + e.endPos;
         const Walk walk = FindFirstKey(reader, tables.videoStart[k], upper, k, out);
@@ -197,7 +210,7 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
 
     for (int k = 0; k < kChannels; ++k) {
         const ChannelEntry& e = h.videoCh[k];
-        if (!e.HasRun())
+        if (!tables.videoRun[k])
             continue;
         const uint32_t lower = tables.dataOffset + e.startPos;
         const uint32_t upper = tables.dataOffset + e.endPos;
@@ -213,6 +226,8 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
     SortInfos(out.endInfo, [](const FrameInfo& a, const FrameInfo& b) { return FrameOrderLess(b, a); });
 
     out.ok = DeriveTimes(out);
+    if (!out.ok && std::ranges::none_of(tables.videoRun, [](int run) { return run != 0; }))
+        out.reason = NoRunReason(file, h, tables.dataOffset);
     return out;
 }
 

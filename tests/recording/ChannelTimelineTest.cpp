@@ -29,8 +29,8 @@ TEST(ChannelTimeline, FindsHolesJumpsAndRepeatsAtTheirOffsetsAndNothingOnCleanRu
     // their second, so 980 -> 0 of the next second is a 20 ms step.
     b.VideoRun(1, kT0, 20, 60, 40, 25, 2000).AudioRun(0, kT0, 0, 120, 20, 160).VideoRun(2, kT0, 0, 5, 40, 25, 2000);
     testsupport::BuiltRecording built = b.Build();
-    // Channel 2's third record claims a payload reaching past its run.
-    built.PatchRecord(built.videoRecords[2][2], {kT0, 80, 999'999, 0, 0});
+    // Channel 2's third record claims a payload no frame can have; the walk goes on after it.
+    built.PatchRecord(built.videoRecords[2][2], {kT0, 80, 999'999, 2000, 0});
     testsupport::TempDir dir;
     built.Write(dir.File("r.vrc"));
     platform::File file;
@@ -56,7 +56,7 @@ TEST(ChannelTimeline, FindsHolesJumpsAndRepeatsAtTheirOffsetsAndNothingOnCleanRu
     EXPECT_DOUBLE_EQ(all[1].MeanKeyIntervalMs(), 1000.0);
 
     const ChannelTimeline& t2 = all[2];
-    EXPECT_EQ(t2.frames, 2u);
+    EXPECT_EQ(t2.frames, 4u);
     ASSERT_EQ(t2.anomalies.size(), 1u);
     EXPECT_EQ(t2.anomalies[0].kind, Kind::Damaged);
     EXPECT_EQ(t2.anomalies[0].offset, built.videoRecords[2][2]);

@@ -37,7 +37,8 @@ public:
         return true;
     }
 
-    const std::string& Damage() const { return m_walk.Damage(); }
+    // The first stretch of sound the walk had to skip, if any.
+    std::string Damage() const { return m_walk.Gaps().empty() ? "" : m_walk.Gaps().front().Describe(); }
 
 private:
     bool Peek()
@@ -124,9 +125,7 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
         if (progress)
             progress(r->End() - s.span.begin);
     }
-    if (!walk.Damage().empty())
-        result.error = "the record at offset " + std::to_string(walk.DamageOffset()) + ": " + walk.Damage();
-    else if (!audio.WriteUntil(ms + lastStep - 1, muxer, result.audioFrames) || !muxer.Finish())
+    if (!audio.WriteUntil(ms + lastStep - 1, muxer, result.audioFrames) || !muxer.Finish())
         result.error = "cannot write the clip";
     result.audioDamage = audio.Damage();
     return result;

@@ -126,6 +126,9 @@ public:
                                            m_job.args.to);
         if (m_span.frames == 0)
             return kErrors.Fail(m_job.args.file, "channel " + std::to_string(m_channel) + " has no frames" + SpanText());
+        for (const recording::WalkGap& gap : m_span.gaps)
+            std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d skips what is %s\n", m_job.args.file.c_str(),
+                         m_channel, gap.Describe().c_str());
         if (!m_span.damage.empty())
             std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d ends early, the record at offset %llu: %s\n",
                          m_job.args.file.c_str(), m_channel, static_cast<unsigned long long>(m_span.damageOffset),

@@ -42,7 +42,8 @@ std::string AnomalyText(const recording::TimelineAnomaly& a)
     case Kind::FieldsDisagree:
         std::snprintf(what, sizeof what, "seconds and milliseconds disagree (f_time %d, f_msec %u)", a.f_time, a.f_msec);
         break;
-    case Kind::Damaged: std::snprintf(what, sizeof what, "damaged record: %s", a.damage.c_str()); break;
+    case Kind::Damaged: return "damaged record at offset " + std::to_string(a.offset) + ", " + a.damage;
+    case Kind::NoRun: return "no valid run: " + a.damage;
     }
     return std::string(what) + " at " + RecordedTime(a.f_time) + ", offset " + std::to_string(a.offset);
 }

@@ -69,7 +69,7 @@ std::optional<uint64_t> SourceFrames(const std::string& path, uint64_t begin, ui
     uint64_t frames = 0;
     while (walk.Next())
         ++frames;
-    return walk.Damage().empty() ? std::optional<uint64_t>(frames) : std::nullopt;
+    return frames;
 }
 
 void CheckFrames(const JsonValue& m, const NamedFile& source, const NamedFile& clip, uint64_t frames,
