@@ -46,8 +46,6 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
         return {{}, "Cannot open " + path + ": " + check.openError + ".", FileOpenResult::After::Nothing, check.openError};
     if (!check.ok)
         return {check.messages, recording::ReasonLine(path, check.reason), FileOpenResult::After::Nothing, ""};
-    c.m_pszFilePath = path;
-
     c.StopSeekThread();
     // A stopped search must be gone before its handle closes; one stuck in a read leaves
     // the recording that is open as it is.
@@ -57,6 +55,8 @@ FileOpenResult OpenCommand::OnFileChosen(const std::string& path)
     // until nothing of the previous recording is left.
     c.m_nPlayState = kPaused;
     std::lock_guard turn(c.m_turnLock);
+    // The play thread names the path when the recording changes under it, within a turn.
+    c.m_pszFilePath = path;
     c.m_nPosSec = 0;
     c.m_nResumeSeek = PlayerCore::kNoResume;
     c.m_view.SetSeekPos(0);

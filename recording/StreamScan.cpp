@@ -1,5 +1,6 @@
 #include "recording/StreamScan.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "recording/ChannelWalk.h"
@@ -139,6 +140,18 @@ void FindLastFrame(platform::File& file, uint64_t upper, int referenceYear, int 
     }
 }
 
+// With no run to read, the first entry that claims one says where the file ends too soon.
+std::string NoRunReason(platform::File& file, const RecordingHeader& h, uint32_t dataOffset)
+{
+    for (int k = 0; k < kChannels; ++k) {
+        if (h.videoCh[k].HasRun())
+            return "channel " + std::to_string(k) + "'s run starts at byte " +
+                   PlainNumber(int64_t{dataOffset} + h.videoCh[k].startPos) + " but the file has " +
+                   PlainNumber(file.Size()) + " bytes";
+    }
+    return "no video entry has a run of records";
+}
+
 ScanResult Fail(ScanResult& out, bool withC1008)
 {
     out.ok = false;
@@ -231,6 +244,8 @@ ScanResult StreamScan::Run(platform::File& file, const RecordingHeader& h, const
     SortInfos(out.endInfo, [](const FrameInfo& a, const FrameInfo& b) { return FrameOrderLess(b, a); });
 
     out.ok = DeriveTimes(out);
+    if (!out.ok && std::ranges::none_of(tables.videoRun, [](int run) { return run != 0; }))
+        out.reason = NoRunReason(file, h, tables.dataOffset);
     return out;
 }
 

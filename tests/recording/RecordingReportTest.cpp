@@ -107,6 +107,8 @@ TEST(RecordingReport, RulesAndTheirMessagesInOrder)
          "no key frame was found in channel 0's run"},
         {"last key frame empty", emptyLastKey.Bytes(), noKeyFrame, "channel 0's last key frame at byte 72,057 has an empty payload"},
         {"run claims more than the file holds", pastTheFile.Bytes(), noKeyFrame, "channel 0's run ends at byte 4,294,969,317"},
+        {"every run past the end", Tweaked([](RecordingHeader& h) { h.videoCh[0].startPos = 0x7FFFFFF0; h.videoCh[0].endPos = 0x7FFFFFFF; }),
+         {C1007}, "channel 0's run starts at byte 2,147,485,669 but the file has"},
     };
     for (const auto& c : cases) {
         const RecordingReport r = Inspect(c.file);
