@@ -35,10 +35,11 @@ bool IsBuildTree(const QString& systemDirectory)
 }
 
 // Whatever its bytes, a library the display control can load and find its decoder in is left
-// alone: it may be a developer's own build. It stays mapped, as the control keeps it anyway.
+// alone: it may be a developer's own build. It is unloaded again, so that a later look at the
+// same name sees the file then there, not this one.
 bool LoadsAsDecoder(const QString& path)
 {
-    void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return false;
     const bool loads = ::dlsym(handle, "CreateVDecoder") && ::dlsym(handle, "CreateCConverter");

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
