@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "playback/PlayState.h"
@@ -257,18 +256,10 @@ void OperatorTools::MarkEvents(const std::vector<motion::MotionEvent>& events)
     m_dialog.GetSeekSlider()->SetMarks(marks);
 }
 
-void OperatorTools::GoToEvent(const motion::MotionEvent& event, int tries)
+void OperatorTools::GoToEvent(const motion::MotionEvent& event)
 {
-    constexpr int kTries = 100;
-    constexpr int kRetryMs = 50;
     playback::PlayerCore& c = m_player.Core();
-    if (c.m_bSeekDone != 1) {
-        if (tries == 0 && c.m_nPlayState == playback::kPaused)
-            c.Transport().OnPlay();
-        if (tries < kTries)
-            QTimer::singleShot(kRetryMs, this, [this, event, tries] { GoToEvent(event, tries + 1); });
-        return;
-    }
+    // Paused, so that the event's first frame stays on screen to be studied; Go to Time shows it.
     if (c.m_nPlayState != playback::kPaused)
         c.Transport().OnPlay();
     GoToTime(recording::FTimeToSystemTime(event.start.f_time));

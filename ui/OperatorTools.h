@@ -58,7 +58,7 @@ public:
     void FindMotion();
     // Pauses and goes to the event's start through the path of Go to Time. Playback that has
     // not started yet is started first, and the move made once it stands.
-    void GoToEvent(const motion::MotionEvent& event, int tries = 0);
+    void GoToEvent(const motion::MotionEvent& event);
     RegionSelector* Selector() const { return m_selector; }
     MotionSearchWindow* Search() const { return m_search; }
 

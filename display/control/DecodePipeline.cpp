@@ -38,8 +38,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     {
         // Frames of hidden channels and frames dropped are not even copied.
         std::lock_guard lock(m_mutex);
-        if (stamp.IsValid())
-            m_pace.Note(int64_t{stamp.fTime} * 1000 + stamp.msec, now);
+        m_pace.Note(int64_t{stamp.fTime} * 1000 + std::max(stamp.msec, 0), now);
         Channel& ch = m_channels[channel];
         if (ch.tileSize.isEmpty() || m_quitting)
             return false;

@@ -507,7 +507,7 @@ TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAnd
         ++held;
         changed.notify_all();
         changed.wait(lock, [&] { return open; });
-        const auto pictures = pipeline->Pictures();
+        const auto pictures = pipeline->Pictures().first;
         if (!longThroughFirst && shows(pictures[1], 2))
             longThroughFirst = shows(pictures[2], 29);
     });
@@ -518,7 +518,7 @@ TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAnd
     auto push = [&](int k, int from, int to) {
         for (int i = from; i < to; ++i) {
             const SampleFrame& f = sample.channels[std::min(k, 2)][i];
-            pipeline->Push(k, f.data.data(), f.data.size(), f.key, 0);
+            pipeline->Push(k, f.data.data(), f.data.size(), f.key);
         }
     };
     for (int k = 3; k < 16; ++k)
@@ -544,7 +544,7 @@ TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAnd
     while (pipeline->IsRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(pipeline->Dropped(2) + pipeline->Dropped(1), 0u);
-    EXPECT_TRUE(shows(pipeline->Pictures()[0], 74)) << "the last frame is on screen";
+    EXPECT_TRUE(shows(pipeline->Pictures().first[0], 74)) << "the last frame is on screen";
     // Channels take turns: the short one is through long before the long one.
     pipeline.reset();
     EXPECT_EQ(longThroughFirst, std::optional(false));
