@@ -102,11 +102,14 @@ void DecodePipeline::Schedule(int channel)
 
 void DecodePipeline::DropFrames()
 {
-    // A new generation makes every decoder resynchronise at its next frame and turns away the
-    // pictures of frames still being decoded.
+    // A new generation turns away the pictures of frames still being decoded. Only a decoder
+    // that loses frames must wait for its next key frame: one that had them all goes on with
+    // the next frame handed over (a step or Play after a pause).
     ++m_generation;
     for (Channel& ch : m_channels) {
+        const size_t before = ch.queue.size();
         std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
+        ch.resync = ch.resync || ch.queue.size() != before;
         ch.awaitingKey = false;
     }
 }
@@ -323,11 +326,7 @@ void DecodePipeline::Work()
         Job job = std::move(ch.queue.front());
         ch.queue.pop_front();
         // The decoder is this worker's alone while the channel is busy.
-        bool resync = ch.resync;
-        if (job.kind == Kind::kDecode && job.generation != ch.decodedGeneration) {
-            resync = true;
-            ch.decodedGeneration = job.generation;
-        }
+        const bool resync = ch.resync;
         ch.resync = false;
         ch.busy = true;
         ++m_busyCount;

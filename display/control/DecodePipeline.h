@@ -64,8 +64,8 @@ public:
     // data is empty. The stamp goes with the picture the frame gives; its time also tells how
     // fast playback goes.
     bool Push(int channel, const uint8_t* data, size_t size, bool key, FrameStamp stamp = {});
-    // Drops every queued frame; each decoder then waits for its channel's next key frame.
-    // The pictures stay.
+    // Drops every queued frame; a decoder that lost frames then waits for its channel's next
+    // key frame. The pictures stay.
     void Flush();
     // Flush, and forget every picture and every decoded frame.
     void Reset();
@@ -117,9 +117,8 @@ private:
         bool refining = false;    // a refine job is queued or running
         int pictureWidth = 0;
         uint64_t dropped = 0;
-        // The worker's own: which flush and reset its decoder follows, and its picture not
+        // The worker's own: which reset its decoder follows, and its picture not
         // yet scaled.
-        uint64_t decodedGeneration = 0;
         uint64_t decoderResets = 0;
         bool unscaled = false;
         std::chrono::steady_clock::time_point scaledAt;

@@ -263,8 +263,8 @@ TEST_F(PlayerEndToEnd, EndOfStreamPausesAndPlayStartsOver)
 }
 
 // Paused, each way of moving shows its frame in every tile: Go to Time before the first Play,
-// '.' (every tile a frame on) and ',' (the very same picture as before it), and the slider let
-// go at its end, which stops playing on the last frame.
+// '.' (every tile a frame on, also right after a pause) and ',' (the very same picture as
+// before it), and the slider let go at its end, which stops playing on the last frame.
 TEST_F(PlayerEndToEnd, NavigationShowsItsFrameInEveryTile)
 {
     Open("four.vrc");
@@ -277,22 +277,29 @@ TEST_F(PlayerEndToEnd, NavigationShowsItsFrameInEveryTile)
         QTest::qWait(50);
         return Settled();
     };
-    const std::vector<uint8_t> next = press(Qt::Key_Period, ".");
-    ASSERT_EQ(next.size(), at3.size());
-    EXPECT_EQ(Core().m_ShownTime.Load(), Core().TimeOfKey(3040));
     // Each tile: 288 rows (bottom row first) of 352 pixels of 4 bytes.
-    for (size_t tile = 0; tile < 4; ++tile) {
-        bool moved = false;
-        for (size_t row = tile / 2 * 288; row < tile / 2 * 288 + 288 && !moved; ++row) {
-            const size_t offset = (row * 704 + tile % 2 * 352) * 4;
-            moved = !std::equal(at3.begin() + offset, at3.begin() + offset + 352 * 4, next.begin() + offset);
+    const auto expectEveryTileMoved = [](const std::vector<uint8_t>& before, const std::vector<uint8_t>& after) {
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t tile = 0; tile < 4; ++tile) {
+            bool moved = false;
+            for (size_t row = tile / 2 * 288; row < tile / 2 * 288 + 288 && !moved; ++row) {
+                const size_t offset = (row * 704 + tile % 2 * 352) * 4;
+                moved = !std::equal(before.begin() + offset, before.begin() + offset + 352 * 4, after.begin() + offset);
+            }
+            EXPECT_TRUE(moved) << "tile " << tile;
         }
-        EXPECT_TRUE(moved) << "tile " << tile;
-    }
+    };
+    expectEveryTileMoved(at3, press(Qt::Key_Period, "."));
+    EXPECT_EQ(Core().m_ShownTime.Load(), Core().TimeOfKey(3040));
     EXPECT_EQ(press(Qt::Key_Comma, ","), at3);
 
+    // Paused after playing, the decoders still hold every frame: '.' moves the wall at once.
     Click(ui::id::kPlay);
     ASSERT_TRUE(WaitFor([&] { return Core().m_nPosSec >= 4; }));
+    Click(ui::id::kPlay);
+    const std::vector<uint8_t> paused = Settled();
+    expectEveryTileMoved(paused, press(Qt::Key_Period, "."));
+    Click(ui::id::kPlay);
     m_dialog->GetSeekSlider()->setValue(m_dialog->GetSeekSlider()->maximum());
     Core().Transport().OnSeekSlider(playback::TransportCommands::kThumbPosition, true, Core().m_nSeekMax);
     ASSERT_TRUE(WaitFor([&] { return Core().m_bAtEnd == 1; }));
