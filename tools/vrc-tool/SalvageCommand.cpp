@@ -178,10 +178,10 @@ int RunSalvage(const Args& args)
     if (const std::string error = Parse(args, s); !error.empty())
         return kErrors.Usage(error);
     if (SameFile(s.broken, s.out) || (!s.report.empty() && (SameFile(s.broken, s.report) || SameFile(s.out, s.report))))
-        return kErrors.Fail(s.out, "names the damaged recording or the report; salvage writes a new file", 2);
+        return kErrors.Fail(s.out, "names the damaged recording or the report; salvage writes a new file");
     platform::File in;
     if (!in.Open(s.broken))
-        return kErrors.Fail(s.broken, "cannot read the file", 2);
+        return kErrors.CannotRead(s.broken, in.OpenError());
     const RecordingSalvage::Result found = RecordingSalvage::Find(in);
     if (const std::string error = Write(in, found, s.out); !error.empty()) {
         std::error_code ignored;
