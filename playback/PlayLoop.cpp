@@ -166,13 +166,14 @@ std::optional<uint32_t> PlayLoop::StepBack(int channel)
 
 std::optional<uint32_t> PlayLoop::ShowTarget(int channel)
 {
-    const uint32_t second = m_core.KeyOfSecond(recording::SystemTimeToFTime(m_core.m_SeekTarget).value_or(0));
-    // The channel's first frame of the second, whichever key frame the search stopped next to.
-    uint32_t q = KeyFrameAtOrBefore(channel, second).value_or(m_core.m_dwVideoStart[channel]);
+    const recording::SystemTime target = m_core.m_SeekTarget;
+    const uint32_t key = m_core.KeyOfSecond(recording::SystemTimeToFTime(target).value_or(0)) + target.wMilliseconds;
+    // The channel's first frame at the target, whichever key frame the search stopped next to.
+    uint32_t q = KeyFrameAtOrBefore(channel, key).value_or(m_core.m_dwVideoStart[channel]);
     std::optional<FrameRecord> r;
-    while (q <= m_core.m_dwVideoLast[channel] && (r = WholeHeader(q)) && r->f_msec < second)
+    while (q <= m_core.m_dwVideoLast[channel] && (r = WholeHeader(q)) && r->f_msec < key)
         q = Advance(q, uint64_t{kHeader} + r->f_size);
-    return ShowAt(r && r->f_msec >= second ? r->f_msec : second);
+    return ShowAt(r && r->f_msec >= key ? r->f_msec : key);
 }
 
 bool PlayLoop::MakeExact(int channel)

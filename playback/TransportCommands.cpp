@@ -173,7 +173,7 @@ void TransportCommands::OnSeekSlider(int scrollCode, bool released, int pos)
     SeekTo(pos >= c.m_nSeekMax ? c.LastSecond() : pos);
 }
 
-void TransportCommands::SeekTo(int32_t second)
+void TransportCommands::SeekTo(int32_t second, uint16_t msec)
 {
     PlayerCore& c = m_core;
     const bool toEnd = second >= c.LastSecond();
@@ -185,7 +185,8 @@ void TransportCommands::SeekTo(int32_t second)
     }
     c.m_nPosSec = second;
     c.EstimatePositions();
-    const recording::SystemTime target = c.PositionTime();
+    recording::SystemTime target = c.PositionTime();
+    target.wMilliseconds = std::min<uint16_t>(msec, 999);
     c.StartSeek(target);
     c.m_PosTime = target;
     c.m_ShownTime = target;

@@ -25,8 +25,9 @@ public:
     // released, and its position.
     void OnSeekSlider(int scrollCode, bool released, int pos);
     // Moves playback to a second counted from the start (up to PlayerCore::LastSecond, which
-    // stands for the end); while paused the frame there is shown.
-    void SeekTo(int32_t second);
+    // stands for the end); while paused the current channel's first frame at or after msec
+    // into that second is shown.
+    void SeekTo(int32_t second, uint16_t msec = 0);
     void OnVolumeSlider(int scrollCode, int pos);
     void OnSpeaker();
     // While paused, the current channel's next frame with every record before it, or its

@@ -207,7 +207,7 @@ bool OperatorTools::GoToTime(const recording::SystemTime& time)
     }
     const auto position = static_cast<int32_t>(seconds);
     m_dialog.GetSeekSlider()->setValue(std::min(position, c.m_nSeekMax));
-    c.Transport().SeekTo(position);
+    c.Transport().SeekTo(position, time.wMilliseconds);
     return true;
 }
 
@@ -262,7 +262,9 @@ void OperatorTools::GoToEvent(const motion::MotionEvent& event)
     // Paused, so that the event's first frame stays on screen to be studied; Go to Time shows it.
     if (c.m_nPlayState != playback::kPaused)
         c.Transport().OnPlay();
-    GoToTime(recording::FTimeToSystemTime(event.start.f_time));
+    recording::SystemTime start = recording::FTimeToSystemTime(event.start.f_time);
+    start.wMilliseconds = static_cast<uint16_t>(event.start.f_msec % 1000);
+    GoToTime(start);
 }
 
 } // namespace ui

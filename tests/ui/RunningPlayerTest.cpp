@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "MouseInput.h"
@@ -437,8 +438,20 @@ TEST_F(RunningPlayerTest, FindMotionSearchesTheDrawnRectangleAndGoesToAnEvent)
     ASSERT_GE(list->count(), 1);
     const QList<QPair<int, int>> marks = m_dialog->GetSeekSlider()->Marks();
     ASSERT_EQ(marks.size(), list->count());
+    std::optional<motion::MotionEvent> chosen;
+    QObject::connect(tools.Search(), &ui::MotionSearchWindow::EventChosen, [&](const motion::MotionEvent& e) { chosen = e; });
     emit list->itemActivated(list->item(0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Core().m_nPosSec == marks[0].first && Core().m_bSeekDone == 1; }, 10000));
+    ASSERT_TRUE(chosen);
+    // Paused on the event's own first frame, not on the first frame of its second.
+    const auto shown = [&] {
+        int32_t fTime = 0, msec = -1;
+        Player().Control().ShownTime(&fTime, &msec);
+        return std::pair{fTime, msec};
+    };
+    const std::pair start{chosen->start.f_time, static_cast<int32_t>(chosen->start.f_msec % 1000)};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Core().m_bSeekDone == 1 && shown() == start; }, 10000))
+        << shown().first << "." << shown().second << " for " << start.first << "." << start.second;
+    EXPECT_EQ(Core().m_nPosSec, marks[0].first);
     EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
     Player().OpenFile(QString::fromStdString(m_dir.File("s.vrc")));
     EXPECT_TRUE(m_dialog->GetSeekSlider()->Marks().isEmpty());
