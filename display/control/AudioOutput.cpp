@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include <dlfcn.h>
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -22,11 +24,22 @@ void ReportNoDevice(const char* why)
         qWarning("Kelvora Player: %s; playing without sound", why);
 }
 
+// Qt Multimedia holds a sound-server connection with threads of its own for as long as it is
+// loaded. Unloaded with this control's library (the player releases it before it exits), its
+// teardown runs under those threads' feet and libpulse aborts; kept loaded, it ends with the
+// process, as in any program linked with it.
+void KeepMultimediaLoaded()
+{
+    static void* const handle = dlopen("libQt6Multimedia.so.6", RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    (void)handle;
+}
+
 } // namespace
 
 AudioOutput::AudioOutput(QObject* parent)
     : m_buffer(new PcmBuffer(parent)), m_context(std::make_unique<QObject>())
 {
+    KeepMultimediaLoaded();
     m_buffer->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_retry.setSingleShot(true);
     m_retry.setInterval(10);
