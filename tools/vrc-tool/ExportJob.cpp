@@ -25,9 +25,12 @@ int ExportJob::Prepare(const std::string& source)
         return m_errors.Fail(m_args.out, "names no container: use .mkv or .mp4");
     if (m_args.audio && container != "mkv")
         return m_errors.Fail(m_args.out, "MP4 clips carry video only; use .mkv for --audio");
+    // Opened first, so that a file that cannot be read is refused with the reason.
+    if (!m_in.Open(m_args.file))
+        return m_errors.CannotRead(m_args.file, m_in.OpenError());
     m_report = recording::RecordingReport::Run(m_args.file);
-    if (!m_report.readable || !m_in.Open(m_args.file))
-        return m_errors.Fail(m_args.file, "cannot read the file");
+    if (!m_report.readable)
+        return m_errors.CannotRead(m_args.file, "it could not be read through");
     if (!m_report.ok) {
         std::string messages;
         for (const recording::RecordingError m : m_report.messages)
