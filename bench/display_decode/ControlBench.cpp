@@ -42,8 +42,6 @@ long PeakRssKb()
     return 0;
 }
 
-constexpr size_t kBlockSize = 52;
-
 } // namespace
 
 ControlBench::ControlBench()
@@ -64,10 +62,9 @@ ControlBench::~ControlBench() { m_widget.reset(); }
 
 void ControlBench::Push(const RecordingFrames& recording, const Frame& frame)
 {
-    // Format 4 loses its block in the player before the control sees it.
-    const size_t skip = recording.videoFormat == 4 && frame.payload.size() > kBlockSize ? kBlockSize : 0;
-    m_player.PushFrame(frame.payload.data() + skip, frame.fTime, static_cast<int32_t>(frame.msec % 1000), 0,
-                       static_cast<int32_t>(frame.payload.size() - skip), static_cast<int32_t>(frame.key), frame.channel);
+    const std::span<const uint8_t> payload = recording.Payload(frame);
+    m_player.PushFrame(payload.data(), frame.fTime, static_cast<int32_t>(frame.msec % 1000), 0,
+                       static_cast<int32_t>(payload.size()), static_cast<int32_t>(frame.key), frame.channel);
 }
 
 template <typename PushAll> RunResult ControlBench::Run(const RecordingFrames& recording, int tiles, PushAll pushAll)

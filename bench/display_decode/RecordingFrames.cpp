@@ -9,6 +9,17 @@
 #include "recording/RecordHeaderReader.h"
 
 namespace bench {
+namespace {
+
+constexpr size_t kBlockSize = 52;
+
+} // namespace
+
+std::span<const uint8_t> RecordingFrames::Payload(const Frame& frame) const
+{
+    const size_t skip = videoFormat == 4 && frame.payload.size() > kBlockSize ? kBlockSize : 0;
+    return std::span<const uint8_t>(frame.payload).subspan(skip);
+}
 
 RecordingFrames RecordingFrames::Read(const std::string& path)
 {

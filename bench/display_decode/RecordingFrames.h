@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct RecordingFrames {
     uint8_t videoFormat = 0;
 
     static RecordingFrames Read(const std::string& path);
+    // The frame's payload as the control is handed it: format 4 loses its recorder's block
+    // in the player before the control sees it.
+    std::span<const uint8_t> Payload(const Frame& frame) const;
 };
 
 } // namespace bench

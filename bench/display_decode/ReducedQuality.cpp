@@ -14,8 +14,6 @@
 namespace bench {
 namespace {
 
-constexpr size_t kBlockSize = 52;
-
 // PSNR over the colour values of two images of one size, and their largest difference.
 std::pair<double, int> Compare(const QImage& a, const QImage& b)
 {
@@ -59,8 +57,8 @@ std::vector<TileQuality> MeasureReducedQuality(const RecordingFrames& recording,
             break;
         if (frame.channel < 0 || frame.channel >= recording.channels)
             continue;
-        const size_t skip = recording.videoFormat == 4 && frame.payload.size() > kBlockSize ? kBlockSize : 0;
-        const std::vector<uint8_t> payload(frame.payload.begin() + static_cast<std::ptrdiff_t>(skip), frame.payload.end());
+        const std::span<const uint8_t> shown = recording.Payload(frame);
+        const std::vector<uint8_t> payload(shown.begin(), shown.end());
         TileQuality& q = result[frame.channel];
         const int i = index[frame.channel]++;
         const bool a = reduced[frame.channel]->Decode(payload, {true, false});

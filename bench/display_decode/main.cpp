@@ -1,7 +1,7 @@
 // The display control under a play loop that keeps its pace, beside ffmpeg decoding the same
 // streams with two threads, measured in the same run.
 //
-//   display_decode [--recording FILE] [--vrc-tool PATH] [--dir DIR] [--seconds N] [--part all|speed|quality]
+//   display_decode [--recording FILE] [--vrc-tool PATH] [--dir DIR] [--seconds N] [--part all|speed|spread|quality]
 //
 // Takes the recording given, or makes (once) a realistic 16-channel one with `vrc-tool
 // make-sample --realistic --stamp-offset 2`. Pushes its video frames into the control shown
@@ -11,6 +11,8 @@
 // stream, extracted with `vrc-tool extract`, with ffmpeg: what decoding every frame would cost.
 // The quality part decodes the first N seconds of every channel reduced and fully filtered,
 // and compares the 16-tile and 9-tile pictures of each frame (PSNR, largest difference).
+// The spread part feeds the decode pipeline at 8x to 32x both ways and reads how far apart in
+// recorded time its tiles are.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +28,7 @@
 #include "bench/display_decode/FfmpegReference.h"
 #include "bench/display_decode/RecordingFrames.h"
 #include "bench/display_decode/ReducedQuality.h"
+#include "bench/display_decode/TileSpread.h"
 
 namespace {
 
@@ -67,9 +70,15 @@ void ReportPaced(int speed, int channels, const bench::RunResult& run, Rate ffmp
                 run.peakRssKb / 1024, run.longestPushSeconds * 1000);
 }
 
+// Where the decoder library lies beside this program in the build tree.
+std::string LibraryDirectory()
+{
+    return (fs::path(QCoreApplication::applicationDirPath().toStdString()) / ".." / "lib").string();
+}
+
 void ReportQuality(const bench::RecordingFrames& frames, const bench::BenchRecording::Options& options)
 {
-    const std::string library = (fs::path(QCoreApplication::applicationDirPath().toStdString()) / ".." / "lib").string();
+    const std::string library = LibraryDirectory();
     for (const QSize tile : {QSize(176, 144), QSize(234, 192)}) {
         std::printf("reduced %dx%d tiles against fully filtered ones, first %d s:\n", tile.width(), tile.height(),
                     options.seconds);
@@ -114,8 +123,19 @@ void ReportSpeed(const bench::RecordingFrames& frames, const std::vector<std::st
     }
 }
 
+void ReportSpread(const bench::RecordingFrames& frames, const bench::BenchRecording::Options& options)
+{
+    std::printf("tiles of a %d-channel wall apart in recorded time, fed as the play loop feeds them:\n", frames.channels);
+    for (int speed : {8, 16, 32, -8, -16, -32}) {
+        const bench::TileSpread s = bench::MeasureTileSpread(frames, LibraryDirectory(), speed, options.seconds / 2.0);
+        std::printf("  %3dx: apart median %5.2f s, 95%% %5.2f s, largest %5.2f s (key frames %.2f s apart); the "
+                    "oldest tile at most %5.2f s behind the frame handed over; %d samples\n",
+                    speed, s.medianSeconds, s.p95Seconds, s.largestSeconds, s.keyIntervalSeconds, s.behindSeconds,
+                    s.samples);
+    }
+}
 
-// Takes "--part all|speed|quality" out of the arguments, leaving the shared ones.
+// Takes "--part all|speed|quality|spread" out of the arguments, leaving the shared ones.
 std::string TakePart(int& argc, char** argv)
 {
     std::string part = "all";
@@ -127,8 +147,8 @@ std::string TakePart(int& argc, char** argv)
             argv[kept++] = argv[i];
     }
     argc = kept;
-    if (part != "all" && part != "speed" && part != "quality")
-        throw std::runtime_error("--part takes all, speed or quality");
+    if (part != "all" && part != "speed" && part != "quality" && part != "spread")
+        throw std::runtime_error("--part takes all, speed, quality or spread");
     return part;
 }
 
@@ -151,9 +171,11 @@ int main(int argc, char** argv)
         std::printf("display control on %s: %d channels, %zu video frames; offscreen, %u cores\n",
                     path.filename().c_str(), channels, frames.frames.size(), std::thread::hardware_concurrency());
 
-        if (part != "quality")
+        if (part == "all" || part == "speed")
             ReportSpeed(frames, bench::BenchRecording::Extract(options.vrcTool, options.dir, path, channels), options);
-        if (part != "speed")
+        if (part == "all" || part == "spread")
+            ReportSpread(frames, options);
+        if (part == "all" || part == "quality")
             ReportQuality(frames, options);
         return 0;
     } catch (const std::exception& e) {

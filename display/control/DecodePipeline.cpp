@@ -1,6 +1,8 @@
 #include "display/control/DecodePipeline.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace display {
@@ -34,20 +36,29 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     if (channel < 0 || channel >= kChannels || !data || size == 0)
         return false;
     bool resync = false;
+    bool published = false;
     const auto now = std::chrono::steady_clock::now();
     {
         // Frames of hidden channels and frames dropped are not even copied.
         std::lock_guard lock(m_mutex);
-        m_pace.Note(int64_t{stamp.fTime} * 1000 + std::max(stamp.msec, 0), now);
+        m_pace.Note(stamp.Milliseconds(), now);
         Channel& ch = m_channels[channel];
         if (ch.tileSize.isEmpty() || m_quitting)
             return false;
+        // A wall of tiles played fast goes in step; one tile, 1x or slower does not need to.
+        const bool inStep = m_shownChannels > 1 && m_pace.Fast();
+        if (inStep && !m_lockstep)
+            StartLockstep();
+        else if (!inStep && m_lockstep)
+            published = EndLockstep();
         const uint64_t dropped = ch.dropped;
         if (!Admit(ch, key))
             return false;
         resync = ch.dropped != dropped;
     }
-    Job job{Kind::kDecode, std::vector<uint8_t>(data, data + size), 0, 0, {}, now, {}, stamp};
+    if (published)
+        m_pictureReady();
+    Job job{Kind::kDecode, std::vector<uint8_t>(data, data + size), 0, 0, {}, now, {}, stamp, key};
     std::lock_guard lock(m_mutex);
     Channel& ch = m_channels[channel];
     if (m_quitting || ch.tileSize.isEmpty())
@@ -80,14 +91,122 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
         return false;
     }
     // A key frame starts afresh: the frames still waiting before it would only be shown late.
+    // In step the earlier key frames stay, up to a bound, for the instant the others go to.
     if (behind) {
-        ch.dropped += waiting;
-        std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
+        const size_t before = ch.queue.size();
+        const bool keepKeys = m_lockstep && waiting < 2 * kMaxQueued;
+        std::erase_if(ch.queue, [keepKeys](const Job& job) { return job.kind == Kind::kDecode && !(keepKeys && job.key); });
+        ch.dropped += before - ch.queue.size();
     }
     // Its group is taken until the channel is behind again: a channel that took key frames
     // only would leave the cores idle between them.
     ch.awaitingKey = false;
     return true;
+}
+
+void DecodePipeline::StartLockstep()
+{
+    m_lockstep = true;
+    m_waveMs.reset();
+}
+
+bool DecodePipeline::EndLockstep()
+{
+    m_lockstep = false;
+    m_waveMs.reset();
+    ReleaseHeld();
+    return PublishPending();
+}
+
+int64_t DecodePipeline::Along(int64_t ms) const { return m_waveBackward ? -ms : ms; }
+
+bool DecodePipeline::Wants(const Channel& ch, const Job& job) const
+{
+    if (job.kind != Kind::kDecode)
+        return true;
+    const int64_t target = Along(*m_waveMs);
+    const int64_t at = Along(job.stamp.Milliseconds());
+    if (at <= target)
+        return true;
+    // A key frame just past the instant is taken when it lies closer to it than the picture.
+    return job.key && (!ch.decodedMs || at - target < target - Along(*ch.decodedMs));
+}
+
+void DecodePipeline::SkipToWave(Channel& ch)
+{
+    // The last key frame the instant wants, when it lies past the picture: the frames
+    // before it need not be decoded to get there.
+    auto from = ch.queue.end();
+    for (auto it = ch.queue.begin(); it != ch.queue.end(); ++it) {
+        if (it->kind == Kind::kDecode && it->key && Wants(ch, *it) &&
+            (!ch.decodedMs || Along(it->stamp.Milliseconds()) > Along(*ch.decodedMs)))
+            from = it;
+    }
+    if (from == ch.queue.end())
+        return;
+    const size_t before = ch.queue.size();
+    ch.queue.erase(std::remove_if(ch.queue.begin(), from, [](const Job& job) { return job.kind == Kind::kDecode; }), from);
+    ch.dropped += before - ch.queue.size();
+}
+
+bool DecodePipeline::WaveDone(const Channel& ch) const
+{
+    return ch.queue.empty() || !Wants(ch, ch.queue.front());
+}
+
+void DecodePipeline::NextWave()
+{
+    // The newest instant every channel with frames waiting has been handed.
+    m_waveBackward = m_pace.Backward();
+    std::optional<int64_t> target;
+    for (const Channel& ch : m_channels) {
+        const auto last = std::find_if(ch.queue.rbegin(), ch.queue.rend(), [](const Job& job) { return job.kind == Kind::kDecode; });
+        if (last != ch.queue.rend()) {
+            const int64_t at = Along(last->stamp.Milliseconds());
+            target = std::min(target.value_or(at), at);
+        }
+    }
+    m_waveMs = target ? std::optional<int64_t>(Along(*target)) : std::nullopt;
+}
+
+bool DecodePipeline::AdvanceWave()
+{
+    if (!m_lockstep)
+        return false;
+    if (m_waveMs && std::any_of(m_channels.begin(), m_channels.end(), [this](const Channel& ch) {
+            return !ch.tileSize.isEmpty() && (ch.busy || !WaveDone(ch));
+        }))
+        return false;
+    const bool published = PublishPending();
+    NextWave();
+    ReleaseHeld();
+    return published;
+}
+
+bool DecodePipeline::PublishPending()
+{
+    bool published = false;
+    for (Channel& ch : m_channels) {
+        if (ch.pending.isNull())
+            continue;
+        ch.picture = std::move(ch.pending);
+        ch.pending = QImage();
+        ch.pictureStamp = ch.pendingStamp;
+        ch.rough = ch.pendingRough;
+        published = true;
+    }
+    m_shown = m_shown || published;
+    return published;
+}
+
+void DecodePipeline::ReleaseHeld()
+{
+    for (int c = 0; c < kChannels; ++c) {
+        if (m_channels[c].held) {
+            m_channels[c].held = false;
+            Schedule(c);
+        }
+    }
 }
 
 void DecodePipeline::Schedule(int channel)
@@ -100,24 +219,32 @@ void DecodePipeline::Schedule(int channel)
     m_workAvailable.notify_one();
 }
 
-void DecodePipeline::DropFrames()
+bool DecodePipeline::DropFrames()
 {
     // A new generation turns away the pictures of frames still being decoded. Only a decoder
     // that loses frames must wait for its next key frame: one that had them all goes on with
     // the next frame handed over (a step or Play after a pause).
     ++m_generation;
+    m_lockstep = false;
+    m_waveMs.reset();
+    const bool published = PublishPending();
     for (Channel& ch : m_channels) {
         const size_t before = ch.queue.size();
         std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
         ch.resync = ch.resync || ch.queue.size() != before;
         ch.awaitingKey = false;
     }
+    ReleaseHeld();
+    return published;
 }
 
 void DecodePipeline::Flush()
 {
-    std::lock_guard lock(m_mutex);
-    DropFrames();
+    std::unique_lock lock(m_mutex);
+    if (DropFrames()) {
+        lock.unlock();
+        m_pictureReady();
+    }
 }
 
 void DecodePipeline::Reset()
@@ -130,6 +257,7 @@ void DecodePipeline::Reset()
         ch.queue.clear();
         ch.picture = QImage();
         ch.pictureStamp = {};
+        ch.decodedMs.reset();
         ch.hasFrame = false;
         ch.rough = false;
         ch.refining = false;
@@ -171,6 +299,7 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
         ch.tileSize = sizes[c];
         if (sizes[c].isEmpty()) {
             ch.queue.clear();
+            ch.pending = QImage();
             ch.awaitingKey = false;
             ch.refining = false;
             continue;
@@ -188,7 +317,7 @@ void DecodePipeline::QueueRedraw(int channel)
     Channel& ch = m_channels[channel];
     if (!ch.hasFrame)
         return;
-    ch.queue.push_back(Job{Kind::kRedraw, {}, m_generation, m_resets, {}, {}, {}});
+    ch.queue.push_back(Job{Kind::kRedraw, {}, m_generation, m_resets, {}, {}, {}, {}, false});
     Schedule(channel);
 }
 
@@ -203,7 +332,7 @@ int DecodePipeline::QueueRefines()
         if (ch.refining)
             continue;
         ch.refining = true;
-        ch.queue.push_back(Job{Kind::kRefine, {}, m_generation, m_resets, {}, {}, {}});
+        ch.queue.push_back(Job{Kind::kRefine, {}, m_generation, m_resets, {}, {}, {}, {}, false});
         Schedule(c);
     }
     return rough;
@@ -285,7 +414,7 @@ bool DecodePipeline::ScaleDue(const Channel& ch) const
     return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
 }
 
-QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded, bool& exact)
+QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool scaleNow, bool& decoded, bool& exact)
 {
     if (job.resets != ch.decoderResets) {
         ch.decoderResets = job.resets;
@@ -297,7 +426,7 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded
     if (job.kind == Kind::kDecode) {
         decoded = ch.decoder->Decode(std::move(job.data), job.mode, job.stamp);
         ch.unscaled = ch.unscaled || decoded;
-        if (!ch.unscaled || !ScaleDue(ch))
+        if (!ch.unscaled || !(scaleNow || ScaleDue(ch)))
             return {};
     } else if (job.kind == Kind::kRefine && !ch.decoder->Refine() && !ch.decoder->IsExact()) {
         return {};
@@ -306,6 +435,73 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool& decoded
     ch.scaledAt = std::chrono::steady_clock::now();
     exact = ch.decoder->IsExact();
     return ch.decoder->Render(job.size);
+}
+
+bool DecodePipeline::WaitsForWave(Channel& ch)
+{
+    if (!m_lockstep)
+        return false;
+    if (!m_waveMs)
+        NextWave();
+    if (!m_waveMs)
+        return false;
+    SkipToWave(ch);
+    return WaveDone(ch);
+}
+
+bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
+{
+    Channel& ch = m_channels[c];
+    Job job = std::move(ch.queue.front());
+    ch.queue.pop_front();
+    // The decoder is this worker's alone while the channel is busy.
+    const bool resync = ch.resync;
+    ch.resync = false;
+    ch.busy = true;
+    ++m_busyCount;
+    job.size = ch.tileSize;
+    if (job.kind == Kind::kDecode)
+        job.mode = ModeFor(ch, job);
+    const Kind kind = job.kind;
+    // In step every picture is scaled: it waits to be shown with the others.
+    const bool scaleNow = m_lockstep;
+    lock.unlock();
+
+    bool decoded = false, exact = false;
+    QImage picture = Process(ch, job, resync, scaleNow, decoded, exact);
+
+    lock.lock();
+    ch.busy = false;
+    --m_busyCount;
+    // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
+    // tile size, or (for a redraw or refine) a reset.
+    const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
+    if (decoded && current)
+        ch.hasFrame = true;
+    ch.pictureWidth = ch.decoder->PictureWidth();
+    const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
+    if (stored) {
+        const FrameStamp stamp = ch.decoder->PictureStamp();
+        ch.decodedMs = stamp.Milliseconds();
+        if (m_lockstep) {
+            ch.pending = std::move(picture);
+            ch.pendingStamp = stamp;
+            ch.pendingRough = !exact;
+        } else {
+            ch.picture = std::move(picture);
+            ch.pictureStamp = stamp;
+            ch.rough = !exact;
+            m_shown = true;
+        }
+    }
+    if (kind == Kind::kRefine) {
+        // Refined or not refinable: either way there is nothing more to gain.
+        ch.refining = false;
+        ch.rough = ch.rough && stored;
+    }
+    Schedule(c);
+    m_idle.notify_all();
+    return (stored && !m_lockstep) || AdvanceWave();
 }
 
 void DecodePipeline::Work()
@@ -323,46 +519,14 @@ void DecodePipeline::Work()
         ch.scheduled = false;
         if (ch.queue.empty())
             continue;
-        Job job = std::move(ch.queue.front());
-        ch.queue.pop_front();
-        // The decoder is this worker's alone while the channel is busy.
-        const bool resync = ch.resync;
-        ch.resync = false;
-        ch.busy = true;
-        ++m_busyCount;
-        job.size = ch.tileSize;
-        if (job.kind == Kind::kDecode)
-            job.mode = ModeFor(ch, job);
-        const Kind kind = job.kind;
-        lock.unlock();
-
-        bool decoded = false, exact = false;
-        QImage picture = Process(ch, job, resync, decoded, exact);
-
-        lock.lock();
-        ch.busy = false;
-        --m_busyCount;
-        // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
-        // tile size, or (for a redraw or refine) a reset.
-        const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
-        if (decoded && current)
-            ch.hasFrame = true;
-        ch.pictureWidth = ch.decoder->PictureWidth();
-        const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
-        if (stored) {
-            ch.picture = std::move(picture);
-            ch.pictureStamp = ch.decoder->PictureStamp();
-            ch.rough = !exact;
-            m_shown = true;
+        bool shown = false;
+        if (WaitsForWave(ch)) {
+            ch.held = true;
+            shown = AdvanceWave();
+        } else {
+            shown = Serve(c, lock);
         }
-        if (kind == Kind::kRefine) {
-            // Refined or not refinable: either way there is nothing more to gain.
-            ch.refining = false;
-            ch.rough = ch.rough && stored;
-        }
-        Schedule(c);
-        m_idle.notify_all();
-        if (stored) {
+        if (shown) {
             lock.unlock();
             m_pictureReady();
             lock.lock();

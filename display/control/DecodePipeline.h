@@ -42,6 +42,12 @@ class DecoderLibrary;
 // alone on screen takes a second frame thread instead. The picture left on screen when the
 // frames stop coming (a pause) is decoded again fully filtered, and so is every picture
 // FullPictures gives, so a still picture is always the exact one.
+//
+// A wall of tiles played fast goes in step, so that the tiles show one moment even when the
+// cores cannot decode every channel in time: each channel decodes up to one instant (the
+// newest every channel has been handed), skipping to the key frame nearest it, and waits there;
+// when all are there their pictures are shown together and the next instant is taken. Tiles
+// served first can thus not run seconds ahead of the rest.
 class DecodePipeline {
 public:
     static constexpr std::chrono::milliseconds kMaxLag{200};
@@ -105,6 +111,7 @@ private:
         std::chrono::steady_clock::time_point pushed;
         DecodeMode mode;     // taken when a worker starts on it
         FrameStamp stamp;
+        bool key = false;
     };
     struct Channel {
         std::deque<Job> queue;
@@ -115,6 +122,11 @@ private:
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
         bool rough = false;       // the picture may be decoded again better
         bool refining = false;    // a refine job is queued or running
+        bool held = false;        // at the instant, left out of m_ready until the others are
+        std::optional<int64_t> decodedMs; // the newest picture, shown or waiting
+        QImage pending;           // in step: the picture waiting for the others
+        FrameStamp pendingStamp;
+        bool pendingRough = false;
         int pictureWidth = 0;
         uint64_t dropped = 0;
         // The worker's own: which reset its decoder follows, and its picture not
@@ -132,6 +144,23 @@ private:
     // Under the lock: whether a frame the channel is given is queued, dropping what it
     // cannot show in time.
     bool Admit(Channel& channel, bool key);
+    // Going in step, under the lock (see above).
+    void StartLockstep();
+    bool EndLockstep(); // true when pictures were shown
+    // A recorded time along the direction of play: later is larger.
+    int64_t Along(int64_t ms) const;
+    // Whether the channel decodes the job on its way to the instant.
+    bool Wants(const Channel& channel, const Job& job) const;
+    void SkipToWave(Channel& channel);
+    bool WaveDone(const Channel& channel) const;
+    bool WaitsForWave(Channel& channel);
+    void NextWave();
+    // When every channel is at the instant: shows their pictures and takes the next instant.
+    bool AdvanceWave();
+    bool PublishPending();
+    void ReleaseHeld();
+    // Decodes the channel's next job; true when pictures were shown.
+    bool Serve(int channel, std::unique_lock<std::mutex>& lock);
     void QueueRedraw(int channel);
     // Queues a refine job for each shown channel with a rough picture that has none; returns
     // how many such channels there are.
@@ -142,9 +171,9 @@ private:
     DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
     // decoded: the job's frame gave a new picture; exact: the picture is fully filtered.
-    QImage Process(Channel& channel, Job& job, bool resync, bool& decoded, bool& exact);
+    QImage Process(Channel& channel, Job& job, bool resync, bool scaleNow, bool& decoded, bool& exact);
     bool ScaleDue(const Channel& channel) const;
-    void DropFrames();
+    bool DropFrames(); // true when waiting pictures were shown
 
     const std::chrono::milliseconds m_refreshInterval;
     std::function<void()> m_pictureReady;
@@ -159,6 +188,9 @@ private:
     int m_fullHold = 0;     // FullPictures calls under way
     int m_shownChannels = 0;
     PaceMeter m_pace;
+    bool m_lockstep = false;
+    bool m_waveBackward = false;
+    std::optional<int64_t> m_waveMs; // the instant the channels go to
     bool m_shown = false;
     bool m_quitting = false;
     std::vector<std::thread> m_workers;

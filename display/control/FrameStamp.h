@@ -10,6 +10,8 @@ struct FrameStamp {
     int32_t msec = -1;
 
     bool IsValid() const { return msec >= 0; }
+    // Recorded time in milliseconds, for comparing and measuring stamps.
+    int64_t Milliseconds() const { return int64_t{fTime} * 1000 + (msec > 0 ? msec : 0); }
     bool operator==(const FrameStamp&) const = default;
 };
 

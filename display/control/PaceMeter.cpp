@@ -12,6 +12,7 @@ void PaceMeter::Note(int64_t recordedMs, Clock::time_point now)
     if (restart) {
         // Until a window has passed, nothing says the pictures fly past.
         m_fast = false;
+        m_backward = false;
         m_windowStart = now;
         m_windowRecorded = recordedMs;
         return;
@@ -21,6 +22,7 @@ void PaceMeter::Note(int64_t recordedMs, Clock::time_point now)
         return;
     // 1x paced with jitter stays well below 3/2; 2x and above are over it.
     m_fast = std::llabs(recordedMs - m_windowRecorded) * 2 > wall * 3;
+    m_backward = recordedMs < m_windowRecorded;
     m_windowStart = now;
     m_windowRecorded = recordedMs;
 }

@@ -11,7 +11,7 @@ class PaceMeter {
 public:
     using Clock = std::chrono::steady_clock;
     // Recorded time over wall time is measured over windows of at least this long.
-    static constexpr std::chrono::milliseconds kWindow{300};
+    static constexpr std::chrono::milliseconds kWindow{120};
     // Nothing handed over for this long is a pause.
     static constexpr std::chrono::milliseconds kPause{150};
     static constexpr int64_t kJumpMs = 5000;
@@ -20,6 +20,8 @@ public:
     void Note(int64_t recordedMs, Clock::time_point now);
     // Whether the last full window played faster than 1x (with room for pacing jitter).
     bool Fast() const { return m_fast; }
+    // Whether the last full window went back in recorded time (rewind).
+    bool Backward() const { return m_backward; }
     Clock::time_point LastNote() const { return m_last; }
 
 private:
@@ -28,6 +30,7 @@ private:
     int64_t m_windowRecorded = 0;
     int64_t m_lastRecorded = 0;
     bool m_fast = false;
+    bool m_backward = false;
 };
 
 } // namespace display

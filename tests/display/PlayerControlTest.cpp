@@ -556,16 +556,16 @@ TEST(PaceMeterTest, TellsPlaybackFasterThanOneXFromThePushesAlone)
     const struct {
         const char* what;
         int step, recorded, count, gap, lastRecorded;
-        bool fast;
+        bool fast, backward;
     } cases[] = {
-        {"1x, paced a little early", 36, 40, 30, 36, 40, false},
-        {"2x", 20, 40, 30, 20, 40, true},
-        {"4x in reverse", 10, -40, 60, 10, -40, true},
-        {"2x, not yet a whole window", 20, 40, 10, 20, 40, false},
-        {"2x, then a pause", 20, 40, 30, 200, 40, false},
-        {"1x across a seek", 40, 40, 10, 40, 30'000, false},
-        {"1.2x counts as 1x", 33, 40, 30, 33, 40, false},
-        {"1.6x", 25, 40, 30, 25, 40, true},
+        {"1x, paced a little early", 36, 40, 30, 36, 40, false, false},
+        {"2x", 20, 40, 30, 20, 40, true, false},
+        {"4x in reverse", 10, -40, 60, 10, -40, true, true},
+        {"2x, not yet a whole window", 20, 40, 5, 20, 40, false, false},
+        {"2x, then a pause", 20, 40, 30, 200, 40, false, false},
+        {"1x across a seek", 40, 40, 10, 40, 30'000, false, false},
+        {"1.2x counts as 1x", 33, 40, 30, 33, 40, false, false},
+        {"1.6x", 25, 40, 30, 25, 40, true, false},
     };
     for (const auto& c : cases) {
         display::PaceMeter meter;
@@ -574,6 +574,7 @@ TEST(PaceMeterTest, TellsPlaybackFasterThanOneXFromThePushesAlone)
         for (int i = 0; i < c.count; ++i, now += std::chrono::milliseconds(c.step), recorded += c.recorded)
             meter.Note(recorded, now);
         meter.Note(recorded + c.lastRecorded, now + std::chrono::milliseconds(c.gap - c.step));
+        EXPECT_EQ(meter.Backward(), c.backward) << c.what;
         EXPECT_EQ(meter.Fast(), c.fast) << c.what;
     }
 }
