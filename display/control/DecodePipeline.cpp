@@ -67,6 +67,11 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     ch.resync = ch.resync || resync;
     job.generation = m_generation;
     job.resets = m_resets;
+    job.flushes = m_flushes;
+    if (key) {
+        // After a flush a key frame starts afresh: what was queued before it is not wanted.
+        std::erase_if(ch.queue, [this](const Job& old) { return old.kind == Kind::kDecode && old.flushes != m_flushes; });
+    }
     ch.queue.push_back(std::move(job));
     Schedule(channel);
     return true;
@@ -241,7 +246,8 @@ bool DecodePipeline::DropFrames()
 void DecodePipeline::Flush()
 {
     std::unique_lock lock(m_mutex);
-    if (DropFrames()) {
+    ++m_flushes;
+    if (EndLockstep()) {
         lock.unlock();
         m_pictureReady();
     }

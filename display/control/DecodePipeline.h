@@ -70,8 +70,9 @@ public:
     // data is empty. The stamp goes with the picture the frame gives; its time also tells how
     // fast playback goes.
     bool Push(int channel, const uint8_t* data, size_t size, bool key, FrameStamp stamp = {});
-    // Drops every queued frame; a decoder that lost frames then waits for its channel's next
-    // key frame. The pictures stay.
+    // Playback stopped or jumps: the frames queued still decode, so a pause shows the last
+    // frame handed over and a step goes on from it; a channel's next key frame drops what was
+    // queued before (a jump starts afresh there). Ends going in step.
     void Flush();
     // Flush, and forget every picture and every decoded frame.
     void Reset();
@@ -112,6 +113,7 @@ private:
         DecodeMode mode;     // taken when a worker starts on it
         FrameStamp stamp;
         bool key = false;
+        uint64_t flushes = 0; // the Flush it follows
     };
     struct Channel {
         std::deque<Job> queue;
@@ -184,6 +186,7 @@ private:
     std::deque<int> m_ready;
     uint64_t m_generation = 1;
     uint64_t m_resets = 0;
+    uint64_t m_flushes = 0;
     int m_busyCount = 0;
     int m_fullHold = 0;     // FullPictures calls under way
     int m_shownChannels = 0;
