@@ -535,7 +535,10 @@ TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAnd
     push(0, 51, 75);
     EXPECT_EQ(pipeline->Dropped(0), 50u) << "the group after a key frame is taken again";
     push(2, 0, 30);
+    // A pause flushes while frames wait; a step then hands over the next one, which needs them.
     push(1, 0, 3);
+    pipeline->Flush();
+    push(1, 3, 4);
     {
         std::lock_guard lock(mutex);
         open = true;
@@ -545,6 +548,7 @@ TEST(DecodePipelineTest, ABehindChannelDropsUpToItsNextKeyFrameWithinItsBoundAnd
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(pipeline->Dropped(2) + pipeline->Dropped(1), 0u);
     EXPECT_TRUE(shows(pipeline->Pictures().first[0], 74)) << "the last frame is on screen";
+    EXPECT_TRUE(shows(pipeline->Pictures().first[1], 3)) << "the step after the flush";
     // Channels take turns: the short one is through long before the long one.
     pipeline.reset();
     EXPECT_EQ(longThroughFirst, std::optional(false));
