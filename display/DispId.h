@@ -35,6 +35,7 @@ enum DisplayEvent : int32_t {
     kEvent3 = 3,
     kEvent4 = 4,
     kLayoutToggled = 6, // a double-click switched between the single view and the grid
+    kPictureChanging = 7, // new pictures are painted next; ShownTime already gives their time
 };
 
 // Size of the picture buffers handed to CaptureImage.

@@ -19,11 +19,14 @@ PictureTime::PictureTime(PlayerDialog& dialog, display::CVorquil_Ctrl_Player& co
       m_milliseconds(PlayerSettings().value(QLatin1String(kMillisecondsKey), false).toBool())
 {
     m_timer.setInterval(kPollMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (!m_sinceApplied.isValid() || m_sinceApplied.hasExpired(kIntervalMs - kPollMs))
-            Update();
-    });
+    connect(&m_timer, &QTimer::timeout, this, &PictureTime::UpdateWhenDue);
     m_timer.start();
+}
+
+void PictureTime::UpdateWhenDue()
+{
+    if (!m_sinceApplied.isValid() || m_sinceApplied.hasExpired(kLeastGapMs))
+        Update();
 }
 
 void PictureTime::SetShowMilliseconds(bool on)

@@ -19,9 +19,11 @@ class PlayerDialog;
 // control has painted for the current channel. At most every 40 ms it puts that time on the time
 // display, the elapsed time and the seek bar (unless the user holds its thumb), and keeps it as
 // the core's m_CurTime; a picture that did not change changes nothing, so a pause keeps them all.
-// The control is asked every 5 ms, so that a new picture's time follows it within a poll; the
-// texts change at most about every 40 ms (a poll less, so that they do not fall ever further
-// behind pictures that come every 40 ms).
+// The control says when it is about to paint new pictures, and the texts change then, so that
+// both are painted together; it is also asked every 5 ms for what that left out. The texts
+// change at most about every 40 ms: 30 ms at the least, because pictures that come every 40 ms
+// reach the screen on its refreshes, 33 ms apart now and then at 60 Hz, and a text held back
+// then would lag its picture by a frame.
 // While the control shows no picture (before the first frame after an open) the texts are the
 // engine's.
 class PictureTime : public QObject {
@@ -29,11 +31,15 @@ class PictureTime : public QObject {
 public:
     static constexpr int kIntervalMs = 40;
     static constexpr int kPollMs = 5;
+    static constexpr int kLeastGapMs = 30;
 
     PictureTime(PlayerDialog& dialog, display::CVorquil_Ctrl_Player& control, playback::PlayerCore& core);
 
     // Reads the control and updates what changed, at once (the timer calls it when due).
     void Update();
+    // Update, unless the texts changed less than about 40 ms ago: the timer calls it, and so
+    // does the control's notice of new pictures, so that the texts are painted with them.
+    void UpdateWhenDue();
     // After an open: what was shown belonged to the recording before.
     void Forget();
 

@@ -160,6 +160,8 @@ void RunningPlayer::OnChannelLayout(int tiles)
 
 void RunningPlayer::OnDisplayEvent(int32_t eventId)
 {
+    if (eventId == display::kPictureChanging)
+        m_time.UpdateWhenDue();
     // A double-click left the single view: a recording of one channel goes back to it.
     if (eventId == display::kLayoutToggled && m_core.m_nDisplayMode != 0 && m_core.m_nSelChannel > -1)
         m_ctrlPlayer.SetLayout(m_core.m_nSelChannel, 1);

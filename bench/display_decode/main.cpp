@@ -62,7 +62,7 @@ void ReportPaced(int speed, int channels, const bench::RunResult& run, Rate ffmp
 {
     const double decoded = run.frames - run.dropped;
     const Rate rate{run.seconds > 0 ? decoded / run.seconds : 0, run.cpuSeconds > 0 ? decoded / run.cpuSeconds : 0};
-    std::printf("  %2dx %2d ch: reached %5.2fx (%3.0f%%)  %6d frames, %6d dropped (%5.1f%% decoded)  %6.1f decoded/s ="
+    std::printf("  %3dx %2d ch: reached %5.2fx (%3.0f%%)  %6d frames, %6d dropped (%5.1f%% decoded)  %6.1f decoded/s ="
                 " %4.2fx ffmpeg, per cpu s %4.2fx  cpu %3.0f%% of 2  peak %5ld MB  longest PushFrame %.2f ms\n",
                 speed, channels, run.reachedSpeed, 100.0 * run.reachedSpeed / speed, run.frames, run.dropped,
                 run.frames ? 100.0 * decoded / run.frames : 0.0, rate.wall, ffmpeg.wall > 0 ? rate.wall / ffmpeg.wall : 0.0,
@@ -121,6 +121,10 @@ void ReportSpeed(const bench::RecordingFrames& frames, const std::vector<std::st
             ReportPaced(speed, shown, control.PushAtSpeed(frames, shown, tiles, speed, options.seconds / 2.0),
                         tiles == 16 ? all : tiles == 4 ? four : one);
     }
+    // Offered faster than two cores decode one channel: what it decodes is its rate.
+    std::printf("one channel alone on screen, offered more than it can decode:\n");
+    for (int speed : {64, 128})
+        ReportPaced(speed, 1, control.PushAtSpeed(frames, 1, 1, speed, options.seconds / 2.0), one);
 }
 
 void ReportSpread(const bench::RecordingFrames& frames, const bench::BenchRecording::Options& options)

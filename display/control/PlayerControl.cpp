@@ -426,12 +426,14 @@ void PlayerControl::resizeEvent(QResizeEvent*)
         m_previousGrid = m_previousGrid.Over(size());
         ApplyGridLocked(m_grid.Over(size()));
     }
-    update();
+    Redraw();
 }
 
 void PlayerControl::paintEvent(QPaintEvent*)
 {
-    const Scene scene = TakeScene();
+    // The refresh's scene, unless newer pictures came since.
+    const Scene scene = m_refreshed && !m_repaintPending.load() ? std::move(*m_refreshed) : TakeScene();
+    m_refreshed.reset();
     QPainter painter(this);
     painter.drawImage(0, 0, ComposeScreen(scene));
     DrawOutline(painter, scene);
@@ -458,7 +460,7 @@ void PlayerControl::mousePressEvent(QMouseEvent* event)
     m_panFrom = event->position();
     m_current.store(channel);
     m_audio.Clear();
-    update();
+    Redraw();
     Fire(kEvent3, channel, 0);
 }
 
@@ -479,7 +481,7 @@ void PlayerControl::mouseDoubleClickEvent(QMouseEvent* event)
         tiles = m_grid.Tiles();
     }
     m_current.store(channel);
-    update();
+    Redraw();
     Fire(kLayoutToggled, channel, tiles);
 }
 
@@ -494,7 +496,7 @@ void PlayerControl::mouseMoveEvent(QMouseEvent* event)
         m_zoom.Pan(ToTileFractionLocked(event->position()) - ToTileFractionLocked(*m_panFrom));
     }
     m_panFrom = event->position();
-    update();
+    Redraw();
 }
 
 void PlayerControl::mouseReleaseEvent(QMouseEvent* event)
@@ -514,7 +516,7 @@ void PlayerControl::wheelEvent(QWheelEvent* event)
         }
         m_zoom.ZoomAbout(ToTileFractionLocked(event->position()), std::pow(kZoomPerNotch, notches));
     }
-    update();
+    Redraw();
 }
 
 bool PlayerControl::CanZoomLocked(QPointF point) const
@@ -531,10 +533,21 @@ QPointF PlayerControl::ToTileFractionLocked(QPointF point) const
 
 void PlayerControl::RequestRepaint() { m_repaintPending.store(true); }
 
+void PlayerControl::Redraw()
+{
+    m_refreshed.reset();
+    update();
+}
+
 void PlayerControl::OnRefresh()
 {
-    if (m_repaintPending.exchange(false))
-        update();
+    if (!m_repaintPending.exchange(false))
+        return;
+    m_refreshed = TakeScene();
+    KeepTime(m_painted, *m_refreshed);
+    update();
+    // The owner can put the time beside the pictures in the same paint.
+    Fire(kPictureChanging, 0, 0);
 }
 
 void PlayerControl::Fire(int32_t event, int32_t arg1, int32_t arg2)

@@ -92,6 +92,8 @@ private:
     // From any thread: the screen needs drawing at the next refresh.
     void RequestRepaint();
     void OnRefresh();
+    // Paints again on the GUI thread, from the state as it is then.
+    void Redraw();
     void Fire(int32_t event, int32_t arg1, int32_t arg2);
 
     DisplayEventSink* m_sink;
@@ -100,6 +102,9 @@ private:
     std::unique_ptr<DecodePipeline> m_pipeline;
     QTimer m_refresh;
     std::atomic<bool> m_repaintPending{false};
+    // GUI thread only: the scene a refresh took, painted as it is, so that the time given
+    // out before the paint is the time of what is painted.
+    std::optional<Scene> m_refreshed;
 
     mutable std::mutex m_mutex; // guards the layout and the texts
     TileGrid m_grid;
