@@ -136,10 +136,14 @@ void TransportCommands::OnRew()
     c.m_nPlayState = state;
     c.m_nPlaySpeed = StateSpeed(state);
     if (turning) {
-        // From the end the rewind starts at the last frame.
-        if (c.m_bAtEnd == 1 && old == kPaused)
-            c.m_ShownTime = c.TimeOfKey(c.m_EndInfo[0].f_msec);
         CopyPositionsToRequests();
+        // From the end the rewind starts at the last frame. The search looks for key frames
+        // from where it is asked to, and there are none after the last ones: it starts there.
+        if (c.m_bAtEnd == 1 && old == kPaused) {
+            c.m_ShownTime = c.TimeOfKey(c.m_EndInfo[0].f_msec);
+            for (int k = 0; k < PlayerCore::kChannels; ++k)
+                c.m_dwVideoReq[k] = c.m_dwVideoEnd[k];
+        }
         c.StartSeek(c.m_ShownTime);
         c.m_bAtEnd = 0;
         c.ResetToIdle();

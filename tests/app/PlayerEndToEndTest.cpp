@@ -15,6 +15,7 @@
 #include "app/startup/ControlLibrary.h"
 #include "display/DispId.h"
 #include "playback/PlayState.h"
+#include "recording/TimeConversion.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "tools/sample/BitmapFont.h"
@@ -306,6 +307,11 @@ TEST_F(PlayerEndToEnd, NavigationShowsItsFrameInEveryTile)
     ASSERT_TRUE(WaitFor([&] { return Core().m_bAtEnd == 1; }));
     EXPECT_EQ(Core().m_nPlayState, playback::kPaused);
     EXPECT_EQ(Core().m_ShownTime.Load(), Core().TimeOfKey(Core().m_EndInfo[0].f_msec));
+    // '-' there rewinds from the last frame: the picture goes back past the last key frame.
+    const auto shownSecond = [&] { return recording::SystemTimeToFTime(Core().m_ShownTime.Load()).value_or(0); };
+    const int32_t lastSecond = shownSecond();
+    press(Qt::Key_Minus, "-");
+    ASSERT_TRUE(WaitFor([&] { return shownSecond() < lastSecond - 1; }));
 }
 
 // An open while playing pauses and starts afresh: whether it succeeds or fails, not one tile
