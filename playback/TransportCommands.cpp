@@ -136,14 +136,15 @@ void TransportCommands::OnRew()
     c.m_nPlayState = state;
     c.m_nPlaySpeed = StateSpeed(state);
     if (turning) {
-        CopyPositionsToRequests();
-        // From the end the rewind starts at the last frame. The search looks for key frames
-        // from where it is asked to, and there are none after the last ones: it starts there.
-        if (c.m_bAtEnd == 1 && old == kPaused) {
+        // From the end the rewind starts at the last frame.
+        if (c.m_bAtEnd == 1 && old == kPaused)
             c.m_ShownTime = c.TimeOfKey(c.m_EndInfo[0].f_msec);
-            for (int k = 0; k < PlayerCore::kChannels; ++k)
-                c.m_dwVideoReq[k] = c.m_dwVideoEnd[k];
-        }
+        CopyPositionsToRequests();
+        // The search looks for key frames from where it is asked to, and there are none after
+        // a channel's last one: from the last group of pictures (the end, a seek into the last
+        // seconds) it would find nothing and the rewind would never start.
+        for (int k = 0; k < PlayerCore::kChannels; ++k)
+            c.m_dwVideoReq[k] = std::min<uint32_t>(c.m_dwVideoReq[k], c.m_dwVideoEnd[k]);
         c.StartSeek(c.m_ShownTime);
         c.m_bAtEnd = 0;
         c.ResetToIdle();
