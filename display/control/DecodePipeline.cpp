@@ -46,7 +46,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
         if (ch.tileSize.isEmpty() || m_quitting)
             return false;
         // A wall of tiles played fast goes in step; one tile, 1x or slower does not need to.
-        const bool inStep = m_shownChannels > 1 && m_pace.Fast();
+        const bool inStep = m_shownChannels > 1 && m_pace.Fast() && m_fullHold == 0;
         if (inStep && !m_lockstep)
             StartLockstep();
         else if (!inStep && m_lockstep)
@@ -400,12 +400,18 @@ DecodePipeline::Shown DecodePipeline::FullPictures()
 {
     std::unique_lock lock(m_mutex);
     ++m_fullHold;
+    // The pictures refined go on screen at once, not to wait for the others.
+    const bool published = EndLockstep();
     const auto until = std::chrono::steady_clock::now() + kFullPictureWait;
     // Frames decoding meanwhile decode fully, but may follow reduced ones: refine until none is rough.
     while (!m_quitting && QueueRefines() > 0 && m_idle.wait_until(lock, until) == std::cv_status::no_timeout) {
     }
     --m_fullHold;
-    return ShownLocked();
+    Shown shown = ShownLocked();
+    lock.unlock();
+    if (published)
+        m_pictureReady();
+    return shown;
 }
 
 bool DecodePipeline::HasShown() const
