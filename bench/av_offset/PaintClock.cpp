@@ -24,8 +24,8 @@ int Sweep()
 
 } // namespace
 
-PaintClock::PaintClock(QWidget& control, display::CVorquil_Ctrl_Player& player)
-    : m_control(control), m_player(player), m_buffer(display::kCaptureBufferSize), m_sweep(Sweep())
+PaintClock::PaintClock(QWidget& control, display::CVorquil_Ctrl_Player& player, int columns)
+    : m_control(control), m_player(player), m_buffer(display::kCaptureBufferSize), m_sweep(Sweep()), m_columns(columns)
 {
     control.installEventFilter(this);
 }
@@ -55,9 +55,9 @@ int PaintClock::FrameInSweep()
     int32_t width = 0, height = 0, bits = 0;
     if (m_player.CaptureImage(m_buffer.data(), &width, &height, &bits) < 0 || bits != 32)
         return -1;
-    // Channel 1's tile is the top left quarter; the capture's rows run bottom up, B G R A.
-    const int tileWidth = width / 2;
-    const int tileHeight = height / 2;
+    // Channel 1's tile is the top left one; the capture's rows run bottom up, B G R A.
+    const int tileWidth = width / m_columns;
+    const int tileHeight = height / m_columns;
     const auto band = SamplePicture::kBarBand;
     const int y = tileHeight * (band.y + band.height / 2) / sample::kPictureHeight;
     const uint8_t* row = m_buffer.data() + static_cast<size_t>(height - 1 - y) * width * 4;

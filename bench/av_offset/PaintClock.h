@@ -14,8 +14,8 @@ class CVorquil_Ctrl_Player;
 namespace avoffset {
 
 // Notes on the steady clock when the display control starts painting the first picture of
-// each recorded second of channel 1 (its tile at the top left of four, playing a sample
-// recording from its start). Which picture is about to be painted is read from the control's
+// each recorded second of channel 1 (its tile at the top left of a grid of the given number
+// of columns, playing a sample recording from its start). Which picture is about to be painted is read from the control's
 // capture, composed from the same pictures as the paint: the sample's white bar stands at a
 // known place in each frame, which gives the frame number modulo the sweep, and the frame
 // numbers seen before give the rest.
@@ -28,7 +28,7 @@ public:
         Clock::time_point painted;
     };
 
-    PaintClock(QWidget& control, display::CVorquil_Ctrl_Player& player);
+    PaintClock(QWidget& control, display::CVorquil_Ctrl_Player& player, int columns);
 
     const std::vector<Second>& Seconds() const { return m_seconds; }
     // Paints whose picture could not be read (no picture, or no bar found).
@@ -45,6 +45,7 @@ private:
     display::CVorquil_Ctrl_Player& m_player;
     std::vector<uint8_t> m_buffer;
     int m_sweep = 0;
+    int m_columns = 2;
     int64_t m_frame = -1;
     int m_unread = 0;
     std::vector<Second> m_seconds;

@@ -119,7 +119,9 @@ int Run(int seconds, int stampOffsetMs, int channels)
         ui::RunningPlayer& player = dialog.Player();
         player.OpenFile(QString::fromStdString(dir.File("four.vrc")));
         player.Core().Transport().OnVolumeSlider(playback::TransportCommands::kEndTrack, 15);
-        avoffset::PaintClock paints(*dialog.GetDlgItem(ui::id::kDisplay), player.Control());
+        // The recording opens in the grid that holds all its channels.
+        const int columns = channels <= 4 ? 2 : channels <= 9 ? 3 : 4;
+        avoffset::PaintClock paints(*dialog.GetDlgItem(ui::id::kDisplay), player.Control(), columns);
         avoffset::MonitorRecorder recorder(std::string(PulseServer::kSink) + ".monitor", PulseServer::kRate);
         if (const std::string error = recorder.Start(); !error.empty()) {
             std::fprintf(stderr, "%s\n", error.c_str());
