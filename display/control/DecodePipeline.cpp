@@ -119,7 +119,6 @@ bool DecodePipeline::EndLockstep()
 {
     m_lockstep = false;
     m_waveMs.reset();
-    ReleaseHeld();
     return PublishPending();
 }
 
@@ -154,9 +153,10 @@ void DecodePipeline::SkipToWave(Channel& ch)
     ch.dropped += before - ch.queue.size();
 }
 
-bool DecodePipeline::WaveDone(const Channel& ch) const
+bool DecodePipeline::AtInstant(const Channel& ch) const
 {
-    return ch.queue.empty() || !Wants(ch, ch.queue.front());
+    const auto next = std::find_if(ch.queue.begin(), ch.queue.end(), [](const Job& job) { return job.kind == Kind::kDecode; });
+    return next == ch.queue.end() || !Wants(ch, *next);
 }
 
 void DecodePipeline::NextWave()
@@ -172,19 +172,24 @@ void DecodePipeline::NextWave()
         }
     }
     m_waveMs = target ? std::optional<int64_t>(Along(*target)) : std::nullopt;
+    ++m_wave;
+    for (Channel& ch : m_channels)
+        ch.waveShot = false;
 }
 
 bool DecodePipeline::AdvanceWave()
 {
     if (!m_lockstep)
         return false;
-    if (m_waveMs && std::any_of(m_channels.begin(), m_channels.end(), [this](const Channel& ch) {
-            return !ch.tileSize.isEmpty() && (ch.busy || !WaveDone(ch));
+    // A channel is through with the instant once its picture there is taken, or when it has
+    // nothing more to decode.
+    if (m_waveMs && std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
+            return !ch.tileSize.isEmpty() && !ch.waveShot &&
+                   (ch.busy || std::any_of(ch.queue.begin(), ch.queue.end(), [](const Job& job) { return job.kind == Kind::kDecode; }));
         }))
         return false;
     const bool published = PublishPending();
     NextWave();
-    ReleaseHeld();
     return published;
 }
 
@@ -202,16 +207,6 @@ bool DecodePipeline::PublishPending()
     }
     m_shown = m_shown || published;
     return published;
-}
-
-void DecodePipeline::ReleaseHeld()
-{
-    for (int c = 0; c < kChannels; ++c) {
-        if (m_channels[c].held) {
-            m_channels[c].held = false;
-            Schedule(c);
-        }
-    }
 }
 
 void DecodePipeline::Schedule(int channel)
@@ -239,7 +234,6 @@ bool DecodePipeline::DropFrames()
         ch.resync = ch.resync || ch.queue.size() != before;
         ch.awaitingKey = false;
     }
-    ReleaseHeld();
     return published;
 }
 
@@ -426,7 +420,7 @@ bool DecodePipeline::ScaleDue(const Channel& ch) const
     return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
 }
 
-QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool scaleNow, bool& decoded, bool& exact)
+QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, Scale scale, bool& decoded, bool& exact)
 {
     if (job.resets != ch.decoderResets) {
         ch.decoderResets = job.resets;
@@ -438,7 +432,7 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool scaleNow
     if (job.kind == Kind::kDecode) {
         decoded = ch.decoder->Decode(std::move(job.data), job.mode, job.stamp);
         ch.unscaled = ch.unscaled || decoded;
-        if (!ch.unscaled || !(scaleNow || ScaleDue(ch)))
+        if (!ch.unscaled || scale == Scale::kNot || (scale == Scale::kWhenDue && !ScaleDue(ch)))
             return {};
     } else if (job.kind == Kind::kRefine && !ch.decoder->Refine() && !ch.decoder->IsExact()) {
         return {};
@@ -449,23 +443,29 @@ QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, bool scaleNow
     return ch.decoder->Render(job.size);
 }
 
-bool DecodePipeline::WaitsForWave(Channel& ch)
+DecodePipeline::Scale DecodePipeline::ScaleFor(Channel& ch)
 {
     if (!m_lockstep)
-        return false;
+        return Scale::kWhenDue;
     if (!m_waveMs)
         NextWave();
-    if (!m_waveMs)
-        return false;
+    if (!m_waveMs || ch.waveShot)
+        return Scale::kNot;
     SkipToWave(ch);
-    return WaveDone(ch);
+    return Scale::kNow;
 }
 
 bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
 {
     Channel& ch = m_channels[c];
+    Scale scale = ScaleFor(ch);
     Job job = std::move(ch.queue.front());
     ch.queue.pop_front();
+    // In step a channel takes its picture at the instant (its last frame there) and decodes on
+    // meanwhile without drawing, so that no core waits for the others.
+    if (scale == Scale::kNow && job.kind == Kind::kDecode && !AtInstant(ch))
+        scale = Scale::kNot;
+    const uint64_t wave = m_wave;
     // The decoder is this worker's alone while the channel is busy.
     const bool resync = ch.resync;
     ch.resync = false;
@@ -475,12 +475,10 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     if (job.kind == Kind::kDecode)
         job.mode = ModeFor(ch, job);
     const Kind kind = job.kind;
-    // In step every picture is scaled: it waits to be shown with the others.
-    const bool scaleNow = m_lockstep;
     lock.unlock();
 
     bool decoded = false, exact = false;
-    QImage picture = Process(ch, job, resync, scaleNow, decoded, exact);
+    QImage picture = Process(ch, job, resync, kind == Kind::kDecode ? scale : Scale::kNow, decoded, exact);
 
     lock.lock();
     ch.busy = false;
@@ -488,17 +486,22 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
     // tile size, or (for a redraw or refine) a reset.
     const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
-    if (decoded && current)
+    if (decoded && current) {
         ch.hasFrame = true;
+        ch.decodedMs = ch.decoder->PictureStamp().Milliseconds();
+    }
     ch.pictureWidth = ch.decoder->PictureWidth();
     const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
     if (stored) {
         const FrameStamp stamp = ch.decoder->PictureStamp();
-        ch.decodedMs = stamp.Milliseconds();
-        if (m_lockstep) {
-            ch.pending = std::move(picture);
-            ch.pendingStamp = stamp;
-            ch.pendingRough = !exact;
+        if (m_lockstep && kind == Kind::kDecode) {
+            // Taken for the instant it was decoded for, unless the others moved on meanwhile.
+            if (wave == m_wave) {
+                ch.pending = std::move(picture);
+                ch.pendingStamp = stamp;
+                ch.pendingRough = !exact;
+                ch.waveShot = true;
+            }
         } else {
             ch.picture = std::move(picture);
             ch.pictureStamp = stamp;
@@ -513,7 +516,7 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     }
     Schedule(c);
     m_idle.notify_all();
-    return (stored && !m_lockstep) || AdvanceWave();
+    return (stored && !(m_lockstep && kind == Kind::kDecode)) || AdvanceWave();
 }
 
 void DecodePipeline::Work()
@@ -531,14 +534,7 @@ void DecodePipeline::Work()
         ch.scheduled = false;
         if (ch.queue.empty())
             continue;
-        bool shown = false;
-        if (WaitsForWave(ch)) {
-            ch.held = true;
-            shown = AdvanceWave();
-        } else {
-            shown = Serve(c, lock);
-        }
-        if (shown) {
+        if (Serve(c, lock)) {
             lock.unlock();
             m_pictureReady();
             lock.lock();

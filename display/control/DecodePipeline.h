@@ -44,10 +44,10 @@ class DecoderLibrary;
 // FullPictures gives, so a still picture is always the exact one.
 //
 // A wall of tiles played fast goes in step, so that the tiles show one moment even when the
-// cores cannot decode every channel in time: each channel decodes up to one instant (the
-// newest every channel has been handed), skipping to the key frame nearest it, and waits there;
-// when all are there their pictures are shown together and the next instant is taken. Tiles
-// served first can thus not run seconds ahead of the rest.
+// cores cannot decode every channel in time: the instant is the newest every channel has been
+// handed; each channel skips to the key frame nearest it, takes its picture there and decodes
+// on meanwhile; when every channel has its picture there, they are shown together and the next
+// instant is taken. Tiles served first can thus not show seconds ahead of the rest.
 class DecodePipeline {
 public:
     static constexpr std::chrono::milliseconds kMaxLag{200};
@@ -124,7 +124,7 @@ private:
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
         bool rough = false;       // the picture may be decoded again better
         bool refining = false;    // a refine job is queued or running
-        bool held = false;        // at the instant, left out of m_ready until the others are
+        bool waveShot = false;    // in step: its picture at the instant is taken
         std::optional<int64_t> decodedMs; // the newest picture, shown or waiting
         QImage pending;           // in step: the picture waiting for the others
         FrameStamp pendingStamp;
@@ -154,13 +154,15 @@ private:
     // Whether the channel decodes the job on its way to the instant.
     bool Wants(const Channel& channel, const Job& job) const;
     void SkipToWave(Channel& channel);
-    bool WaveDone(const Channel& channel) const;
-    bool WaitsForWave(Channel& channel);
+    // Whether the channel's next frame lies past the instant: the last decoded is its picture there.
+    bool AtInstant(const Channel& channel) const;
+    enum class Scale { kWhenDue, kNow, kNot };
+    // How the channel's next decoded picture is drawn; skips to the instant first when in step.
+    Scale ScaleFor(Channel& channel);
     void NextWave();
     // When every channel is at the instant: shows their pictures and takes the next instant.
     bool AdvanceWave();
     bool PublishPending();
-    void ReleaseHeld();
     // Decodes the channel's next job; true when pictures were shown.
     bool Serve(int channel, std::unique_lock<std::mutex>& lock);
     void QueueRedraw(int channel);
@@ -173,7 +175,7 @@ private:
     DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
     // decoded: the job's frame gave a new picture; exact: the picture is fully filtered.
-    QImage Process(Channel& channel, Job& job, bool resync, bool scaleNow, bool& decoded, bool& exact);
+    QImage Process(Channel& channel, Job& job, bool resync, Scale scale, bool& decoded, bool& exact);
     bool ScaleDue(const Channel& channel) const;
     bool DropFrames(); // true when waiting pictures were shown
 
@@ -194,6 +196,7 @@ private:
     bool m_lockstep = false;
     bool m_waveBackward = false;
     std::optional<int64_t> m_waveMs; // the instant the channels go to
+    uint64_t m_wave = 0;             // counts the instants taken
     bool m_shown = false;
     bool m_quitting = false;
     std::vector<std::thread> m_workers;
