@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/File.h"
+#include "platform/ByteSource.h"
 #include "recording/FrameRecord.h"
 
 namespace recording {
@@ -17,13 +17,13 @@ public:
     // records per system call and still fits the processor's cache (a larger one was slower).
     static constexpr size_t kRunWindow = 262'144;
 
-    explicit RecordHeaderReader(platform::File& file, size_t window = kWindow) : m_file(file), m_window(window) {}
+    explicit RecordHeaderReader(platform::ByteSource& file, size_t window = kWindow) : m_file(file), m_window(window) {}
 
     // The whole 20-byte header at an absolute offset, or empty when the file ends inside it.
     std::optional<FrameRecord> ReadAt(uint64_t offset);
 
 private:
-    platform::File& m_file;
+    platform::ByteSource& m_file;
     std::vector<uint8_t> m_window;
     uint64_t m_windowStart = 0;
     size_t m_windowSize = 0;

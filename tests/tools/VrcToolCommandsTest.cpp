@@ -20,6 +20,7 @@
 #include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/ClipReader.h"
 #include "tools/vrc-tool/Commands.h"
+#include "tools/vrc-tool/HashedSource.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/PartFiles.h"
 
@@ -45,6 +46,20 @@ Outcome Tool(Command command, const vrctool::Args& args)
     r.out = testing::internal::GetCapturedStdout();
     r.out += testing::internal::GetCapturedStderr();
     return r;
+}
+
+std::string Text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    return at == std::string::npos ? "" : text.replace(at, from.size(), to);
 }
 
 // Three seconds of two channels, 25 pictures a second, a key frame every 10.
@@ -248,9 +263,35 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--to", kFrom, out}).status, 0);
     const Outcome again = Tool(vrctool::RunExport, {m_source, "--channel", "0", out});
     EXPECT_NE(again.out.find("exists already"), std::string::npos) << again.out;
-    // Several channels: one clip each, named by channel.
-    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
-    EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
+    // Several channels: one clip each, named by channel. The copies read the recording once,
+    // hashing it on the way; the second reads behind the first, and both state the hash
+    // sha256sum gives.
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "1", "--channel", "0", m_dir.File("both.mkv")}).status, 0);
+    std::FILE* sum = ::popen(("sha256sum " + m_source).c_str(), "r");
+    char digest[65] = "";
+    ASSERT_TRUE(sum && std::fscanf(sum, "%64s", digest) == 1 && ::pclose(sum) == 0);
+    for (const char* name : {"both-ch00.mkv.manifest.json", "both-ch01.mkv.manifest.json"}) {
+        const std::optional<vrctool::JsonValue> m = vrctool::JsonValue::Parse(Text(m_dir.File(name)));
+        ASSERT_TRUE(m) << name;
+        EXPECT_EQ(m->Find("source")->Find("sha256")->text, digest) << name;
+    }
+    // A file of several of the pass's blocks, read as copies do: across blocks, far ahead,
+    // behind what it keeps, past the end.
+    std::vector<uint8_t> bytes(6'500'000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+    testsupport::WriteBytes(m_dir.File("blocks.bin"), bytes);
+    vrctool::HashedSource pass;
+    ASSERT_TRUE(pass.Open(m_dir.File("blocks.bin")));
+    const std::pair<uint64_t, size_t> reads[] = {
+        {0, 100}, {(1 << 20) - 10, 20}, {5'000'007, 300'000}, {1000, 70'000}, {6'499'990, 100}};
+    for (const auto& [offset, size] : reads) {
+        std::vector<uint8_t> got(size);
+        got.resize(pass.ReadAt(offset, got.data(), size));
+        EXPECT_TRUE(std::ranges::equal(got, std::span(bytes).subspan(offset, std::min(size, bytes.size() - offset))))
+            << offset;
+    }
+    EXPECT_EQ(pass.Finish(), vrctool::Sha256::Of(bytes.data(), bytes.size()));
 }
 
 // A damaged record in the middle of a run: export skips it with a warning and finds the
@@ -322,20 +363,6 @@ TEST(VrcToolProgram, HelpVersionUsageAndTheManualAgree)
     const std::regex word(R"((--[a-z-]+)|vrc-tool ([a-z-]+))");
     for (auto i = std::sregex_iterator(help.begin(), help.end(), word); i != std::sregex_iterator(); ++i)
         EXPECT_NE(manual.find(i->str(1) + i->str(2)), std::string::npos) << i->str();
-}
-
-std::string Text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const size_t at = text.find(from);
-    return at == std::string::npos ? "" : text.replace(at, from.size(), to);
 }
 
 // The recorder's clock steps back 1.96 s at 09:00:02 (pictures and sound alike) and then

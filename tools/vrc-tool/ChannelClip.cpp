@@ -74,7 +74,7 @@ int ChannelClip::Check()
 
 ClipExport::Result ChannelClip::Write(const std::string& path, const ClipExport::Progress& progress) const
 {
-    const ClipExport::Source source{m_context.in,     m_context.report.header.header,
+    const ClipExport::Source source{m_context.in,     m_context.pass, m_context.report.header.header,
                                     m_channel,        m_span,
                                     m_context.args.audio, m_context.report.scan.startInfo[0].f_time,
                                     m_baseMs,         kGapMs};

@@ -10,6 +10,7 @@
 #include "tools/vrc-tool/ClipExport.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/ExportArgs.h"
+#include "tools/vrc-tool/HashedSource.h"
 
 namespace vrctool {
 
@@ -19,6 +20,7 @@ struct ExportContext {
     const std::vector<std::string>& command;
     const recording::RecordingReport& report;
     platform::File& in;
+    HashedSource& pass; // what the copies read, hashing the whole recording on the way
     const CommandErrors& errors;
 };
 
@@ -43,7 +45,6 @@ public:
     int Channel() const { return m_channel; }
     const std::string& Out() const { return m_out; }
     std::string ManifestPath() const { return m_out + ".manifest.json"; }
-    uint64_t SpanBytes() const { return m_span.end - m_span.begin; }
     // One line for the terminal: frames, key frames, span and anomalies.
     std::string Summary(const ClipExport::Result& r) const;
 

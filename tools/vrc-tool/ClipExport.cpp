@@ -16,7 +16,7 @@ using recording::FrameRecord;
 using recording::FrameRow;
 using recording::WalkedRecord;
 
-std::optional<std::vector<uint8_t>> ReadPayload(platform::File& file, const WalkedRecord& r)
+std::optional<std::vector<uint8_t>> ReadPayload(platform::ByteSource& file, const WalkedRecord& r)
 {
     std::vector<uint8_t> payload(r.header.f_size);
     if (file.ReadAt(r.offset + FrameRecord::kHeaderSize, payload.data(), payload.size()) != payload.size())
@@ -120,9 +120,9 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
 {
     Result result;
     const size_t skip = s.header.videoFormat >= 3 ? recording::kPrefixBlockSize : 0;
-    recording::ChannelWalk walk(s.file, s.span.begin, s.span.end, true);
+    recording::ChannelWalk walk(s.pass, s.span.begin, s.span.end, true);
     const std::optional<WalkedRecord> first = walk.Next();
-    std::optional<std::vector<uint8_t>> payload = first ? ReadPayload(s.file, *first) : std::nullopt;
+    std::optional<std::vector<uint8_t>> payload = first ? ReadPayload(s.pass, *first) : std::nullopt;
     if (!payload || payload->size() < skip) {
         result.error = first ? At(*first, "is shorter than the 52-byte block in front of every frame")
                              : "the clip holds no frame";
@@ -146,7 +146,7 @@ ClipExport::Result ClipExport::Run(const Source& s, const std::string& path, con
     recording::ClipClock clock(first->header.f_msec, s.baseMs);
     int32_t lastTime = first->header.f_time;
     for (std::optional<WalkedRecord> r = first; r; r = walk.Next()) {
-        if (!result.video.empty() && (!(payload = ReadPayload(s.file, *r)) || payload->size() < skip)) {
+        if (!result.video.empty() && (!(payload = ReadPayload(s.pass, *r)) || payload->size() < skip)) {
             result.error = At(*r, "is shorter than the 52-byte block in front of every frame");
             return result;
         }

@@ -1,10 +1,7 @@
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <string>
 
 #include "tools/vrc-tool/CommandErrors.h"
@@ -13,7 +10,6 @@
 #include "tools/vrc-tool/ManifestSignature.h"
 #include "tools/vrc-tool/PartFiles.h"
 #include "tools/vrc-tool/Progress.h"
-#include "tools/vrc-tool/Sha256.h"
 #include "tools/vrc-tool/SourceGuard.h"
 
 namespace vrctool {
@@ -64,11 +60,7 @@ int CheckTargets(ExportJob& job)
 
 class ClipWriter {
 public:
-    ClipWriter(ExportJob& job, std::shared_future<std::optional<std::string>> sourceSha,
-               const std::atomic<uint64_t>& hashed, PartFiles& parts)
-        : m_job(job), m_sourceSha(std::move(sourceSha)), m_hashed(hashed), m_parts(parts)
-    {
-    }
+    ClipWriter(ExportJob& job, PartFiles& parts) : m_job(job), m_parts(parts) {}
 
     int Export(const ChannelClip& clip)
     {
@@ -89,10 +81,11 @@ private:
     int Write(const ChannelClip& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string& file = m_job.Args().file;
-        const uint64_t sourceSize = static_cast<uint64_t>(m_job.In().Size());
-        Progress progress("channel " + std::to_string(clip.Channel()), clip.SpanBytes() + sourceSize);
-        const auto hashed = [&] { return m_hashed.load(std::memory_order_relaxed); };
-        const ClipExport::Result r = clip.Write(clipPart, [&](uint64_t done) { progress.Update(done + hashed()); });
+        HashedSource& pass = m_job.Pass();
+        // The copy reads the recording front to back up to the span's end; the rest of it is
+        // read for the hash alone.
+        Progress progress("channel " + std::to_string(clip.Channel()), static_cast<uint64_t>(pass.Size()));
+        const ClipExport::Result r = clip.Write(clipPart, [&](uint64_t) { progress.Update(pass.Hashed()); });
         if (!r.error.empty())
             return kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
         if (!r.audioDamage.empty())
@@ -102,12 +95,10 @@ private:
             std::fprintf(stderr, "vrc-tool export: %s: warning: %llu sound frames of channel %d found no place "
                          "beside the pictures and are left out\n",
                          file.c_str(), static_cast<unsigned long long>(r.unplacedAudio), clip.Channel());
-        while (m_sourceSha.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
-            progress.Update(clip.SpanBytes() + hashed());
-        const std::optional<std::string> sourceSha = m_sourceSha.get();
+        const std::optional<std::string> sourceSha = pass.Finish([&](uint64_t done) { progress.Update(done); });
         if (!sourceSha)
             return kErrors.Fail(file, "cannot be read to its end for its SHA-256");
-        const std::string manifest = clip.Manifest(r, sourceSize, *sourceSha);
+        const std::string manifest = clip.Manifest(r, static_cast<uint64_t>(pass.Size()), *sourceSha);
         if (const std::string error = WriteText(manifestPart, manifest); !error.empty())
             return kErrors.Fail(clip.ManifestPath(), "cannot be written: " + error);
         if (const int status = Sign(clip, manifest); status != 0)
@@ -149,8 +140,6 @@ private:
     }
 
     ExportJob& m_job;
-    std::shared_future<std::optional<std::string>> m_sourceSha;
-    const std::atomic<uint64_t>& m_hashed;
     PartFiles& m_parts;
 };
 
@@ -164,18 +153,12 @@ int RunExport(const Args& args)
     if (const int status = CheckTargets(job); status != 0)
         return status;
     PartFiles parts;
-    std::atomic<uint64_t> hashed{0};
-    // The source's hash reads the whole file; it runs beside the copy of the channels.
-    const std::string file = job.Args().file;
-    std::shared_future<std::optional<std::string>> sourceSha =
-        std::async(std::launch::async, [&hashed, file] { return Sha256::OfFile(file, &hashed); }).share();
-    ClipWriter writer(job, sourceSha, hashed, parts);
+    ClipWriter writer(job, parts);
     int status = 0;
     for (const ChannelClip& clip : job.Clips()) {
         if ((status = writer.Export(clip)) != 0)
             break;
     }
-    sourceSha.wait();
     return status;
 }
 

@@ -25,7 +25,9 @@ public:
     int Prepare(const std::string& source = {});
 
     const ExportArgs& Args() const { return m_args; }
-    platform::File& In() { return m_in; }
+    // The recording's pass: the copies read through it, and its end gives the recording's
+    // size and SHA-256.
+    HashedSource& Pass() { return m_pass; }
     std::deque<ChannelClip>& Clips() { return m_clips; }
 
 private:
@@ -34,6 +36,7 @@ private:
     ExportArgs m_args;
     recording::RecordingReport m_report;
     platform::File m_in;
+    HashedSource m_pass;
     ExportContext m_context;
     std::deque<ChannelClip> m_clips;
 };

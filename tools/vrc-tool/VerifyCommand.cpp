@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,14 +171,13 @@ int RunVerify(const Args& args)
         clip = c.Channel() == static_cast<int>(*channel->Unsigned()) ? &c : clip;
     if (!clip)
         return kErrors.Fail(path, "its channel is not one its command exported");
-    // The source's hash reads the whole file beside the second export of the span.
-    auto sourceSha = std::async(std::launch::async, [&] { return Sha256::OfFile(source); });
+    // The second export of the span reads the source as the first did, hashing all of it.
     const ClipExport::Result derived = clip->Write("");
-    const std::optional<std::string> sha = sourceSha.get();
-    if (!derived.error.empty() || !sha)
+    const std::optional<std::string> sha = derived.error.empty() ? job.Pass().Finish() : std::nullopt;
+    if (!sha)
         return kErrors.Fail(source, derived.error.empty() ? "cannot be read to its end" : derived.error);
     Differences differences;
-    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.In().Size()), *sha)), "", differences);
+    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.Pass().Size()), *sha)), "", differences);
     std::string clipRead;
     CheckClip(*m, dir, derived, differences, clipRead);
     return Report(path, differences,
