@@ -323,8 +323,10 @@ TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
         {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""}, // past U+10FFFF
         {"\xF0\x9F\x8E\xA5\"\n", "\"\xF0\x9F\x8E\xA5\\\"\\n\""},
     };
-    for (const auto& [text, json] : cases)
+    for (const auto& [text, json] : cases) {
         EXPECT_EQ(vrctool::JsonString(text), json);
+        EXPECT_EQ(vrctool::JsonValue::Parse(json)->text, text) << json;
+    }
     EXPECT_FALSE(vrctool::JsonValue::Parse("\"caf\xE9\""));
 
     Make(2, 0);
@@ -334,8 +336,13 @@ TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
     ASSERT_EQ(timeline.status, 0) << timeline.out;
     const std::optional<vrctool::JsonValue> parsed = vrctool::JsonValue::Parse(timeline.out);
     ASSERT_TRUE(parsed) << timeline.out;
-    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xC3\xA9.vrc"));
+    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xE9.vrc"));
     EXPECT_EQ(Tool(vrctool::RunInfo, {latin1}).status, 0);
+    // verify opens the source by the path the manifest gives, byte for byte.
+    ASSERT_EQ(Tool(vrctool::RunExport, {latin1, "--channel", "0", m_dir.File("c.mkv")}).status, 0);
+    const Outcome verified = Tool(vrctool::RunVerify, {m_dir.File("c.mkv.manifest.json")});
+    EXPECT_EQ(verified.status, 0) << verified.out;
+    EXPECT_NE(verified.out.find("source " + latin1 + " and"), std::string::npos) << verified.out;
 }
 
 // The program as a shell meets it: help on stdout with status 0, usage errors on stderr with 2,
