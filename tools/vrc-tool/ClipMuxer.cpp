@@ -20,6 +20,9 @@ constexpr AVRational kMilliseconds{1, 1000};
 constexpr int kAudioRate = 8000;
 // The output cannot seek, so MP4 is written in fragments that each start at a key frame.
 constexpr const char* kMovFlags = "+use_metadata_tags+frag_keyframe+empty_moov+default_base_moof";
+// The MP4 muxer closes a text sample when a packet of any track passes the text track's end,
+// comparing the two times as numbers: the pictures must count milliseconds as the text does.
+constexpr const char* kVideoTimescale = "1000";
 
 // The container needs the picture size; the parser reads it from the sequence header.
 bool PictureSize(AVCodecID codec, const std::vector<uint8_t>& key, int& width, int& height)
@@ -89,9 +92,7 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
         return error;
     if (audio && !AddAudio())
         return "cannot add the sound stream";
-    // MP4 written front to back comes in fragments, and libavformat's fragmenter cannot end
-    // a caption there (it stops on an assertion); only Matroska carries them.
-    if (container == "mkv" && !AddCaptions())
+    if (!AddCaptions(container == "mp4"))
         return "cannot add the caption track";
     for (const auto& [key, value] : metadata)
         av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
@@ -100,6 +101,7 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
     m_context->pb = m_file.Context();
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", kMovFlags, 0);
+    av_dict_set(&options, "video_track_timescale", kVideoTimescale, 0);
     const int status = avformat_write_header(m_context, &options);
     av_dict_free(&options);
     if (status < 0)
@@ -173,14 +175,15 @@ const std::vector<uint8_t>& ClipMuxer::Stored(const uint8_t* data, size_t size)
     return m_stored;
 }
 
-bool ClipMuxer::AddCaptions()
+bool ClipMuxer::AddCaptions(bool movText)
 {
+    m_movText = movText;
     AVStream* stream = avformat_new_stream(m_context, nullptr);
     if (!stream)
         return false;
     stream->time_base = kMilliseconds;
     stream->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
-    stream->codecpar->codec_id = AV_CODEC_ID_SUBRIP;
+    stream->codecpar->codec_id = movText ? AV_CODEC_ID_MOV_TEXT : AV_CODEC_ID_SUBRIP;
     av_dict_set(&stream->metadata, "title", "recorded time", 0);
     m_captionStream = stream->index;
     return true;
@@ -188,12 +191,12 @@ bool ClipMuxer::AddCaptions()
 
 bool ClipMuxer::WriteCaption(const std::string& text, int64_t startMs, int64_t endMs)
 {
-    if (m_captionStream < 0)
-        return true;
-    const int64_t start = std::max(startMs, m_lastCaptionMs + 1);
-    m_lastCaptionMs = start;
-    return Write(m_captionStream, reinterpret_cast<const uint8_t*>(text.data()), text.size(), start,
-                 std::max<int64_t>(endMs - start, 1), false);
+    // A text sample of MP4 is the text behind its length (16 bits, big-endian).
+    const size_t size = std::min<size_t>(text.size(), UINT16_MAX);
+    const std::string sample =
+        m_movText ? std::string{static_cast<char>(size >> 8), static_cast<char>(size & 0xFF)} + text.substr(0, size) : text;
+    return Write(m_captionStream, reinterpret_cast<const uint8_t*>(sample.data()), sample.size(), startMs,
+                 std::max<int64_t>(endMs - startMs, 1), false);
 }
 
 bool ClipMuxer::WriteVideo(int64_t ms, bool key)

@@ -13,7 +13,8 @@ struct AVPacket;
 namespace vrctool {
 
 // Writes a clip's packets into a Matroska or MP4 file as they are, without decoding them:
-// one video stream and, for Matroska, the channel's G.711 sound and a SubRip caption track. Timestamps are given in
+// one video stream, a caption track (Matroska: SubRip; MP4: its own text) and, for Matroska,
+// the channel's G.711 sound. Timestamps are given in
 // milliseconds from the clip's first frame. The same packets and metadata give the same bytes:
 // nothing random and no clock of this machine goes into the file.
 class ClipMuxer {
@@ -39,8 +40,7 @@ public:
     // Writes what Stored last gave; false when the container or the file refused it.
     bool WriteVideo(int64_t ms, bool key);
     bool WriteAudio(const uint8_t* data, size_t size, int64_t ms);
-    // A caption shown from startMs to endMs (MP4: none); a start at or before the previous
-    // caption's moves just after it, as the container needs rising times on every track.
+    // A caption shown from startMs to endMs; each starts after the one before.
     bool WriteCaption(const std::string& text, int64_t startMs, int64_t endMs);
     // Writes the held frame and the trailer and closes the output; empty on success.
     std::string Finish();
@@ -53,7 +53,7 @@ public:
 private:
     std::string AddVideo(const Video& video);
     bool AddAudio();
-    bool AddCaptions();
+    bool AddCaptions(bool movText);
     bool Write(int stream, const uint8_t* data, size_t size, int64_t ms, int64_t durationMs, bool key);
     bool FlushHeld(int64_t durationMs);
 
@@ -64,7 +64,7 @@ private:
     bool m_headerWritten = false;
     int m_audioStream = -1;
     int m_captionStream = -1;
-    int64_t m_lastCaptionMs = -1;
+    bool m_movText = false;
     std::vector<uint8_t> m_stored;
     // A video frame's duration is known when the next one comes, so one frame is held.
     std::vector<uint8_t> m_held;
