@@ -65,10 +65,14 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // Three seconds of two channels, 25 pictures a second, a key frame every 10.
 class VrcToolCommands : public testing::Test {
 protected:
-    void Make(int format, uint32_t audioMask)
+    void Make(int format, uint32_t audioMask, int stampOffsetMs = 0)
     {
-        const sample::SampleOptions o{
-            .channels = 2, .audioMask = audioMask, .seconds = 3, .videoFormat = format, .gop = 10};
+        const sample::SampleOptions o{.channels = 2,
+                                      .audioMask = audioMask,
+                                      .seconds = 3,
+                                      .videoFormat = format,
+                                      .gop = 10,
+                                      .stampOffsetMs = stampOffsetMs};
         ASSERT_EQ(sample::SampleWriter::Write(m_source, o), "");
         m_sample = SampleFile::Load(m_source);
     }
@@ -203,6 +207,9 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
          kSource},
         {"no sound", vrctool::RunExport, {m_source, "--channel", "0", "--audio", out}, 1, "has no sound"},
         {"channel twice", vrctool::RunExport, {m_source, "--channel", "0", "--channel", "0", out}, 2, "given twice"},
+        {"one track", vrctool::RunExport, {m_source, "--channel", "0", "--tracks", out}, 2, "two or more"},
+        {"tracks in MP4", vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", "--tracks", m_dir.File("c.mp4")},
+         1, "use .mkv for --tracks"},
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
          "usage: vrc-tool export"},
         {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
@@ -292,6 +299,39 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
             << offset;
     }
     EXPECT_EQ(pass.Finish(), vrctool::Sha256::Of(bytes.data(), bytes.size()));
+}
+
+// --tracks puts the channels into one clip: each track holds what the channel's own clip
+// holds, frame for frame at the same times on the shared time line, with its sound, and
+// verify derives the whole clip again.
+TEST_F(VrcToolCommands, TracksHoldWhatTheChannelsOwnClipsHold)
+{
+    Make(2, 0x3, 7);
+    const auto frames = [](const std::string& clip, const std::string& map) {
+        std::string out;
+        std::FILE* p = ::popen(("ffmpeg -nostdin -v error -copyts -i " + clip + " -map " + map +
+                                " -c copy -f framehash -hash sha256 - 2>&1 | grep -v '^#'").c_str(), "r");
+        for (int c; p && (c = std::fgetc(p)) != EOF;)
+            out.push_back(static_cast<char>(c));
+        EXPECT_TRUE(p && ::pclose(p) == 0);
+        return out;
+    };
+    for (const char* tracks : {"", "--tracks"}) {
+        vrctool::Args args{m_source, "--channel", "1", "--channel", "0", "--audio", tracks, m_dir.File("t.mkv")};
+        std::erase(args, "");
+        ASSERT_EQ(Tool(vrctool::RunExport, args).status, 0) << tracks;
+    }
+    EXPECT_EQ(toolstest::FfmpegDecode::Run(m_dir.File("t.mkv")).errors, "");
+    const Outcome verified = Tool(vrctool::RunVerify, {m_dir.File("t.mkv.manifest.json")});
+    EXPECT_EQ(verified.status, 0) << verified.out;
+    for (const auto& [own, track] : {std::pair{"t-ch01.mkv", "0"}, std::pair{"t-ch00.mkv", "1"}}) {
+        SCOPED_TRACE(own);
+        for (const char* kind : {"v", "a"}) {
+            const std::string mine = frames(m_dir.File(own), std::string("0:") + kind);
+            EXPECT_GT(mine.size(), 1000u);
+            EXPECT_EQ(frames(m_dir.File("t.mkv"), std::string("0:") + kind + ":" + track), mine) << kind;
+        }
+    }
 }
 
 // A damaged record in the middle of a run: export skips it with a warning and finds the
@@ -451,7 +491,7 @@ TEST_F(VrcToolCommands, ClockFaultsKeepTimeAndVerifyRederivesTheClip)
         {"edited name", Replaced(m, "CAM 02", "CAM 03"), Text(out), ".channelName is"},
         {"edited step", Replaced(m, "\"shiftMs\": 1960", "\"shiftMs\": 1961"), Text(out), ".clockSteps[0].shiftMs"},
         {"unknown key", Replaced(m, "\"tool\"", "\"note\": 1, \"tool\""), Text(out), ".note is not a field"},
-        {"key twice", Replaced(m, "\"tool\"", "\"channel\": 0, \"tool\""), Text(out), "key appears twice"},
+        {"key twice", Replaced(m, "\"tool\"", "\"version\": \"0\", \"tool\""), Text(out), "key appears twice"},
     };
     fs::create_directory(m_dir / "copy");
     for (const auto& c : cases) {

@@ -84,7 +84,7 @@ bool ClipCaptions::WriteUntil(int64_t ms, ClipMuxer& muxer)
 {
     for (; m_written < m_cues.size() && m_cues[m_written].startMs <= ms; ++m_written) {
         const Cue& c = m_cues[m_written];
-        if (!muxer.WriteCaption(c.text, c.startMs, c.endMs))
+        if (!muxer.WriteCaption(m_track, c.text, c.startMs, c.endMs))
             return false;
     }
     return true;

@@ -18,8 +18,8 @@ namespace vrctool {
 // until the next begins and cannot overlap two.
 class ClipCaptions {
 public:
-    // Steps longer than holeMs are holes.
-    explicit ClipCaptions(int64_t holeMs) : m_holeMs(holeMs) {}
+    // Steps longer than holeMs are holes; the cues go to the muxer's track.
+    ClipCaptions(int64_t holeMs, size_t track) : m_holeMs(holeMs), m_track(track) {}
 
     // The next video frame: its f_time, its stamp minus the previous frame's (ignored for the
     // first), and its time in the clip.
@@ -41,6 +41,7 @@ private:
     static std::vector<Cue> BackToBack(const std::vector<Cue>& cues);
 
     int64_t m_holeMs;
+    size_t m_track;
     std::vector<Cue> m_cues;
     size_t m_written = 0;
     bool m_started = false;

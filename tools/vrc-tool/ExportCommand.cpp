@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 constexpr CommandErrors kErrors{
     "export",
-    "usage: vrc-tool export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force]\n"
-    "                       [--sign KEY] OUT\n"
+    "usage: vrc-tool export FILE --channel K [--channel K ...] [--tracks] [--from TIME] [--to TIME] [--audio]\n"
+    "                       [--force] [--sign KEY] OUT\n"
     "       TIME is a recorded time \"YYYY-MM-DD hh:mm:ss\"; OUT ends in .mkv (default) or .mp4\n"};
 
 std::string Part(const std::string& path) { return path + ".part"; }
@@ -42,7 +42,7 @@ std::string WriteText(const std::string& path, const std::string& text)
 int CheckTargets(ExportJob& job)
 {
     const SourceGuard guard(job.Args().file);
-    for (const ChannelClip& clip : job.Clips()) {
+    for (const ExportOutput& clip : job.Outputs()) {
         const std::string manifest = clip.ManifestPath();
         for (const std::string& path : {clip.Out(), Part(clip.Out()), manifest, Part(manifest),
                                         ManifestSignature::PathFor(manifest)}) {
@@ -62,7 +62,7 @@ class ClipWriter {
 public:
     ClipWriter(ExportJob& job, PartFiles& parts) : m_job(job), m_parts(parts) {}
 
-    int Export(const ChannelClip& clip)
+    int Export(const ExportOutput& clip)
     {
         const std::string clipPart = Part(clip.Out()), manifestPart = Part(clip.ManifestPath());
         const std::string signaturePart = Part(ManifestSignature::PathFor(clip.ManifestPath()));
@@ -78,23 +78,18 @@ public:
     }
 
 private:
-    int Write(const ChannelClip& clip, const std::string& clipPart, const std::string& manifestPart)
+    int Write(const ExportOutput& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string& file = m_job.Args().file;
         HashedSource& pass = m_job.Pass();
         // The copy reads the recording front to back up to the span's end; the rest of it is
         // read for the hash alone.
-        Progress progress("channel " + std::to_string(clip.Channel()), static_cast<uint64_t>(pass.Size()));
-        const ClipExport::Result r = clip.Write(clipPart, [&](uint64_t) { progress.Update(pass.Hashed()); });
+        Progress progress(clip.Out(), static_cast<uint64_t>(pass.Size()));
+        const ClipExport::Result r = clip.Write(clipPart, [&] { progress.Update(pass.Hashed()); });
         if (!r.error.empty())
             return kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
-        if (!r.audioDamage.empty())
-            std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d's sound ends early: %s\n", file.c_str(),
-                         clip.Channel(), r.audioDamage.c_str());
-        if (r.unplacedAudio > 0)
-            std::fprintf(stderr, "vrc-tool export: %s: warning: %llu sound frames of channel %d found no place "
-                         "beside the pictures and are left out\n",
-                         file.c_str(), static_cast<unsigned long long>(r.unplacedAudio), clip.Channel());
+        for (size_t i = 0; i < r.tracks.size(); ++i)
+            Warn(clip.Clips()[i]->Channel(), r.tracks[i]);
         const std::optional<std::string> sourceSha = pass.Finish([&](uint64_t done) { progress.Update(done); });
         if (!sourceSha)
             return kErrors.Fail(file, "cannot be read to its end for its SHA-256");
@@ -110,9 +105,21 @@ private:
         return 0;
     }
 
+    void Warn(int channel, const ClipExport::Track& t) const
+    {
+        const char* file = m_job.Args().file.c_str();
+        if (!t.audioDamage.empty())
+            std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d's sound ends early: %s\n", file, channel,
+                         t.audioDamage.c_str());
+        if (t.unplacedAudio > 0)
+            std::fprintf(stderr, "vrc-tool export: %s: warning: %llu sound frames of channel %d found no place "
+                         "beside the pictures and are left out\n",
+                         file, static_cast<unsigned long long>(t.unplacedAudio), channel);
+    }
+
     bool Signed() const { return !m_job.Args().signKey.empty(); }
 
-    int Sign(const ChannelClip& clip, const std::string& manifest)
+    int Sign(const ExportOutput& clip, const std::string& manifest)
     {
         const std::string path = ManifestSignature::PathFor(clip.ManifestPath());
         const std::string error = Signed() ? ManifestSignature::Sign(manifest, m_job.Args().signKey, Part(path)) : "";
@@ -120,7 +127,7 @@ private:
     }
 
     // A clip without its manifest (or its asked-for signature) proves nothing: all or none stay.
-    int PutInPlace(const ChannelClip& clip, const std::string& clipPart, const std::string& manifestPart)
+    int PutInPlace(const ExportOutput& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string signature = ManifestSignature::PathFor(clip.ManifestPath());
         const std::pair<std::string, std::string> moves[] = {
@@ -155,7 +162,7 @@ int RunExport(const Args& args)
     PartFiles parts;
     ClipWriter writer(job, parts);
     int status = 0;
-    for (const ChannelClip& clip : job.Clips()) {
+    for (const ExportOutput& clip : job.Outputs()) {
         if ((status = writer.Export(clip)) != 0)
             break;
     }

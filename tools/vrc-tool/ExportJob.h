@@ -8,6 +8,7 @@
 #include "tools/vrc-tool/ChannelClip.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/ExportArgs.h"
+#include "tools/vrc-tool/ExportOutput.h"
 
 namespace vrctool {
 
@@ -28,7 +29,7 @@ public:
     // The recording's pass: the copies read through it, and its end gives the recording's
     // size and SHA-256.
     HashedSource& Pass() { return m_pass; }
-    std::deque<ChannelClip>& Clips() { return m_clips; }
+    const std::vector<ExportOutput>& Outputs() const { return m_outputs; }
 
 private:
     std::vector<std::string> m_command;
@@ -39,6 +40,7 @@ private:
     HashedSource m_pass;
     ExportContext m_context;
     std::deque<ChannelClip> m_clips;
+    std::vector<ExportOutput> m_outputs;
 };
 
 } // namespace vrctool
