@@ -5,7 +5,6 @@
 
 #include "recording/ChannelWalk.h"
 #include "recording/TimeText.h"
-#include "tools/vrc-tool/ExportRecord.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/TimelineJson.h"
 
