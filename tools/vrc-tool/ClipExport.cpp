@@ -161,11 +161,16 @@ public:
         return {};
     }
 
-    // The sound and captions after the last frame.
-    bool Close(ClipMuxer& muxer)
+    // The sound and captions after the last frame; empty, or what went wrong.
+    std::string Close(ClipMuxer& muxer)
     {
+        // The times were worked out from a walk of their own: the copy must have met the same frames.
+        if (m_next || m_result.video.size() != m_times.size())
+            return "the recording changed while it was read";
         const int64_t end = m_result.video.back().clipMs + m_clock->LastDuration() - 1;
-        return m_audio->WriteUntil(end, *m_clock, muxer, m_result) && m_captions.WriteUntil(end, muxer);
+        if (!m_audio->WriteUntil(end, *m_clock, muxer, m_result) || !m_captions.WriteUntil(end, muxer))
+            return "cannot write the clip: " + muxer.Error();
+        return {};
     }
 
     void Count()
@@ -243,10 +248,8 @@ ClipExport::Result ClipExport::Run(const std::vector<Source>& sources, const std
             progress();
     }
     for (TrackCopy& t : tracks) {
-        if (!t.Close(muxer)) {
-            result.error = "cannot write the clip: " + muxer.Error();
+        if ((result.error = t.Close(muxer)) != "")
             return result;
-        }
     }
     if (const std::string error = muxer.Finish(); !error.empty()) {
         result.error = "cannot write the clip: " + error;
