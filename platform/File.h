@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ByteSource.h"
 #include "platform/FileIdentity.h"
 
 namespace platform {
@@ -11,10 +12,10 @@ namespace platform {
 // A read-only file handle with its own position: several File objects on one path
 // read independently, which is what lets the scan, the play thread and the seek thread
 // share a recording without a lock. A default-constructed File is "unset".
-class File {
+class File : public ByteSource {
 public:
     File() = default;
-    ~File();
+    ~File() override;
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
     File(const File&) = delete;
@@ -35,9 +36,9 @@ public:
     // (0 at the end of the file, on an error or on an unset handle).
     size_t Read(void* buffer, size_t size);
     // Seek then Read, the pair every reader of a recording uses.
-    size_t ReadAt(uint64_t offset, void* buffer, size_t size);
+    size_t ReadAt(uint64_t offset, void* buffer, size_t size) override;
     // The file's length, or -1 when unknown.
-    int64_t Size() const;
+    int64_t Size() const override;
     // The open file's identity, or nothing when the handle is unset.
     std::optional<FileIdentity> Identity() const { return FileIdentity::OfDescriptor(m_fd); }
 

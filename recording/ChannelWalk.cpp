@@ -10,7 +10,7 @@ constexpr uint64_t kHeader = FrameRecord::kHeaderSize;
 // whose neighbour is further away in time is payload that happens to look like a header.
 constexpr int64_t kNeighbourSeconds = 86'400;
 
-uint64_t FileSize(const platform::File& file) { return file.Size() < 0 ? 0 : static_cast<uint64_t>(file.Size()); }
+uint64_t FileSize(const platform::ByteSource& file) { return file.Size() < 0 ? 0 : static_cast<uint64_t>(file.Size()); }
 
 bool Near(const FrameRecord& a, const FrameRecord& b)
 {
@@ -29,18 +29,18 @@ std::string WalkGap::Text() const
     return text + ")";
 }
 
-ChannelWalk::ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video)
+ChannelWalk::ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video)
     : ChannelWalk(file, begin, end, video, false)
 {
 }
 
-ChannelWalk ChannelWalk::WholeFile(platform::File& file, uint64_t begin, uint64_t end)
+ChannelWalk ChannelWalk::WholeFile(platform::ByteSource& file, uint64_t begin, uint64_t end)
 {
     return ChannelWalk(file, begin, end, true, true);
 }
 
-ChannelWalk::ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video, bool wholeFile)
-    : m_reader(file), m_probe(file), m_begin(begin), m_pos(begin), m_end(end),
+ChannelWalk::ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video, bool wholeFile)
+    : m_reader(file, RecordHeaderReader::kRunWindow), m_probe(file), m_begin(begin), m_pos(begin), m_end(end),
       m_fileSize(FileSize(file)), m_readableEnd(std::min(end, m_fileSize)), m_video(video), m_wholeFile(wholeFile)
 {
 }
@@ -73,8 +73,10 @@ std::string ChannelWalk::Check(const FrameRecord& r, uint64_t offset)
     if (end > m_end)
         return "payload reaches past the end of the run";
     // The next header's back link confirms this size; a header there that is cut off by
-    // the end of the file is that record's damage, not this one's.
-    const std::optional<FrameRecord> next = end < m_end ? m_probe.ReadAt(end) : std::nullopt;
+    // the end of the file is that record's damage, not this one's. It is read through the
+    // walk's own window, where the walk reads it next: a second window would read every
+    // byte of the run twice.
+    const std::optional<FrameRecord> next = end < m_end ? m_reader.ReadAt(end) : std::nullopt;
     if (next && !LinksBack(*next, r))
         return "f_size " + std::to_string(r.f_size) + " runs into a header at offset " + std::to_string(end) +
                " that does not link back to it (f_prevSize " + std::to_string(next->f_prevSize) + ")";

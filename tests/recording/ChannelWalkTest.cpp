@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/File.h"
 #include "recording/ChannelWalk.h"
 #include "support/RecordingBuilder.h"
 #include "support/TempDir.h"

@@ -20,6 +20,7 @@
 #include "tools/sample/StorageWriter.h"
 #include "tools/vrc-tool/ClipReader.h"
 #include "tools/vrc-tool/Commands.h"
+#include "tools/vrc-tool/HashedSource.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/PartFiles.h"
 
@@ -47,13 +48,31 @@ Outcome Tool(Command command, const vrctool::Args& args)
     return r;
 }
 
+std::string Text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    return at == std::string::npos ? "" : text.replace(at, from.size(), to);
+}
+
 // Three seconds of two channels, 25 pictures a second, a key frame every 10.
 class VrcToolCommands : public testing::Test {
 protected:
-    void Make(int format, uint32_t audioMask)
+    void Make(int format, uint32_t audioMask, int stampOffsetMs = 0)
     {
-        const sample::SampleOptions o{
-            .channels = 2, .audioMask = audioMask, .seconds = 3, .videoFormat = format, .gop = 10};
+        const sample::SampleOptions o{.channels = 2,
+                                      .audioMask = audioMask,
+                                      .seconds = 3,
+                                      .videoFormat = format,
+                                      .gop = 10,
+                                      .stampOffsetMs = stampOffsetMs};
         ASSERT_EQ(sample::SampleWriter::Write(m_source, o), "");
         m_sample = SampleFile::Load(m_source);
     }
@@ -188,6 +207,9 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
          kSource},
         {"no sound", vrctool::RunExport, {m_source, "--channel", "0", "--audio", out}, 1, "has no sound"},
         {"channel twice", vrctool::RunExport, {m_source, "--channel", "0", "--channel", "0", out}, 2, "given twice"},
+        {"one track", vrctool::RunExport, {m_source, "--channel", "0", "--tracks", out}, 2, "two or more"},
+        {"tracks in MP4", vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", "--tracks", m_dir.File("c.mp4")},
+         1, "use .mkv for --tracks"},
         {"bad time", vrctool::RunExport, {m_source, "--channel", "0", "--from", "2024-02-30 00:00:00", out}, 2,
          "usage: vrc-tool export"},
         {"channel 16", vrctool::RunExtract, {m_source, "--channel", "16", out}, 2, "0..15, not '16'"},
@@ -248,9 +270,68 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--to", kFrom, out}).status, 0);
     const Outcome again = Tool(vrctool::RunExport, {m_source, "--channel", "0", out});
     EXPECT_NE(again.out.find("exists already"), std::string::npos) << again.out;
-    // Several channels: one clip each, named by channel.
-    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "0", "--channel", "1", m_dir.File("both.mkv")}).status, 0);
-    EXPECT_TRUE(fs::exists(m_dir / "both-ch00.mkv") && fs::exists(m_dir / "both-ch01.mkv.manifest.json"));
+    // Several channels: one clip each, named by channel. The copies read the recording once,
+    // hashing it on the way; the second reads behind the first, and both state the hash
+    // sha256sum gives.
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "1", "--channel", "0", m_dir.File("both.mkv")}).status, 0);
+    std::FILE* sum = ::popen(("sha256sum " + m_source).c_str(), "r");
+    char digest[65] = "";
+    ASSERT_TRUE(sum && std::fscanf(sum, "%64s", digest) == 1 && ::pclose(sum) == 0);
+    for (const char* name : {"both-ch00.mkv.manifest.json", "both-ch01.mkv.manifest.json"}) {
+        const std::optional<vrctool::JsonValue> m = vrctool::JsonValue::Parse(Text(m_dir.File(name)));
+        ASSERT_TRUE(m) << name;
+        EXPECT_EQ(m->Find("source")->Find("sha256")->text, digest) << name;
+    }
+    // A file of several of the pass's blocks, read as copies do: across blocks, far ahead,
+    // behind what it keeps, past the end.
+    std::vector<uint8_t> bytes(6'500'000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+    testsupport::WriteBytes(m_dir.File("blocks.bin"), bytes);
+    vrctool::HashedSource pass;
+    ASSERT_TRUE(pass.Open(m_dir.File("blocks.bin")));
+    const std::pair<uint64_t, size_t> reads[] = {
+        {0, 100}, {(1 << 20) - 10, 20}, {5'000'007, 300'000}, {1000, 70'000}, {6'499'990, 100}};
+    for (const auto& [offset, size] : reads) {
+        std::vector<uint8_t> got(size);
+        got.resize(pass.ReadAt(offset, got.data(), size));
+        EXPECT_TRUE(std::ranges::equal(got, std::span(bytes).subspan(offset, std::min(size, bytes.size() - offset))))
+            << offset;
+    }
+    EXPECT_EQ(pass.Finish(), vrctool::Sha256::Of(bytes.data(), bytes.size()));
+}
+
+// --tracks puts the channels into one clip: each track holds what the channel's own clip
+// holds, frame for frame at the same times on the shared time line, with its sound, and
+// verify derives the whole clip again.
+TEST_F(VrcToolCommands, TracksHoldWhatTheChannelsOwnClipsHold)
+{
+    Make(2, 0x3, 7);
+    const auto frames = [](const std::string& clip, const std::string& map) {
+        std::string out;
+        std::FILE* p = ::popen(("ffmpeg -nostdin -v error -copyts -i " + clip + " -map " + map +
+                                " -c copy -f framehash -hash sha256 - 2>&1 | grep -v '^#'").c_str(), "r");
+        for (int c; p && (c = std::fgetc(p)) != EOF;)
+            out.push_back(static_cast<char>(c));
+        EXPECT_TRUE(p && ::pclose(p) == 0);
+        return out;
+    };
+    for (const char* tracks : {"", "--tracks"}) {
+        vrctool::Args args{m_source, "--channel", "1", "--channel", "0", "--audio", tracks, m_dir.File("t.mkv")};
+        std::erase(args, "");
+        ASSERT_EQ(Tool(vrctool::RunExport, args).status, 0) << tracks;
+    }
+    EXPECT_EQ(toolstest::FfmpegDecode::Run(m_dir.File("t.mkv")).errors, "");
+    const Outcome verified = Tool(vrctool::RunVerify, {m_dir.File("t.mkv.manifest.json")});
+    EXPECT_EQ(verified.status, 0) << verified.out;
+    for (const auto& [own, track] : {std::pair{"t-ch01.mkv", "0"}, std::pair{"t-ch00.mkv", "1"}}) {
+        SCOPED_TRACE(own);
+        for (const char* kind : {"v", "a"}) {
+            const std::string mine = frames(m_dir.File(own), std::string("0:") + kind);
+            EXPECT_GT(mine.size(), 1000u);
+            EXPECT_EQ(frames(m_dir.File("t.mkv"), std::string("0:") + kind + ":" + track), mine) << kind;
+        }
+    }
 }
 
 // A damaged record in the middle of a run: export skips it with a warning and finds the
@@ -282,8 +363,10 @@ TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
         {"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""}, // past U+10FFFF
         {"\xF0\x9F\x8E\xA5\"\n", "\"\xF0\x9F\x8E\xA5\\\"\\n\""},
     };
-    for (const auto& [text, json] : cases)
+    for (const auto& [text, json] : cases) {
         EXPECT_EQ(vrctool::JsonString(text), json);
+        EXPECT_EQ(vrctool::JsonValue::Parse(json)->text, text) << json;
+    }
     EXPECT_FALSE(vrctool::JsonValue::Parse("\"caf\xE9\""));
 
     Make(2, 0);
@@ -293,8 +376,13 @@ TEST_F(VrcToolCommands, JsonStaysValidWhateverBytesANameHolds)
     ASSERT_EQ(timeline.status, 0) << timeline.out;
     const std::optional<vrctool::JsonValue> parsed = vrctool::JsonValue::Parse(timeline.out);
     ASSERT_TRUE(parsed) << timeline.out;
-    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xC3\xA9.vrc"));
+    EXPECT_TRUE(parsed->Find("file")->text.ends_with("caf\xE9.vrc"));
     EXPECT_EQ(Tool(vrctool::RunInfo, {latin1}).status, 0);
+    // verify opens the source by the path the manifest gives, byte for byte.
+    ASSERT_EQ(Tool(vrctool::RunExport, {latin1, "--channel", "0", m_dir.File("c.mkv")}).status, 0);
+    const Outcome verified = Tool(vrctool::RunVerify, {m_dir.File("c.mkv.manifest.json")});
+    EXPECT_EQ(verified.status, 0) << verified.out;
+    EXPECT_NE(verified.out.find("source " + latin1 + " and"), std::string::npos) << verified.out;
 }
 
 // The program as a shell meets it: help on stdout with status 0, usage errors on stderr with 2,
@@ -322,20 +410,6 @@ TEST(VrcToolProgram, HelpVersionUsageAndTheManualAgree)
     const std::regex word(R"((--[a-z-]+)|vrc-tool ([a-z-]+))");
     for (auto i = std::sregex_iterator(help.begin(), help.end(), word); i != std::sregex_iterator(); ++i)
         EXPECT_NE(manual.find(i->str(1) + i->str(2)), std::string::npos) << i->str();
-}
-
-std::string Text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const size_t at = text.find(from);
-    return at == std::string::npos ? "" : text.replace(at, from.size(), to);
 }
 
 // The recorder's clock steps back 1.96 s at 09:00:02 (pictures and sound alike) and then
@@ -370,14 +444,19 @@ TEST_F(VrcToolCommands, ClockFaultsKeepTimeAndVerifyRederivesTheClip)
         ASSERT_EQ(clip->video[i].ms - clip->video[i - 1].ms, 40) << i;
     for (size_t i = 0; 2 * i < clip->audio.size(); ++i)
         ASSERT_LT(std::abs(clip->video[i].ms - clip->audio[2 * i].ms), 45) << i;
-    EXPECT_EQ(toolstest::FfmpegDecode::Run(out).errors, "");
-    std::string captions;
-    std::FILE* srt = ::popen(("ffmpeg -nostdin -v error -i " + out + " -map 0:s -f srt - 2>&1").c_str(), "r");
-    for (char line[256]; srt && std::fgets(line, sizeof line, srt);)
-        captions += line;
-    ASSERT_TRUE(srt && ::pclose(srt) == 0);
-    for (const char* cue : {"2024-06-03 09:00:01\n", "CLOCK STEPPED BACK 1.920 s", "TIME STAMP REPEATED"})
-        EXPECT_NE(captions.find(cue), std::string::npos) << cue << "\n" << captions;
+    // Both containers carry the recorded time as text that ffmpeg reads without a complaint.
+    const std::string mp4 = m_dir.File("clip.mp4");
+    ASSERT_EQ(Tool(vrctool::RunExport, {m_source, "--channel", "1", mp4}).status, 0);
+    for (const std::string& clipFile : {out, mp4}) {
+        EXPECT_EQ(toolstest::FfmpegDecode::Run(clipFile).errors, "") << clipFile;
+        std::string captions;
+        std::FILE* srt = ::popen(("ffmpeg -nostdin -v error -i " + clipFile + " -map 0:s -f srt - 2>&1").c_str(), "r");
+        for (char line[256]; srt && std::fgets(line, sizeof line, srt);)
+            captions += line;
+        ASSERT_TRUE(srt && ::pclose(srt) == 0);
+        for (const char* cue : {"2024-06-03 09:00:01\n", "CLOCK STEPPED BACK 1.920 s", "TIME STAMP REPEATED"})
+            EXPECT_NE(captions.find(cue), std::string::npos) << cue << "\n" << captions;
+    }
     const Outcome verified = Tool(vrctool::RunVerify, {manifest, "--pubkey", key + ".pub"});
     EXPECT_EQ(verified.status, 0) << verified.out;
     EXPECT_NE(verified.out.find("signed by key SHA256:"), std::string::npos) << verified.out;
@@ -412,7 +491,7 @@ TEST_F(VrcToolCommands, ClockFaultsKeepTimeAndVerifyRederivesTheClip)
         {"edited name", Replaced(m, "CAM 02", "CAM 03"), Text(out), ".channelName is"},
         {"edited step", Replaced(m, "\"shiftMs\": 1960", "\"shiftMs\": 1961"), Text(out), ".clockSteps[0].shiftMs"},
         {"unknown key", Replaced(m, "\"tool\"", "\"note\": 1, \"tool\""), Text(out), ".note is not a field"},
-        {"key twice", Replaced(m, "\"tool\"", "\"channel\": 0, \"tool\""), Text(out), "key appears twice"},
+        {"key twice", Replaced(m, "\"tool\"", "\"version\": \"0\", \"tool\""), Text(out), "key appears twice"},
     };
     fs::create_directory(m_dir / "copy");
     for (const auto& c : cases) {

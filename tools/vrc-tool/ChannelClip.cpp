@@ -5,7 +5,6 @@
 
 #include "recording/ChannelWalk.h"
 #include "recording/TimeText.h"
-#include "tools/vrc-tool/ExportRecord.h"
 #include "tools/vrc-tool/Json.h"
 #include "tools/vrc-tool/TimelineJson.h"
 
@@ -22,10 +21,7 @@ std::string Number(int64_t n) { return std::to_string(n); }
 
 } // namespace
 
-ChannelClip::ChannelClip(const ExportContext& context, int channel)
-    : m_context(context), m_channel(channel), m_out(context.args.OutputFor(channel))
-{
-}
+ChannelClip::ChannelClip(const ExportContext& context, int channel) : m_context(context), m_channel(channel) {}
 
 int ChannelClip::Check()
 {
@@ -72,14 +68,14 @@ int ChannelClip::Check()
     return 0;
 }
 
-ClipExport::Result ChannelClip::Write(const std::string& path, const ClipExport::Progress& progress) const
+ClipExport::Source ChannelClip::Source() const
 {
-    const ClipExport::Source source{m_context.in,     m_context.report.header.header,
-                                    m_channel,        m_span,
-                                    m_context.args.audio, m_context.report.scan.startInfo[0].f_time,
-                                    m_baseMs,         kGapMs};
-    return ClipExport::Run(source, path, ClipMuxer::ContainerOf(m_out), Metadata(), progress);
+    return {m_context.in,         m_context.pass, m_context.report.header.header,
+            m_channel,            m_span,         m_context.args.audio,
+            m_context.report.scan.startInfo[0].f_time, m_baseMs, kGapMs};
 }
+
+std::string ChannelClip::Title() const { return "channel " + std::to_string(m_channel) + " " + Name(); }
 
 std::string ChannelClip::Name() const
 {
@@ -122,7 +118,7 @@ std::string ChannelClip::RowsJson(const std::vector<recording::FrameRow>& rows) 
     return out + (rows.empty() ? "]" : "\n  ]");
 }
 
-std::string ChannelClip::StepsJson(const ClipExport::Result& r) const
+std::string ChannelClip::StepsJson(const ClipExport::Track& r) const
 {
     std::string out = "[";
     for (const recording::ClipClock::Step& s : r.steps) {
@@ -146,17 +142,9 @@ std::string ChannelClip::DamageJson() const
            ", \"damage\": " + JsonString(m_span.damage) + "}";
 }
 
-std::string ChannelClip::Manifest(const ClipExport::Result& r, uint64_t sourceSize, const std::string& sourceSha) const
+std::string ChannelClip::TrackJson(const ClipExport::Track& r) const
 {
-    std::string command = "[\"vrc-tool\", \"export\"";
-    for (const std::string& a : m_context.command)
-        command += ", " + JsonString(a);
-    std::error_code ec;
-    const fs::path source = fs::absolute(m_context.args.file, ec).lexically_normal();
-    return "{\n  \"tool\": \"vrc-tool\",\n  \"version\": " + JsonString(KELVORA_VERSION) + ",\n  \"command\": " +
-           command + "],\n  \"record\": " + ExportRecord::Json(m_context.args) + ",\n  \"source\": {\"path\": " + JsonString(source.string()) +
-           ", \"size\": " + std::to_string(sourceSize) + ", \"sha256\": " + JsonString(sourceSha) +
-           "},\n  \"channel\": " + Number(m_channel) + ",\n  \"channelName\": " + JsonString(Name()) +
+    return "{\"channel\": " + Number(m_channel) + ",\n  \"channelName\": " + JsonString(Name()) +
            ",\n  \"first\": " + JsonString(FirstTime()) + ",\n  \"last\": " +
            JsonString(RecordedTime(m_timeline.last->header.f_time)) + ",\n  \"recordedTimeZone\": " +
            JsonString(kZone) + ",\n  \"timeBaseMs\": " + Number(m_baseMs) + ",\n  \"span\": {\"begin\": " +
@@ -166,17 +154,13 @@ std::string ChannelClip::Manifest(const ClipExport::Result& r, uint64_t sourceSi
            std::to_string(r.unplacedAudio) + ",\n  \"clockSteps\": " + StepsJson(r) +
            ",\n  \"gapSeconds\": " + Number(kGapMs / 1000) + ",\n  \"anomalyCount\": " +
            std::to_string(m_timeline.anomalyCount) + ",\n  \"anomalies\": " + AnomaliesJson(m_timeline) +
-           DamageJson() +
-           ",\n  \"frameColumns\": [\"index\", \"offset\", \"f_time\", \"f_msec\", \"key\", \"clipMs\", "
-           "\"payloadSha256\", \"clipPacketSha256\"]" +
-           ",\n  \"videoTable\": " + RowsJson(r.video) + ",\n  \"audioTable\": " + RowsJson(r.audio) +
-           ",\n  \"clip\": {\"name\": " + JsonString(fs::path(m_out).filename().string()) +
-           ", \"size\": " + std::to_string(r.clipSize) + ", \"sha256\": " + JsonString(r.clipSha) + "}\n}\n";
+           DamageJson() + ",\n  \"videoTable\": " + RowsJson(r.video) + ",\n  \"audioTable\": " + RowsJson(r.audio) +
+           "}";
 }
 
-std::string ChannelClip::Summary(const ClipExport::Result& r) const
+std::string ChannelClip::Summary(const ClipExport::Track& r) const
 {
-    return m_out + ": " + std::to_string(r.video.size()) + " frames (" + std::to_string(r.keyFrames) +
+    return std::to_string(r.video.size()) + " frames (" + std::to_string(r.keyFrames) +
            " key) of channel " + std::to_string(m_channel) + ", " + FirstTime() + " .. " +
            RecordedTime(m_timeline.last->header.f_time) +
            (m_timeline.anomalyCount ? ", " + std::to_string(m_timeline.anomalyCount) + " anomalies" : "") +

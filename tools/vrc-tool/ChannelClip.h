@@ -10,6 +10,7 @@
 #include "tools/vrc-tool/ClipExport.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/ExportArgs.h"
+#include "tools/vrc-tool/HashedSource.h"
 
 namespace vrctool {
 
@@ -19,11 +20,13 @@ struct ExportContext {
     const std::vector<std::string>& command;
     const recording::RecordingReport& report;
     platform::File& in;
+    HashedSource& pass; // what the copies read, hashing the whole recording on the way
     const CommandErrors& errors;
 };
 
-// One channel's clip of an export: its span, its copy and its manifest. verify builds the
-// same object from a manifest's command line to derive the clip a second time.
+// One channel's part of an export: its span, the source of its track and what the manifest
+// says of it. verify builds the same object from a manifest's command line to derive the clip
+// a second time.
 class ChannelClip {
 public:
     ChannelClip(const ExportContext& context, int channel);
@@ -35,30 +38,28 @@ public:
     int64_t FirstStamp() const { return m_firstStamp; }
     void SetBase(int64_t earliestStamp) { m_baseMs = m_firstStamp - earliestStamp; }
 
-    // Copies the span into path ("" only sizes and hashes the clip).
-    ClipExport::Result Write(const std::string& path, const ClipExport::Progress& progress = {}) const;
-    // The manifest of a written clip, the source's size and hash given.
-    std::string Manifest(const ClipExport::Result& r, uint64_t sourceSize, const std::string& sourceSha) const;
+    // What the copy of the span reads, and the track's name in the clip.
+    ClipExport::Source Source() const;
+    std::string Title() const;
+    // The clip's tags when it holds this channel first.
+    ClipMuxer::Metadata Metadata() const;
+    // The manifest's object for this channel's track.
+    std::string TrackJson(const ClipExport::Track& r) const;
 
     int Channel() const { return m_channel; }
-    const std::string& Out() const { return m_out; }
-    std::string ManifestPath() const { return m_out + ".manifest.json"; }
-    uint64_t SpanBytes() const { return m_span.end - m_span.begin; }
-    // One line for the terminal: frames, key frames, span and anomalies.
-    std::string Summary(const ClipExport::Result& r) const;
+    // For the terminal: frames, key frames, span and anomalies.
+    std::string Summary(const ClipExport::Track& r) const;
 
 private:
     std::string Name() const;
     std::string SpanText() const;
     std::string FirstTime() const;
-    ClipMuxer::Metadata Metadata() const;
     std::string RowsJson(const std::vector<recording::FrameRow>& rows) const;
-    std::string StepsJson(const ClipExport::Result& r) const;
+    std::string StepsJson(const ClipExport::Track& r) const;
     std::string DamageJson() const;
 
     const ExportContext& m_context;
     int m_channel;
-    std::string m_out;
     recording::ClipSpan m_span;
     recording::ChannelTimeline m_timeline;
     int64_t m_firstStamp = 0;

@@ -12,15 +12,20 @@ namespace vrctool {
 // any player shows the recorded time without a pixel of the picture changed. The cues are
 // worked out from the span's headers before the copy, and each is written when the copy
 // reaches its start, which keeps every track of the clip in time order.
+//
+// The track is written as back-to-back cues, each holding every text that applies over it
+// (the second's date and time, then a hole or a step): an MP4 text track shows one sample
+// until the next begins and cannot overlap two.
 class ClipCaptions {
 public:
-    // Steps longer than holeMs are holes.
-    explicit ClipCaptions(int64_t holeMs) : m_holeMs(holeMs) {}
+    // Steps longer than holeMs are holes; the cues go to the muxer's track.
+    ClipCaptions(int64_t holeMs, size_t track) : m_holeMs(holeMs), m_track(track) {}
 
     // The next video frame: its f_time, its stamp minus the previous frame's (ignored for the
     // first), and its time in the clip.
     void Frame(int32_t fTime, int64_t stampStepMs, int64_t clipMs);
-    // Closes the last second's caption at the clip's end.
+    // Closes the last second's caption at the clip's end and cuts the cues into the
+    // back-to-back sequence that is written.
     void Finish(int64_t endMs);
     // Writes every cue that starts at or before ms; false when the muxer fails.
     bool WriteUntil(int64_t ms, ClipMuxer& muxer);
@@ -33,7 +38,10 @@ private:
     };
     static constexpr int64_t kStepCueMs = 2000;
 
+    static std::vector<Cue> BackToBack(const std::vector<Cue>& cues);
+
     int64_t m_holeMs;
+    size_t m_track;
     std::vector<Cue> m_cues;
     size_t m_written = 0;
     bool m_started = false;

@@ -14,12 +14,16 @@
 
 namespace vrctool {
 
-// Copies one channel's records of a clip span into a container, payload by payload, with
-// the channel's sound beside them when asked, and tables every frame on both sides.
+// Copies channels' records of their clip spans into one container, payload by payload, each
+// channel a track of its own on a shared time line, with the channel's sound beside it when
+// asked, and tables every frame on both sides.
 class ClipExport {
 public:
     struct Source {
+        // Headers read ahead of the copy and the sound's run.
         platform::File& file;
+        // The copy's reads of the video run: the pass that hashes the source.
+        platform::ByteSource& pass;
         const recording::RecordingHeader& header;
         int channel = 0;
         recording::ClipSpan span;
@@ -32,8 +36,8 @@ public:
         // Steps longer than this are holes, captioned as such.
         int64_t holeMs = 2000;
     };
-    struct Result {
-        std::string error;  // empty on success
+    // What one channel's track of the clip holds.
+    struct Track {
         std::string audioDamage;
         std::vector<recording::FrameRow> video;
         std::vector<recording::FrameRow> audio;
@@ -41,14 +45,19 @@ public:
         // Sound frames inside the clip's seconds that found no place on its time line.
         uint64_t unplacedAudio = 0;
         uint64_t keyFrames = 0;
+    };
+    struct Result {
+        std::string error;  // empty on success
+        std::vector<Track> tracks; // in the order of the sources
         uint64_t clipSize = 0;
         std::string clipSha;
     };
-    using Progress = std::function<void(uint64_t bytesDone)>;
+    using Progress = std::function<void()>; // after every frame
 
-    // path "" writes nothing but still sizes and hashes the clip.
-    static Result Run(const Source& source, const std::string& path, const std::string& container,
-                      const ClipMuxer::Metadata& metadata, const Progress& progress = {});
+    // path "" writes nothing but still sizes and hashes the clip. titles name the tracks.
+    static Result Run(const std::vector<Source>& sources, const std::vector<std::string>& titles,
+                      const std::string& path, const std::string& container, const ClipMuxer::Metadata& metadata,
+                      const Progress& progress = {});
 };
 
 } // namespace vrctool

@@ -20,6 +20,9 @@ constexpr AVRational kMilliseconds{1, 1000};
 constexpr int kAudioRate = 8000;
 // The output cannot seek, so MP4 is written in fragments that each start at a key frame.
 constexpr const char* kMovFlags = "+use_metadata_tags+frag_keyframe+empty_moov+default_base_moof";
+// The MP4 muxer closes a text sample when a packet of any track passes the text track's end,
+// comparing the two times as numbers: the pictures must count milliseconds as the text does.
+constexpr const char* kVideoTimescale = "1000";
 
 // The container needs the picture size; the parser reads it from the sequence header.
 bool PictureSize(AVCodecID codec, const std::vector<uint8_t>& key, int& width, int& height)
@@ -76,23 +79,28 @@ std::string ClipMuxer::ContainerOf(const std::string& path)
     return ext == ".mp4" ? "mp4" : std::string();
 }
 
-std::string ClipMuxer::Open(const std::string& path, const std::string& container, const Video& video, bool audio,
-                            const Metadata& metadata)
+std::string ClipMuxer::Open(const std::string& path, const std::string& container, const std::vector<Video>& tracks,
+                            bool audio, const Metadata& metadata)
 {
     const char* format = container == "mp4" ? "mp4" : "matroska";
     if (avformat_alloc_output_context2(&m_context, nullptr, format, nullptr) < 0 || !(m_packet = av_packet_alloc()))
         return "libavformat cannot write " + container;
     // Fixed track numbers in place of random IDs, and no library version or date.
     m_context->flags |= AVFMT_FLAG_BITEXACT;
-    m_context->duration = av_rescale(video.durationMs, AV_TIME_BASE, 1000);
-    if (std::string error = AddVideo(video); !error.empty())
-        return error;
-    if (audio && !AddAudio())
-        return "cannot add the sound stream";
-    // MP4 written front to back comes in fragments, and libavformat's fragmenter cannot end
-    // a caption there (it stops on an assertion); only Matroska carries them.
-    if (container == "mkv" && !AddCaptions())
-        return "cannot add the caption track";
+    m_movText = container == "mp4";
+    int64_t durationMs = 0;
+    for (const Video& video : tracks) {
+        durationMs = std::max(durationMs, video.durationMs);
+        Track& track = m_tracks.emplace_back();
+        track.video = m_context->nb_streams;
+        if (std::string error = AddVideo(video); !error.empty())
+            return error;
+        if (audio && (track.audio = AddAudio()) < 0)
+            return "cannot add the sound stream";
+        if ((track.captions = AddCaptions(tracks.size() > 1 ? "recorded time, " + video.title : "recorded time")) < 0)
+            return "cannot add the caption track";
+    }
+    m_context->duration = av_rescale(durationMs, AV_TIME_BASE, 1000);
     for (const auto& [key, value] : metadata)
         av_dict_set(&m_context->metadata, key.c_str(), value.c_str(), 0);
     if (std::string error = m_file.Open(path); !error.empty())
@@ -100,6 +108,7 @@ std::string ClipMuxer::Open(const std::string& path, const std::string& containe
     m_context->pb = m_file.Context();
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", kMovFlags, 0);
+    av_dict_set(&options, "video_track_timescale", kVideoTimescale, 0);
     const int status = avformat_write_header(m_context, &options);
     av_dict_free(&options);
     if (status < 0)
@@ -127,6 +136,7 @@ std::string ClipMuxer::AddVideo(const Video& video)
     if (!stream)
         return "cannot add the video stream";
     stream->time_base = kMilliseconds;
+    av_dict_set(&stream->metadata, "title", video.title.c_str(), 0);
     AVCodecParameters* par = stream->codecpar;
     par->codec_type = AVMEDIA_TYPE_VIDEO;
     par->codec_id = codec;
@@ -147,11 +157,11 @@ std::string ClipMuxer::AddVideo(const Video& video)
     return {};
 }
 
-bool ClipMuxer::AddAudio()
+int ClipMuxer::AddAudio()
 {
     AVStream* stream = avformat_new_stream(m_context, nullptr);
     if (!stream)
-        return false;
+        return -1;
     stream->time_base = kMilliseconds;
     AVCodecParameters* par = stream->codecpar;
     par->codec_type = AVMEDIA_TYPE_AUDIO;
@@ -160,8 +170,7 @@ bool ClipMuxer::AddAudio()
     av_channel_layout_default(&par->ch_layout, 1);
     par->bits_per_coded_sample = 8;
     par->block_align = 1;
-    m_audioStream = stream->index;
-    return true;
+    return stream->index;
 }
 
 const std::vector<uint8_t>& ClipMuxer::Stored(const uint8_t* data, size_t size)
@@ -173,52 +182,52 @@ const std::vector<uint8_t>& ClipMuxer::Stored(const uint8_t* data, size_t size)
     return m_stored;
 }
 
-bool ClipMuxer::AddCaptions()
+int ClipMuxer::AddCaptions(const std::string& title)
 {
     AVStream* stream = avformat_new_stream(m_context, nullptr);
     if (!stream)
-        return false;
+        return -1;
     stream->time_base = kMilliseconds;
     stream->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
-    stream->codecpar->codec_id = AV_CODEC_ID_SUBRIP;
-    av_dict_set(&stream->metadata, "title", "recorded time", 0);
-    m_captionStream = stream->index;
-    return true;
+    stream->codecpar->codec_id = m_movText ? AV_CODEC_ID_MOV_TEXT : AV_CODEC_ID_SUBRIP;
+    av_dict_set(&stream->metadata, "title", title.c_str(), 0);
+    return stream->index;
 }
 
-bool ClipMuxer::WriteCaption(const std::string& text, int64_t startMs, int64_t endMs)
+bool ClipMuxer::WriteCaption(size_t track, const std::string& text, int64_t startMs, int64_t endMs)
 {
-    if (m_captionStream < 0)
-        return true;
-    const int64_t start = std::max(startMs, m_lastCaptionMs + 1);
-    m_lastCaptionMs = start;
-    return Write(m_captionStream, reinterpret_cast<const uint8_t*>(text.data()), text.size(), start,
-                 std::max<int64_t>(endMs - start, 1), false);
+    // A text sample of MP4 is the text behind its length (16 bits, big-endian).
+    const size_t size = std::min<size_t>(text.size(), UINT16_MAX);
+    const std::string sample =
+        m_movText ? std::string{static_cast<char>(size >> 8), static_cast<char>(size & 0xFF)} + text.substr(0, size) : text;
+    return Write(m_tracks[track].captions, reinterpret_cast<const uint8_t*>(sample.data()), sample.size(), startMs,
+                 std::max<int64_t>(endMs - startMs, 1), false);
 }
 
-bool ClipMuxer::WriteVideo(int64_t ms, bool key)
+bool ClipMuxer::WriteVideo(size_t track, int64_t ms, bool key)
 {
-    if (m_heldMs >= 0) {
-        m_lastStepMs = ms - m_heldMs;
-        if (!FlushHeld(m_lastStepMs))
+    Track& t = m_tracks[track];
+    if (t.heldMs >= 0) {
+        t.lastStepMs = ms - t.heldMs;
+        if (!FlushHeld(t, t.lastStepMs))
             return false;
     }
-    m_held.swap(m_stored);
-    m_heldMs = ms;
-    m_heldKey = key;
+    t.held.swap(m_stored);
+    t.heldMs = ms;
+    t.heldKey = key;
     return true;
 }
 
-bool ClipMuxer::WriteAudio(const uint8_t* data, size_t size, int64_t ms)
+bool ClipMuxer::WriteAudio(size_t track, const uint8_t* data, size_t size, int64_t ms)
 {
-    return m_audioStream >= 0 &&
-           Write(m_audioStream, data, size, ms, static_cast<int64_t>(size) * 1000 / kAudioRate, false);
+    const int stream = m_tracks[track].audio;
+    return stream >= 0 && Write(stream, data, size, ms, static_cast<int64_t>(size) * 1000 / kAudioRate, false);
 }
 
-bool ClipMuxer::FlushHeld(int64_t durationMs)
+bool ClipMuxer::FlushHeld(Track& track, int64_t durationMs)
 {
-    const bool ok = Write(0, m_held.data(), m_held.size(), m_heldMs, durationMs, m_heldKey);
-    m_heldMs = -1;
+    const bool ok = Write(track.video, track.held.data(), track.held.size(), track.heldMs, durationMs, track.heldKey);
+    track.heldMs = -1;
     return ok;
 }
 
@@ -237,8 +246,12 @@ bool ClipMuxer::Write(int stream, const uint8_t* data, size_t size, int64_t ms, 
 
 std::string ClipMuxer::Finish()
 {
-    if (!m_headerWritten || (m_heldMs >= 0 && !FlushHeld(m_lastStepMs)))
+    if (!m_headerWritten)
         return Error();
+    for (Track& track : m_tracks) {
+        if (track.heldMs >= 0 && !FlushHeld(track, track.lastStepMs))
+            return Error();
+    }
     const bool ok = av_write_trailer(m_context) >= 0;
     m_headerWritten = false;
     const std::string closed = m_file.Close();

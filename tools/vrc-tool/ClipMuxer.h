@@ -13,7 +13,8 @@ struct AVPacket;
 namespace vrctool {
 
 // Writes a clip's packets into a Matroska or MP4 file as they are, without decoding them:
-// one video stream and, for Matroska, the channel's G.711 sound and a SubRip caption track. Timestamps are given in
+// per track (a channel) a video stream, a caption track (Matroska: SubRip; MP4: its own text)
+// and, for Matroska, the channel's G.711 sound. Timestamps are given in
 // milliseconds from the clip's first frame. The same packets and metadata give the same bytes:
 // nothing random and no clock of this machine goes into the file.
 class ClipMuxer {
@@ -21,7 +22,8 @@ public:
     struct Video {
         bool h264 = true;                 // else MPEG-4 Part 2
         std::vector<uint8_t> firstKey;    // the first frame, which carries the sequence header
-        int64_t durationMs = 0;           // the clip's length, stated in Matroska's header
+        int64_t durationMs = 0;           // the track's length; the longest is the clip's
+        std::string title;                // the track's name (several tracks: its captions' too)
     };
     using Metadata = std::vector<std::pair<std::string, std::string>>;
 
@@ -30,18 +32,17 @@ public:
 
     // Opens path for writing (an empty path discards the bytes, counting them), writes
     // the container's header. Empty on success, otherwise why not.
-    std::string Open(const std::string& path, const std::string& container, const Video& video, bool audio,
-                     const Metadata& metadata);
+    std::string Open(const std::string& path, const std::string& container, const std::vector<Video>& tracks,
+                     bool audio, const Metadata& metadata);
     ~ClipMuxer();
 
     // The frame as the clip stores it (H.264 framed by lengths), for the caller to hash.
     const std::vector<uint8_t>& Stored(const uint8_t* data, size_t size);
-    // Writes what Stored last gave; false when the container or the file refused it.
-    bool WriteVideo(int64_t ms, bool key);
-    bool WriteAudio(const uint8_t* data, size_t size, int64_t ms);
-    // A caption shown from startMs to endMs (MP4: none); a start at or before the previous
-    // caption's moves just after it, as the container needs rising times on every track.
-    bool WriteCaption(const std::string& text, int64_t startMs, int64_t endMs);
+    // Writes what Stored last gave to a track; false when the container or the file refused it.
+    bool WriteVideo(size_t track, int64_t ms, bool key);
+    bool WriteAudio(size_t track, const uint8_t* data, size_t size, int64_t ms);
+    // A caption shown from startMs to endMs; each starts after the one before.
+    bool WriteCaption(size_t track, const std::string& text, int64_t startMs, int64_t endMs);
     // Writes the held frame and the trailer and closes the output; empty on success.
     std::string Finish();
     // Why a write failed: the file's error when there was one.
@@ -51,26 +52,31 @@ public:
     std::string HexDigest() { return m_file.HexDigest(); }
 
 private:
+    struct Track {
+        int video = -1;
+        int audio = -1;
+        int captions = -1;
+        // A video frame's duration is known when the next one comes, so one frame is held.
+        std::vector<uint8_t> held;
+        int64_t heldMs = -1;
+        bool heldKey = false;
+        int64_t lastStepMs = 0;
+    };
+
     std::string AddVideo(const Video& video);
-    bool AddAudio();
-    bool AddCaptions();
+    int AddAudio();
+    int AddCaptions(const std::string& title);
     bool Write(int stream, const uint8_t* data, size_t size, int64_t ms, int64_t durationMs, bool key);
-    bool FlushHeld(int64_t durationMs);
+    bool FlushHeld(Track& track, int64_t durationMs);
 
     AVFormatContext* m_context = nullptr;
     AVPacket* m_packet = nullptr;
     ClipFile m_file;
     bool m_h264 = true;
     bool m_headerWritten = false;
-    int m_audioStream = -1;
-    int m_captionStream = -1;
-    int64_t m_lastCaptionMs = -1;
+    bool m_movText = false;
+    std::vector<Track> m_tracks;
     std::vector<uint8_t> m_stored;
-    // A video frame's duration is known when the next one comes, so one frame is held.
-    std::vector<uint8_t> m_held;
-    int64_t m_heldMs = -1;
-    bool m_heldKey = false;
-    int64_t m_lastStepMs = 0;
 };
 
 } // namespace vrctool

@@ -35,6 +35,8 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
             audio = true;
         } else if (a == "--force") {
             force = true;
+        } else if (a == "--tracks") {
+            tracks = true;
         } else if (a == "--from") {
             error = CommandArguments::TakeTime(args, i, from, fromText);
         } else if (a == "--to") {
@@ -55,6 +57,8 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
     }
     if (file.empty() || out.empty() || channels.empty())
         return "FILE, --channel K and OUT are all needed";
+    if (tracks && channels.size() < 2)
+        return "--tracks needs two or more --channel";
     if ((caseId.empty() || exhibit.empty() || operatorName.empty()) && !(caseId + exhibit + operatorName + note).empty())
         return "a case record needs --case, --exhibit and --operator together";
     return {};
@@ -62,7 +66,7 @@ std::string ExportArgs::Parse(const std::vector<std::string>& args)
 
 std::string ExportArgs::OutputFor(int channel) const
 {
-    if (channels.size() == 1)
+    if (channels.size() == 1 || tracks)
         return out;
     const std::filesystem::path path(out);
     char suffix[8];

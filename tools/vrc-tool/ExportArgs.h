@@ -16,13 +16,14 @@ struct ExportArgs {
     std::string fromText, toText;
     bool audio = false;
     bool force = false;
+    bool tracks = false; // the channels as tracks of one clip
     std::string signKey;
     // The case record: given all three (and the note) or not at all.
     std::string caseId, exhibit, operatorName, note;
 
     // The complaint about args, or empty.
     std::string Parse(const std::vector<std::string>& args);
-    // The clip of one channel: OUT itself, or with several channels OUT-chKK.EXT.
+    // The clip of one channel: OUT itself, or with several channels (not as tracks) OUT-chKK.EXT.
     std::string OutputFor(int channel) const;
 };
 

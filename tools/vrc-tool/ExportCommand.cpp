@@ -1,10 +1,7 @@
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <string>
 
 #include "tools/vrc-tool/CommandErrors.h"
@@ -13,7 +10,6 @@
 #include "tools/vrc-tool/ManifestSignature.h"
 #include "tools/vrc-tool/PartFiles.h"
 #include "tools/vrc-tool/Progress.h"
-#include "tools/vrc-tool/Sha256.h"
 #include "tools/vrc-tool/SourceGuard.h"
 
 namespace vrctool {
@@ -23,8 +19,8 @@ namespace fs = std::filesystem;
 
 constexpr CommandErrors kErrors{
     "export",
-    "usage: vrc-tool export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force]\n"
-    "                       [--sign KEY] OUT\n"
+    "usage: vrc-tool export FILE --channel K [--channel K ...] [--tracks] [--from TIME] [--to TIME] [--audio]\n"
+    "                       [--force] [--sign KEY] OUT\n"
     "       TIME is a recorded time \"YYYY-MM-DD hh:mm:ss\"; OUT ends in .mkv (default) or .mp4\n"};
 
 std::string Part(const std::string& path) { return path + ".part"; }
@@ -46,7 +42,7 @@ std::string WriteText(const std::string& path, const std::string& text)
 int CheckTargets(ExportJob& job)
 {
     const SourceGuard guard(job.Args().file);
-    for (const ChannelClip& clip : job.Clips()) {
+    for (const ExportOutput& clip : job.Outputs()) {
         const std::string manifest = clip.ManifestPath();
         for (const std::string& path : {clip.Out(), Part(clip.Out()), manifest, Part(manifest),
                                         ManifestSignature::PathFor(manifest)}) {
@@ -64,13 +60,9 @@ int CheckTargets(ExportJob& job)
 
 class ClipWriter {
 public:
-    ClipWriter(ExportJob& job, std::shared_future<std::optional<std::string>> sourceSha,
-               const std::atomic<uint64_t>& hashed, PartFiles& parts)
-        : m_job(job), m_sourceSha(std::move(sourceSha)), m_hashed(hashed), m_parts(parts)
-    {
-    }
+    ClipWriter(ExportJob& job, PartFiles& parts) : m_job(job), m_parts(parts) {}
 
-    int Export(const ChannelClip& clip)
+    int Export(const ExportOutput& clip)
     {
         const std::string clipPart = Part(clip.Out()), manifestPart = Part(clip.ManifestPath());
         const std::string signaturePart = Part(ManifestSignature::PathFor(clip.ManifestPath()));
@@ -86,28 +78,22 @@ public:
     }
 
 private:
-    int Write(const ChannelClip& clip, const std::string& clipPart, const std::string& manifestPart)
+    int Write(const ExportOutput& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string& file = m_job.Args().file;
-        const uint64_t sourceSize = static_cast<uint64_t>(m_job.In().Size());
-        Progress progress("channel " + std::to_string(clip.Channel()), clip.SpanBytes() + sourceSize);
-        const auto hashed = [&] { return m_hashed.load(std::memory_order_relaxed); };
-        const ClipExport::Result r = clip.Write(clipPart, [&](uint64_t done) { progress.Update(done + hashed()); });
+        HashedSource& pass = m_job.Pass();
+        // The copy reads the recording front to back up to the span's end; the rest of it is
+        // read for the hash alone.
+        Progress progress(clip.Out(), static_cast<uint64_t>(pass.Size()));
+        const ClipExport::Result r = clip.Write(clipPart, [&] { progress.Update(pass.Hashed()); });
         if (!r.error.empty())
             return kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
-        if (!r.audioDamage.empty())
-            std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d's sound ends early: %s\n", file.c_str(),
-                         clip.Channel(), r.audioDamage.c_str());
-        if (r.unplacedAudio > 0)
-            std::fprintf(stderr, "vrc-tool export: %s: warning: %llu sound frames of channel %d found no place "
-                         "beside the pictures and are left out\n",
-                         file.c_str(), static_cast<unsigned long long>(r.unplacedAudio), clip.Channel());
-        while (m_sourceSha.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
-            progress.Update(clip.SpanBytes() + hashed());
-        const std::optional<std::string> sourceSha = m_sourceSha.get();
+        for (size_t i = 0; i < r.tracks.size(); ++i)
+            Warn(clip.Clips()[i]->Channel(), r.tracks[i]);
+        const std::optional<std::string> sourceSha = pass.Finish([&](uint64_t done) { progress.Update(done); });
         if (!sourceSha)
             return kErrors.Fail(file, "cannot be read to its end for its SHA-256");
-        const std::string manifest = clip.Manifest(r, sourceSize, *sourceSha);
+        const std::string manifest = clip.Manifest(r, static_cast<uint64_t>(pass.Size()), *sourceSha);
         if (const std::string error = WriteText(manifestPart, manifest); !error.empty())
             return kErrors.Fail(clip.ManifestPath(), "cannot be written: " + error);
         if (const int status = Sign(clip, manifest); status != 0)
@@ -119,9 +105,21 @@ private:
         return 0;
     }
 
+    void Warn(int channel, const ClipExport::Track& t) const
+    {
+        const char* file = m_job.Args().file.c_str();
+        if (!t.audioDamage.empty())
+            std::fprintf(stderr, "vrc-tool export: %s: warning: channel %d's sound ends early: %s\n", file, channel,
+                         t.audioDamage.c_str());
+        if (t.unplacedAudio > 0)
+            std::fprintf(stderr, "vrc-tool export: %s: warning: %llu sound frames of channel %d found no place "
+                         "beside the pictures and are left out\n",
+                         file, static_cast<unsigned long long>(t.unplacedAudio), channel);
+    }
+
     bool Signed() const { return !m_job.Args().signKey.empty(); }
 
-    int Sign(const ChannelClip& clip, const std::string& manifest)
+    int Sign(const ExportOutput& clip, const std::string& manifest)
     {
         const std::string path = ManifestSignature::PathFor(clip.ManifestPath());
         const std::string error = Signed() ? ManifestSignature::Sign(manifest, m_job.Args().signKey, Part(path)) : "";
@@ -129,7 +127,7 @@ private:
     }
 
     // A clip without its manifest (or its asked-for signature) proves nothing: all or none stay.
-    int PutInPlace(const ChannelClip& clip, const std::string& clipPart, const std::string& manifestPart)
+    int PutInPlace(const ExportOutput& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string signature = ManifestSignature::PathFor(clip.ManifestPath());
         const std::pair<std::string, std::string> moves[] = {
@@ -149,8 +147,6 @@ private:
     }
 
     ExportJob& m_job;
-    std::shared_future<std::optional<std::string>> m_sourceSha;
-    const std::atomic<uint64_t>& m_hashed;
     PartFiles& m_parts;
 };
 
@@ -164,18 +160,12 @@ int RunExport(const Args& args)
     if (const int status = CheckTargets(job); status != 0)
         return status;
     PartFiles parts;
-    std::atomic<uint64_t> hashed{0};
-    // The source's hash reads the whole file; it runs beside the copy of the channels.
-    const std::string file = job.Args().file;
-    std::shared_future<std::optional<std::string>> sourceSha =
-        std::async(std::launch::async, [&hashed, file] { return Sha256::OfFile(file, &hashed); }).share();
-    ClipWriter writer(job, sourceSha, hashed, parts);
+    ClipWriter writer(job, parts);
     int status = 0;
-    for (const ChannelClip& clip : job.Clips()) {
+    for (const ExportOutput& clip : job.Outputs()) {
         if ((status = writer.Export(clip)) != 0)
             break;
     }
-    sourceSha.wait();
     return status;
 }
 

@@ -8,7 +8,7 @@
 namespace vrctool {
 
 ExportJob::ExportJob(const std::vector<std::string>& command, const CommandErrors& errors)
-    : m_command(command), m_errors(errors), m_context{m_args, m_command, m_report, m_in, m_errors}
+    : m_command(command), m_errors(errors), m_context{m_args, m_command, m_report, m_in, m_pass, m_errors}
 {
 }
 
@@ -23,11 +23,12 @@ int ExportJob::Prepare(const std::string& source)
     const std::string container = ClipMuxer::ContainerOf(m_args.out);
     if (container.empty())
         return m_errors.Fail(m_args.out, "names no container: use .mkv or .mp4");
-    if (m_args.audio && container != "mkv")
-        return m_errors.Fail(m_args.out, "MP4 clips carry video only; use .mkv for --audio");
+    if ((m_args.audio || m_args.tracks) && container != "mkv")
+        return m_errors.Fail(m_args.out, std::string("MP4 clips carry one video track and no sound; use .mkv for ") +
+                                             (m_args.audio ? "--audio" : "--tracks"));
     // Opened first, so that a file that cannot be read is refused with the reason.
-    if (!m_in.Open(m_args.file))
-        return m_errors.CannotRead(m_args.file, m_in.OpenError());
+    if (!m_in.Open(m_args.file) || !m_pass.Open(m_args.file))
+        return m_errors.CannotRead(m_args.file, m_in.IsSet() ? m_pass.OpenError() : m_in.OpenError());
     m_report = recording::RecordingReport::Run(m_args.file);
     if (!m_report.readable)
         return m_errors.CannotRead(m_args.file, "it could not be read through");
@@ -45,6 +46,15 @@ int ExportJob::Prepare(const std::string& source)
     const int64_t earliest = std::ranges::min_element(m_clips, {}, &ChannelClip::FirstStamp)->FirstStamp();
     for (ChannelClip& clip : m_clips)
         clip.SetBase(earliest);
+    std::vector<const ChannelClip*> tracks;
+    for (const ChannelClip& clip : m_clips) {
+        if (m_args.tracks)
+            tracks.push_back(&clip);
+        else
+            m_outputs.emplace_back(m_context, m_args.OutputFor(clip.Channel()), std::vector{&clip});
+    }
+    if (m_args.tracks)
+        m_outputs.emplace_back(m_context, m_args.out, tracks);
     return 0;
 }
 

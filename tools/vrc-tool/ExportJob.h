@@ -8,6 +8,7 @@
 #include "tools/vrc-tool/ChannelClip.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/ExportArgs.h"
+#include "tools/vrc-tool/ExportOutput.h"
 
 namespace vrctool {
 
@@ -25,8 +26,10 @@ public:
     int Prepare(const std::string& source = {});
 
     const ExportArgs& Args() const { return m_args; }
-    platform::File& In() { return m_in; }
-    std::deque<ChannelClip>& Clips() { return m_clips; }
+    // The recording's pass: the copies read through it, and its end gives the recording's
+    // size and SHA-256.
+    HashedSource& Pass() { return m_pass; }
+    const std::vector<ExportOutput>& Outputs() const { return m_outputs; }
 
 private:
     std::vector<std::string> m_command;
@@ -34,8 +37,10 @@ private:
     ExportArgs m_args;
     recording::RecordingReport m_report;
     platform::File m_in;
+    HashedSource m_pass;
     ExportContext m_context;
     std::deque<ChannelClip> m_clips;
+    std::vector<ExportOutput> m_outputs;
 };
 
 } // namespace vrctool

@@ -223,7 +223,12 @@ private:
             std::sscanf(m_text.c_str() + m_pos + 1, "%4x", &code) != 1)
             return false;
         m_pos += 4;
-        AppendUtf8(out, code);
+        // JsonString writes \u0080 to \u00ff only for a byte outside UTF-8 (of a file name):
+        // the byte itself comes back, so a path read from a manifest opens the same file.
+        if (code >= 0x80 && code <= 0xFF)
+            out.push_back(static_cast<char>(code));
+        else
+            AppendUtf8(out, code);
         return true;
     }
 

@@ -8,7 +8,7 @@
 namespace vrctool {
 
 // A JSON string literal for the given text. Well-formed UTF-8 passes as it is; every other byte
-// (a file name need not be UTF-8) is written as \u00XX, the character with the byte's number.
+// (a file name need not be UTF-8) is written as \u00XX, which JsonValue reads back as that byte.
 std::string JsonString(const std::string& text);
 
 // A parsed JSON document, enough to read back what this tool writes. Numbers keep their

@@ -81,44 +81,60 @@ std::vector<std::string> TimeList(const JsonValue& table)
     return lines;
 }
 
-std::vector<Section> Sections(const JsonValue& m, const std::string& manifest)
+const std::vector<JsonValue>& Items(const JsonValue& m, const std::string& name)
 {
-    std::vector<std::string> command;
-    for (const JsonValue& a : m.Find("command") ? m.Find("command")->items : std::vector<JsonValue>{})
-        command.push_back(a.text);
-    std::string line;
-    for (const std::string& a : command)
-        line += (line.empty() ? "" : " ") + a;
+    static const std::vector<JsonValue> kNone;
+    return m.Find(name) ? m.Find(name)->items : kNone;
+}
+
+// What the manifest says of one channel's track.
+std::vector<Section> TrackSections(const JsonValue& m)
+{
     std::vector<std::string> steps, anomalies;
-    for (const JsonValue& s : m.Find("clockSteps") ? m.Find("clockSteps")->items : std::vector<JsonValue>{})
+    for (const JsonValue& s : Items(m, "clockSteps"))
         steps.push_back("frame #" + Field(s, "frame") + " at offset " + Field(s, "offset") + ": stamp stepped " +
                         Field(s, "stampStepMs") + " ms; later frames moved by " + Field(s, "shiftMs") + " ms");
-    for (const JsonValue& a : m.Find("anomalies") ? m.Find("anomalies")->items : std::vector<JsonValue>{})
+    for (const JsonValue& a : Items(m, "anomalies"))
         anomalies.push_back(Field(a, "kind") + " at " + Field(a, "time") + " (offset " + Field(a, "offset") + ", step " +
                             Field(a, "stepMs") + " ms)" + (Field(a, "damage").empty() ? "" : ": " + Field(a, "damage")));
     const std::string damage = Field(m, "runEndsEarly.damage");
     const JsonValue* table = m.Find("videoTable");
+    const std::string channel = "Channel " + Field(m, "channel") + " " + Field(m, "channelName");
     return {
+        {channel, {Field(m, "frames") + " frames (" + Field(m, "keyFrames") + " key), " + Field(m, "audioFrames") +
+                       " sound frames, " + Field(m, "unplacedAudioFrames") + " sound frames left out",
+                   "recorded " + Field(m, "first") + " .. " + Field(m, "last") + " (" + Field(m, "recordedTimeZone") + ")",
+                   "records " + Field(m, "span.begin") + " .. " + Field(m, "span.end") + " of the source"}},
+        {channel + ": holes, jumps and repeated stamps", anomalies.empty() ? std::vector<std::string>{"none"} : anomalies},
+        {channel + ": clock steps bridged", steps.empty() ? std::vector<std::string>{"none"} : steps},
+        {channel + ": damage",
+         {damage.empty() ? "none" : "the run ends early at offset " + Field(m, "runEndsEarly.offset") + ": " + damage}},
+        {channel + ": time list", table ? TimeList(*table) : std::vector<std::string>{}},
+    };
+}
+
+std::vector<Section> Sections(const JsonValue& m, const std::string& manifest)
+{
+    std::string line;
+    for (const JsonValue& a : Items(m, "command"))
+        line += (line.empty() ? "" : " ") + a.text;
+    std::vector<Section> sections = {
         {"Exported", {"clip " + Field(m, "clip.name") + ", " + Field(m, "clip.size") + " bytes",
-                      "clip SHA-256 " + Field(m, "clip.sha256"),
-                      "channel " + Field(m, "channel") + " " + Field(m, "channelName") + ": " + Field(m, "frames") +
-                          " frames (" + Field(m, "keyFrames") + " key), " + Field(m, "audioFrames") + " sound frames, " +
-                          Field(m, "unplacedAudioFrames") + " sound frames left out",
-                      "recorded " + Field(m, "first") + " .. " + Field(m, "last") + " (" + Field(m, "recordedTimeZone") + ")"}},
+                      "clip SHA-256 " + Field(m, "clip.sha256")}},
         {"From", {"source " + Field(m, "source.path") + ", " + Field(m, "source.size") + " bytes",
-                  "source SHA-256 " + Field(m, "source.sha256"),
-                  "records " + Field(m, "span.begin") + " .. " + Field(m, "span.end") + " of the source", "command: " + line}},
+                  "source SHA-256 " + Field(m, "source.sha256"), "command: " + line}},
         {"Case", {"case " + Field(m, "record.case") + ", exhibit " + Field(m, "record.exhibit") + ", operator " +
                       Field(m, "record.operator"),
                   "note: " + Field(m, "record.note"), "exported " + Field(m, "record.exportedUtc") + " on " +
                       Field(m, "record.host") + " with vrc-tool " + Field(m, "version") + ", FFmpeg " +
                       Field(m, "record.libraries.FFmpeg")}},
-        {"Holes, jumps and repeated stamps", anomalies.empty() ? std::vector<std::string>{"none"} : anomalies},
-        {"Clock steps bridged", steps.empty() ? std::vector<std::string>{"none"} : steps},
-        {"Damage", {damage.empty() ? "none" : "the run ends early at offset " + Field(m, "runEndsEarly.offset") + ": " + damage}},
-        {"Time list", table ? TimeList(*table) : std::vector<std::string>{}},
-        {"Verification of " + manifest, Verification(manifest)},
     };
+    for (const JsonValue& track : Items(m, "tracks")) {
+        const std::vector<Section> more = TrackSections(track);
+        sections.insert(sections.end(), more.begin(), more.end());
+    }
+    sections.push_back({"Verification of " + manifest, Verification(manifest)});
+    return sections;
 }
 
 std::string Escaped(const std::string& text)
@@ -157,7 +173,7 @@ int RunReport(const Args& args)
     std::stringstream text;
     text << in.rdbuf();
     const std::optional<JsonValue> m = in ? JsonValue::Parse(text.str()) : std::nullopt;
-    if (!m || !m->Find("videoTable"))
+    if (!m || !m->Find("tracks"))
         return kErrors.Fail(args[0], "not a manifest written by vrc-tool export");
     std::ofstream out(args[2], std::ios::binary | std::ios::trunc);
     out << Render(Sections(*m, args[0]), ext == ".html");

@@ -38,7 +38,7 @@ std::string Sha256::Of(const uint8_t* data, size_t size)
     return sha.HexDigest();
 }
 
-std::optional<std::string> Sha256::OfFile(const std::string& path, std::atomic<uint64_t>* done)
+std::optional<std::string> Sha256::OfFile(const std::string& path)
 {
     platform::File file;
     if (!file.Open(path))
@@ -50,8 +50,6 @@ std::optional<std::string> Sha256::OfFile(const std::string& path, std::atomic<u
     while (const size_t n = file.Read(buffer.data(), buffer.size())) {
         sha.Update(buffer.data(), n);
         total += n;
-        if (done)
-            done->store(total, std::memory_order_relaxed);
     }
     if (size < 0 || total != static_cast<uint64_t>(size))
         return std::nullopt;

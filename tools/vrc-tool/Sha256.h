@@ -1,5 +1,4 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +8,7 @@ struct evp_md_ctx_st;
 namespace vrctool {
 
 // SHA-256 through OpenSSL's libcrypto, which uses the processor's SHA instructions where
-// there are any: the source's hash runs beside the copy and must not be what it waits for.
+// there are any: hashing the source must not be what the copy waits for.
 class Sha256 {
 public:
     Sha256();
@@ -23,9 +22,8 @@ public:
 
     // The digest of a block of bytes.
     static std::string Of(const uint8_t* data, size_t size);
-    // The digest of a whole file, or empty when it cannot be read to its end. done, when
-    // given, counts the bytes hashed so far for a progress display on another thread.
-    static std::optional<std::string> OfFile(const std::string& path, std::atomic<uint64_t>* done = nullptr);
+    // The digest of a whole file, or empty when it cannot be read to its end.
+    static std::optional<std::string> OfFile(const std::string& path);
 
 private:
     evp_md_ctx_st* m_context;

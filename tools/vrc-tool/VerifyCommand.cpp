@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,6 +72,20 @@ std::string SourcePath(const JsonValue& m, const fs::path& dir)
     std::error_code ec;
     const fs::path beside = dir / fs::path(path->text).filename();
     return fs::exists(path->text, ec) || !fs::exists(beside, ec) ? path->text : beside.string();
+}
+
+// The channels of the manifest's tracks, in their order, or nothing.
+std::optional<std::vector<int>> Channels(const JsonValue& m)
+{
+    const JsonValue* tracks = m.Find("tracks");
+    std::vector<int> channels;
+    for (const JsonValue& t : tracks ? tracks->items : std::vector<JsonValue>{}) {
+        const JsonValue* channel = t.Find("channel");
+        if (!channel || !channel->Unsigned() || *channel->Unsigned() > 15)
+            return std::nullopt;
+        channels.push_back(static_cast<int>(*channel->Unsigned()));
+    }
+    return channels.empty() ? std::nullopt : std::optional(channels);
 }
 
 // The export's command line after "vrc-tool export", or nothing.
@@ -152,8 +165,8 @@ int RunVerify(const Args& args)
         return kErrors.Fail(path, "cannot be read");
     const std::optional<JsonValue> m = JsonValue::Parse(text.str());
     const std::optional<std::vector<std::string>> command = m ? Command(*m) : std::nullopt;
-    const JsonValue* channel = m ? m->Find("channel") : nullptr;
-    if (!command || !channel || !channel->Unsigned())
+    const std::optional<std::vector<int>> channels = m ? Channels(*m) : std::nullopt;
+    if (!command || !channels)
         return kErrors.Fail(path, "not a manifest written by vrc-tool export (or a key appears twice)");
     std::string signer;
     if (!pubkey.empty()) {
@@ -167,19 +180,19 @@ int RunVerify(const Args& args)
     const std::string source = SourcePath(*m, dir);
     if (const int status = job.Prepare(source); status != 0)
         return status;
-    const ChannelClip* clip = nullptr;
-    for (const ChannelClip& c : job.Clips())
-        clip = c.Channel() == static_cast<int>(*channel->Unsigned()) ? &c : clip;
-    if (!clip)
-        return kErrors.Fail(path, "its channel is not one its command exported");
-    // The source's hash reads the whole file beside the second export of the span.
-    auto sourceSha = std::async(std::launch::async, [&] { return Sha256::OfFile(source); });
+    const auto output = std::ranges::find_if(job.Outputs(), [&](const ExportOutput& o) {
+        return std::ranges::equal(o.Clips(), *channels, {}, &ChannelClip::Channel);
+    });
+    if (output == job.Outputs().end())
+        return kErrors.Fail(path, "its channels are not a clip its command exported");
+    const ExportOutput* clip = &*output;
+    // The second export of the span reads the source as the first did, hashing all of it.
     const ClipExport::Result derived = clip->Write("");
-    const std::optional<std::string> sha = sourceSha.get();
-    if (!derived.error.empty() || !sha)
+    const std::optional<std::string> sha = derived.error.empty() ? job.Pass().Finish() : std::nullopt;
+    if (!sha)
         return kErrors.Fail(source, derived.error.empty() ? "cannot be read to its end" : derived.error);
     Differences differences;
-    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.In().Size()), *sha)), "", differences);
+    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.Pass().Size()), *sha)), "", differences);
     std::string clipRead;
     CheckClip(*m, dir, derived, differences, clipRead);
     return Report(path, differences,

@@ -25,9 +25,10 @@ constexpr Command kCommands[] = {
     {"make-storage", vrctool::RunMakeStorage, "make-storage DIR"},
     {"frames", vrctool::RunFrames, "frames [--json] FILE [--speed N] [--from SEC] [--iframe-only] [--limit N]"},
     {"export", vrctool::RunExport,
-     "export FILE --channel K [--channel K ...] [--from TIME] [--to TIME] [--audio] [--force] [--sign KEY] OUT\n"
-     "                      copies channel K's frames unchanged into OUT (.mkv, or .mp4 without sound)\n"
-     "                      and writes OUT.manifest.json; TIME is \"YYYY-MM-DD hh:mm:ss\" recorded time"},
+     "export FILE --channel K [--channel K ...] [--tracks] [--from TIME] [--to TIME] [--audio] [--force]\n"
+     "                      [--sign KEY] OUT   copies channel K's frames unchanged into OUT (.mkv, or .mp4\n"
+     "                      without sound; --tracks: the channels as tracks of one .mkv) and writes\n"
+     "                      OUT.manifest.json; TIME is \"YYYY-MM-DD hh:mm:ss\" recorded time"},
     {"verify", vrctool::RunVerify,
      "verify MANIFEST [--pubkey PUB]   exports the span again from the source and checks every field,\n"
      "                      frame and hash of the manifest and the clip beside it (and its signature)"},
