@@ -261,9 +261,8 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndWhy)
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
 }
 
-// A drop opens the first local file as the open dialog would, and that dialog then starts there.
 // A drop opens the first local file as the open dialog would, and that dialog then starts there;
-// the file's name need not be UTF-8.
+// the file's name need not be UTF-8, and the path box shows its other bytes as \xNN.
 TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts)
 {
     const std::filesystem::path folder = m_dir / "drop";
@@ -281,6 +280,8 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Core().m_bFileOpened, 1);
     EXPECT_EQ(Core().m_pszFilePath, path.toStdString());
+    EXPECT_EQ(qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(),
+              QString::fromStdString(folder.string()) + "/r\\xE9.vrc");
     EXPECT_EQ(ui::RecentFolder::StartFolder(), QString::fromStdString(folder.string()));
 }
 
