@@ -14,7 +14,7 @@ MotionResult MotionSearch::Run(const std::string& path, int channel, const Motio
     MotionResult result;
     platform::File file;
     if (!file.Open(path)) {
-        result.error = "cannot read the file";
+        result.error = "cannot read the file: " + file.OpenError();
         return result;
     }
     const recording::HeaderCheck check = recording::HeaderCheck::Run(file);

@@ -73,11 +73,15 @@ std::string ChannelWalk::Check(const FrameRecord& r, uint64_t offset)
     if (end > m_end)
         return "payload reaches past the end of the run";
     // The next header's back link confirms this size; a header there that is cut off by
-    // the end of the file is that record's damage, not this one's. It is read through the
-    // walk's own window, where the walk reads it next: a second window would read every
-    // byte of the run twice.
-    const std::optional<FrameRecord> next = end < m_end ? m_reader.ReadAt(end) : std::nullopt;
-    if (next && !LinksBack(*next, r))
+    // the end of the file is that record's damage, not this one's. Within the run it is read
+    // through the walk's own window, where the walk reads it next: a second window would read
+    // every byte of the run twice. At the run's end a record that goes on from this one (a
+    // clip's span ends inside its run) must link back too; the first record of another run
+    // (f_prevSize 0) or bytes that are no record need not.
+    const std::optional<FrameRecord> next =
+        end < m_end ? m_reader.ReadAt(end) : end < m_fileSize ? m_probe.ReadAt(end) : std::nullopt;
+    const bool goesOn = end < m_end || (next && Possible(*next) && next->f_prevSize != 0 && Near(*next, r));
+    if (next && goesOn && !LinksBack(*next, r))
         return "f_size " + std::to_string(r.f_size) + " runs into a header at offset " + std::to_string(end) +
                " that does not link back to it (f_prevSize " + std::to_string(next->f_prevSize) + ")";
     return {};
@@ -92,8 +96,10 @@ bool ChannelWalk::Consistent(uint64_t offset, const FrameRecord& r)
         if (before && Possible(*before) && before->f_size == r.f_prevSize && Near(*before, r))
             return true;
     }
+    // The neighbour after may lie past the run's end: a clip's span is walked again with its
+    // last record as the end, and that walk must resume where the run's own walk did.
     const uint64_t end = offset + kHeader + r.f_size;
-    const std::optional<FrameRecord> after = end < m_readableEnd ? m_probe.ReadAt(end) : std::nullopt;
+    const std::optional<FrameRecord> after = end < m_fileSize ? m_probe.ReadAt(end) : std::nullopt;
     return after && Possible(*after) && after->f_prevSize == r.f_size && Near(*after, r);
 }
 

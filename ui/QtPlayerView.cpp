@@ -1,8 +1,8 @@
 #include "ui/QtPlayerView.h"
 
-#include <QFile>
 #include <QThread>
 
+#include "recording/ReadableName.h"
 #include "ui/ControlIds.h"
 #include "ui/MessageBox.h"
 #include "ui/PlayerDialog.h"
@@ -24,8 +24,7 @@ template <typename F> void QtPlayerView::OnGuiThread(F&& f)
 void QtPlayerView::SetText(int control, const std::string& text)
 {
     // A path is the file system's bytes; other texts are UTF-8.
-    const QString shown = control == id::kPathBox ? QFile::decodeName(QByteArray::fromStdString(text))
-                                                  : QString::fromStdString(text);
+    const QString shown = QString::fromStdString(control == id::kPathBox ? recording::ReadableName(text) : text);
     OnGuiThread([this, control, text = shown] {
         if (control == id::kPathBox)
             m_dialog.SetPathText(text);
@@ -83,7 +82,7 @@ void QtPlayerView::RepaintDisplay()
 void QtPlayerView::ShowMessage(const std::string& text)
 {
     // The text names a file by its bytes.
-    OnGuiThread([text = QFile::decodeName(QByteArray::fromStdString(text))] { MessageBox(text); });
+    OnGuiThread([text = QString::fromStdString(recording::ReadableName(text))] { MessageBox(text); });
 }
 
 } // namespace ui

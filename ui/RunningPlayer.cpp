@@ -10,6 +10,7 @@
 
 #include "display/DispId.h"
 #include "recording/ChannelExport.h"
+#include "recording/ReadableName.h"
 #include "recording/StorageListing.h"
 #include "res/StringTable.h"
 #include "ui/ControlIds.h"
@@ -34,7 +35,7 @@ void TellIfNotSaved(const capture::SnapshotOutcome& outcome)
 {
     if (outcome.result == capture::SnapshotOutcome::Result::Failed)
         MessageBox(QStringLiteral("The snapshot could not be saved as \"%1\": %2.")
-                       .arg(QFile::decodeName(QByteArray::fromStdString(outcome.path.string())), QString::fromStdString(outcome.reason)));
+                       .arg(QString::fromStdString(recording::ReadableName(outcome.path.string())), QString::fromStdString(outcome.reason)));
 }
 
 } // namespace
@@ -141,7 +142,7 @@ void RunningPlayer::OpenFile(const std::string& path)
     }
     // The messages come before a failed open clears the window.
     for (const std::string& text : result.BoxTexts())
-        MessageBox(QFile::decodeName(QByteArray::fromStdString(text)));
+        MessageBox(QString::fromStdString(recording::ReadableName(text)));
     open.FinishFileOpen(result);
     m_dialog.SetFileChosen(m_core.m_bFileChosen != 0);
     if (result.after == playback::FileOpenResult::After::ClearOsd && m_core.m_bFileOpened)

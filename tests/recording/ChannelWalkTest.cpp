@@ -61,11 +61,26 @@ TEST(ChannelWalk, ResumesAfterDamageAndNeverHandsOverARecordItCannotTrust)
         platform::File file;
         ASSERT_TRUE(file.Open(dir.File("r.vrc")));
 
+        const auto index = [&at](uint64_t offset) { return int(std::find(at.begin(), at.end(), offset) - at.begin()); };
         ChannelWalk walk(file, at[0], built.dataOffset + built.header.videoCh[0].endPos, true);
         std::vector<int> kept;
-        while (const auto r = walk.Next())
-            kept.push_back(int(std::find(at.begin(), at.end(), r->offset) - at.begin()));
+        std::vector<uint64_t> ends;
+        while (const auto r = walk.Next()) {
+            kept.push_back(index(r->offset));
+            ends.push_back(r->End());
+        }
         EXPECT_EQ(kept, c.kept);
+        // A clip's span that ends on the record the walk resumed at is walked again the same
+        // way, though the neighbour that confirms that record lies past the span.
+        if (c.gapTo >= 0) {
+            const size_t resumed = std::find(kept.begin(), kept.end(), c.gapTo) - kept.begin();
+            ASSERT_LT(resumed, kept.size());
+            ChannelWalk span(file, at[kept[0]], ends[resumed], true);
+            std::vector<int> again;
+            while (const auto r = span.Next())
+                again.push_back(index(r->offset));
+            EXPECT_EQ(again, std::vector<int>(kept.begin(), kept.begin() + resumed + 1));
+        }
         ASSERT_EQ(walk.Gaps().size(), 1u);
         const recording::WalkGap& gap = walk.Gaps()[0];
         EXPECT_EQ(gap.begin, at[c.gapFrom]);

@@ -219,6 +219,7 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
         {"FIFO", vrctool::RunInfo, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe (FIFO)"},
         {"FIFO to frames", vrctool::RunFrames, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
         {"FIFO to timeline", vrctool::RunTimeline, {fifo}, 1, "cannot read '" + fifo + "': it is a named pipe"},
+        {"FIFO to motion", vrctool::RunMotion, {fifo, "--channel", "0"}, 1, "cannot read the file: it is a named pipe"},
         {"directory", vrctool::RunFrames, {m_dir.File("dir.vrc")}, 1, "dir.vrc': Is a directory"},
         {"link loop", vrctool::RunInfo, {loop}, 1, "loop.vrc': Too many levels of symbolic links"},
         {"reason under the message", vrctool::RunInfo, {changed("v9.vrc", [](auto& b) { b[2] = 9; })}, 1,

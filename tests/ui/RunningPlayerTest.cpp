@@ -195,10 +195,14 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
     ASSERT_EQ(Core().m_nPlayState, playback::kPaused);
     QTest::qWait(50);
     ASSERT_TRUE(Text(ui::id::kOsd).startsWith("2010-03-07 15:04:09"));
+    // A slow machine may pause some frames on: the frame before is decoded again from the key
+    // frame at the start, however many that takes.
     const size_t played = Pushes();
+    const auto lastMs = [&] { return m_display.CallsOf(display::kPushFrame).back().ints[1]; };
+    const int32_t pausedMs = lastMs();
     PressKey(window, Qt::Key_Comma, {}, QStringLiteral(","));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Pushes() == played + 1; }, 5000));
-    const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame).back().ints;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pushes() > played && lastMs() == pausedMs - 40; }, 5000));
+    const std::vector<int32_t> key = m_display.CallsOf(display::kPushFrame)[played].ints;
     EXPECT_EQ(key[1], 0); // milliseconds: back to the key frame at the start
     EXPECT_EQ(key[4], 1);
     const struct { const char* entry; const char* shown; } formats[] = {
@@ -214,14 +218,15 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == f.shown; }, 5000)) << f.entry;
         const size_t pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Pushes() == pushed + 1; }, 5000)) << f.entry;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Pushes() > pushed; }, 5000)) << f.entry;
         QTest::qWait(2 * ui::PictureTime::kIntervalMs);
         EXPECT_EQ(Text(ui::id::kOsd), f.shown) << f.entry;
         forward = !forward;
     }
     test::Answers answers({PickFromMenu({"Show Milliseconds"})});
     RightClickWindow();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == "2010-03-07 15:04:09.000"; }, 5000));
+    const QString shown = QStringLiteral("2010-03-07 15:04:09.%1").arg(pausedMs - 40, 3, 10, QLatin1Char('0'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(ui::id::kOsd) == shown; }, 5000)) << Text(ui::id::kOsd).toStdString();
     EXPECT_TRUE(ui::PictureTime(*m_dialog, Player().Control(), Core()).ShowsMilliseconds()) << "remembered";
     Player().Time().SetShowMilliseconds(false);
 }
@@ -261,9 +266,8 @@ TEST_F(RunningPlayerTest, RejectedFileShowsItsMessageAndWhy)
     EXPECT_TRUE(m_messages.empty()); // neither extension: nothing happens
 }
 
-// A drop opens the first local file as the open dialog would, and that dialog then starts there.
 // A drop opens the first local file as the open dialog would, and that dialog then starts there;
-// the file's name need not be UTF-8.
+// the file's name need not be UTF-8, and the path box shows its other bytes as \xNN.
 TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts)
 {
     const std::filesystem::path folder = m_dir / "drop";
@@ -281,6 +285,8 @@ TEST_F(RunningPlayerTest, DroppedFileOpensAndItsFolderIsWhereTheOpenDialogStarts
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(Core().m_bFileOpened, 1);
     EXPECT_EQ(Core().m_pszFilePath, path.toStdString());
+    EXPECT_EQ(qobject_cast<QLineEdit*>(m_dialog->GetDlgItem(ui::id::kPathBox))->text(),
+              QString::fromStdString(folder.string()) + "/r\\xE9.vrc");
     EXPECT_EQ(ui::RecentFolder::StartFolder(), QString::fromStdString(folder.string()));
 }
 
