@@ -1,3 +1,4 @@
+#include "tools/vrc-tool/SmallFile.h"
 #include "tools/vrc-tool/ManifestSignature.h"
 
 #include <cstdio>
@@ -113,14 +114,14 @@ std::string ManifestSignature::Check(const std::string& text, const std::string&
         return OpenSslError("cannot read the public key");
     fingerprint = "SHA256:" + Sha256::Of(der, static_cast<size_t>(derSize));
     OPENSSL_free(der);
-    std::ifstream in(sigPath, std::ios::binary);
-    const std::vector<unsigned char> signature((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string why;
+    const std::string signature = ReadSmallFile(sigPath, why).value_or(std::string());
     if (signature.size() != kSignatureSize)
         return sigPath + " is not a signature of 64 bytes";
     std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
     if (!context || EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) != 1)
         return OpenSslError("cannot check the signature");
-    const int status = EVP_DigestVerify(context.get(), signature.data(), signature.size(),
+    const int status = EVP_DigestVerify(context.get(), reinterpret_cast<const unsigned char*>(signature.data()), signature.size(),
                                         reinterpret_cast<const unsigned char*>(text.data()), text.size());
     return status == 1 ? std::string() : "the signature does not match the manifest and this key";
 }

@@ -2,12 +2,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
+#include "tools/vrc-tool/SmallFile.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/Json.h"
@@ -169,10 +169,11 @@ int RunReport(const Args& args)
     const std::string ext = fs::path(args[2]).extension().string();
     if (ext != ".html" && ext != ".txt")
         return kErrors.Usage(args[2] + " must end in .html or .txt");
-    std::ifstream in(args[0], std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::optional<JsonValue> m = in ? JsonValue::Parse(text.str()) : std::nullopt;
+    std::string why;
+    const std::optional<std::string> text = ReadSmallFile(args[0], why);
+    if (!text)
+        return kErrors.Fail(args[0], why);
+    const std::optional<JsonValue> m = JsonValue::Parse(*text);
     if (!m || !m->Find("tracks"))
         return kErrors.Fail(args[0], "not a manifest written by vrc-tool export");
     std::ofstream out(args[2], std::ios::binary | std::ios::trunc);

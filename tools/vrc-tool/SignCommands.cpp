@@ -1,7 +1,6 @@
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
+#include "tools/vrc-tool/SmallFile.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/ManifestSignature.h"
@@ -24,13 +23,12 @@ int RunSign(const Args& args)
     static constexpr CommandErrors kErrors{"sign", "usage: vrc-tool sign MANIFEST --key KEY\n"};
     if (args.size() != 3 || args[1] != "--key")
         return kErrors.Usage("MANIFEST --key KEY is needed");
-    std::ifstream in(args[0], std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in)
-        return kErrors.Fail(args[0], "cannot be read");
+    std::string why;
+    const std::optional<std::string> text = ReadSmallFile(args[0], why);
+    if (!text)
+        return kErrors.Fail(args[0], why);
     const std::string signature = ManifestSignature::PathFor(args[0]);
-    if (const std::string error = ManifestSignature::Sign(text.str(), args[2], signature); !error.empty())
+    if (const std::string error = ManifestSignature::Sign(*text, args[2], signature); !error.empty())
         return kErrors.Fail(signature, error);
     std::printf("%s\n", signature.c_str());
     return 0;

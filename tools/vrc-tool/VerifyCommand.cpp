@@ -1,11 +1,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tools/vrc-tool/SmallFile.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/Commands.h"
 #include "tools/vrc-tool/ExportJob.h"
@@ -158,12 +157,11 @@ int RunVerify(const Args& args)
     }
     if (path.empty())
         return kErrors.Usage("MANIFEST is needed");
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in)
-        return kErrors.Fail(path, "cannot be read");
-    const std::optional<JsonValue> m = JsonValue::Parse(text.str());
+    std::string why;
+    const std::optional<std::string> text = ReadSmallFile(path, why);
+    if (!text)
+        return kErrors.Fail(path, why);
+    const std::optional<JsonValue> m = JsonValue::Parse(*text);
     const std::optional<std::vector<std::string>> command = m ? Command(*m) : std::nullopt;
     const std::optional<std::vector<int>> channels = m ? Channels(*m) : std::nullopt;
     if (!command || !channels)
@@ -171,7 +169,7 @@ int RunVerify(const Args& args)
     std::string signer;
     if (!pubkey.empty()) {
         const std::string error =
-            ManifestSignature::Check(text.str(), pubkey, ManifestSignature::PathFor(path), signer);
+            ManifestSignature::Check(*text, pubkey, ManifestSignature::PathFor(path), signer);
         if (!error.empty())
             return kErrors.Fail(ManifestSignature::PathFor(path), error);
     }
