@@ -86,11 +86,14 @@ private:
         // read for the hash alone.
         Progress progress(clip.Out(), static_cast<uint64_t>(pass.Size()));
         const ClipExport::Result r = clip.Write(clipPart, [&] { progress.Update(pass.Hashed()); });
+        // A recording cut or rewritten meanwhile explains any failure better than what followed from it.
         if (!r.error.empty())
-            return kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
+            return SourceChanged() ? 1 : kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
         for (size_t i = 0; i < r.tracks.size(); ++i)
             Warn(clip.Clips()[i]->Channel(), r.tracks[i]);
         const std::optional<std::string> sourceSha = pass.Finish([&](uint64_t done) { progress.Update(done); });
+        if (SourceChanged())
+            return 1;
         if (!sourceSha)
             return kErrors.Fail(file, "cannot be read to its end for its SHA-256");
         const std::string manifest = clip.Manifest(r, static_cast<uint64_t>(pass.Size()), *sourceSha);
@@ -103,6 +106,15 @@ private:
         progress.Finish();
         std::printf("%s\n", clip.Summary(r).c_str());
         return 0;
+    }
+
+    // Says so, and true, when the recording changed since the export opened it.
+    bool SourceChanged() const
+    {
+        const std::string change = m_job.Pass().Changed();
+        if (!change.empty())
+            kErrors.Fail(m_job.Args().file, "changed while it was exported (" + change + "); nothing was written");
+        return !change.empty();
     }
 
     void Warn(int channel, const ClipExport::Track& t) const

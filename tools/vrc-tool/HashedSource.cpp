@@ -10,7 +10,13 @@ bool HashedSource::Open(const std::string& path)
     if (!m_file.Open(path))
         return false;
     m_size = static_cast<uint64_t>(std::max<int64_t>(m_file.Size(), 0));
+    m_opened = m_file.Identity();
     return true;
+}
+
+std::string HashedSource::Changed() const
+{
+    return m_opened ? platform::FileIdentity::Change(*m_opened, m_file.Identity()) : std::string();
 }
 
 bool HashedSource::ReadBlock()

@@ -32,6 +32,9 @@ public:
     // hashed so far.
     std::optional<std::string> Finish(const std::function<void(uint64_t)>& done = {});
     uint64_t Hashed() const { return m_hashed; }
+    // What became of the file since it was opened (cut, rewritten), in plain words; empty
+    // when nothing did.
+    std::string Changed() const;
 
 private:
     struct Block {
@@ -48,6 +51,7 @@ private:
     bool Copy(uint64_t offset, uint8_t* out, size_t size) const;
 
     platform::File m_file;
+    std::optional<platform::FileIdentity> m_opened;
     uint64_t m_size = 0;
     uint64_t m_hashed = 0;
     bool m_failed = false;
