@@ -74,6 +74,14 @@ void File::Close()
     m_position = 0;
 }
 
+File File::Duplicate() const
+{
+    File copy;
+    if (m_fd >= 0)
+        copy.m_fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    return copy;
+}
+
 bool File::Seek(uint64_t offset)
 {
     if (m_fd < 0)

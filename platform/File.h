@@ -39,6 +39,10 @@ public:
     size_t ReadAt(uint64_t offset, void* buffer, size_t size) override;
     // The file's length, or -1 when unknown.
     int64_t Size() const override;
+    // Another handle on the same open file with a position of its own, for a second thread
+    // to read with: it reads the file this one opened even if the path has since been
+    // given to another. Unset when this one is, or when the system has no descriptor left.
+    File Duplicate() const;
     // The open file's identity, or nothing when the handle is unset.
     std::optional<FileIdentity> Identity() const { return FileIdentity::OfDescriptor(m_fd); }
 

@@ -1,6 +1,9 @@
 #include "recording/ChannelTimeline.h"
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include "recording/ChannelTables.h"
 
@@ -45,19 +48,47 @@ ChannelTimeline ChannelTimeline::Walk(platform::File& file, uint64_t begin, uint
 std::vector<ChannelTimeline> ChannelTimeline::OfRecording(platform::File& file, const RecordingHeader& header,
                                                           int64_t gapMs)
 {
+    struct Run {
+        int channel = 0;
+        bool audio = false;
+        bool readable = false;
+        uint64_t begin = 0, end = 0;
+    };
     const ChannelTables tables = ChannelTables::Build(header, file.Size());
-    std::vector<ChannelTimeline> channels;
+    std::vector<Run> runs;
     for (const bool audio : {false, true}) {
         const auto& entries = audio ? header.audioCh : header.videoCh;
         const uint32_t mask = audio ? header.audioMask : header.videoMask;
         for (int k = 0; k < RecordingHeader::kChannels; ++k) {
-            const uint64_t begin = tables.dataOffset + uint64_t{entries[k].startPos};
-            const uint64_t end = tables.dataOffset + uint64_t{entries[k].endPos};
-            if ((mask & (1u << k)) && (audio ? tables.audioRun : tables.videoRun)[k])
-                channels.push_back(Walk(file, begin, end, k, audio, gapMs));
-            else if ((mask & (1u << k)) && !audio)
-                channels.push_back(WithoutRun(k, begin, end, file.Size()));
+            const bool readable = (audio ? tables.audioRun : tables.videoRun)[k];
+            if ((mask & (1u << k)) && (readable || !audio))
+                runs.push_back({k, audio, readable, tables.dataOffset + uint64_t{entries[k].startPos},
+                                tables.dataOffset + uint64_t{entries[k].endPos}});
         }
+    }
+    std::vector<ChannelTimeline> channels(runs.size());
+    std::atomic<size_t> next{0};
+    const auto walkRuns = [&](platform::File& in) {
+        for (size_t i = next++; i < runs.size(); i = next++) {
+            const Run& r = runs[i];
+            channels[i] = r.readable ? Walk(in, r.begin, r.end, r.channel, r.audio, gapMs)
+                                     : WithoutRun(r.channel, r.begin, r.end, in.Size());
+        }
+    };
+    // The runs lie apart in the file, so each core can walk its own: the copying of one
+    // core's reads out of the page cache overlaps another's, and the whole walk then costs
+    // less than one plain read of the file.
+    std::vector<platform::File> copies;
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMostWalkers);
+    for (unsigned i = 1; i < std::min<size_t>(cores, runs.size()); ++i) {
+        if (platform::File copy = file.Duplicate(); copy.IsSet())
+            copies.push_back(std::move(copy));
+    }
+    {
+        std::vector<std::jthread> helpers;
+        for (platform::File& copy : copies)
+            helpers.emplace_back(walkRuns, std::ref(copy));
+        walkRuns(file);
     }
     return channels;
 }

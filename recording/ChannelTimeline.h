@@ -34,6 +34,8 @@ public:
     // A damaged file may repeat a stamp on every record; the list keeps the first ones and
     // the count says how many there were.
     static constexpr size_t kMaxListed = 1000;
+    // More threads than this would only contend for the same memory bandwidth.
+    static constexpr unsigned kMostWalkers = 4;
 
     int channel = 0;
     bool audio = false;
