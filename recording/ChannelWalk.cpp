@@ -45,6 +45,12 @@ ChannelWalk::ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t en
 {
 }
 
+bool ChannelWalk::ReadPayload(const WalkedRecord& r, std::vector<uint8_t>& payload)
+{
+    payload.resize(r.header.f_size);
+    return m_reader.Read(r.offset + kHeader, payload.data(), payload.size()) == payload.size();
+}
+
 bool ChannelWalk::Possible(const FrameRecord& r) const
 {
     // A frame always has bytes: a zero size is what a zero-filled block reads as.

@@ -55,6 +55,10 @@ public:
     // The next trusted record; empty at the end of the run.
     std::optional<WalkedRecord> Next();
 
+    // Reads the payload of a record it handed over, through its window where that still
+    // holds it; false when the file ends first.
+    bool ReadPayload(const WalkedRecord& r, std::vector<uint8_t>& payload);
+
     // Every stretch skipped so far, in file order.
     const std::vector<WalkGap>& Gaps() const { return m_gaps; }
 

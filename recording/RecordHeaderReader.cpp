@@ -1,5 +1,7 @@
 #include "recording/RecordHeaderReader.h"
 
+#include <cstring>
+
 namespace recording {
 
 std::optional<FrameRecord> RecordHeaderReader::ReadAt(uint64_t offset)
@@ -12,6 +14,14 @@ std::optional<FrameRecord> RecordHeaderReader::ReadAt(uint64_t offset)
             return std::nullopt;
     }
     return FrameRecord::Parse(m_window.data() + (offset - m_windowStart));
+}
+
+size_t RecordHeaderReader::Read(uint64_t offset, uint8_t* out, size_t size)
+{
+    if (offset < m_windowStart || offset + size > m_windowStart + m_windowSize)
+        return m_file.ReadAt(offset, out, size);
+    std::memcpy(out, m_window.data() + (offset - m_windowStart), size);
+    return size;
 }
 
 } // namespace recording

@@ -21,6 +21,9 @@ public:
 
     // The whole 20-byte header at an absolute offset, or empty when the file ends inside it.
     std::optional<FrameRecord> ReadAt(uint64_t offset);
+    // Reads [offset, offset + size) out of the window when it holds all of it, else from
+    // the file; the count read. A copy that walks a run then reads each byte once.
+    size_t Read(uint64_t offset, uint8_t* out, size_t size);
 
 private:
     platform::ByteSource& m_file;

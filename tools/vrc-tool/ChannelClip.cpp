@@ -70,7 +70,7 @@ int ChannelClip::Check()
 
 ClipExport::Source ChannelClip::Source() const
 {
-    return {m_context.in,         m_context.pass, m_context.report.header.header,
+    return {m_context.in,         m_context.report.header.header,
             m_channel,            m_span,         m_context.args.audio,
             m_context.report.scan.startInfo[0].f_time, m_baseMs, kGapMs};
 }
@@ -106,16 +106,22 @@ ClipMuxer::Metadata ChannelClip::Metadata() const
             {"time_base_ms", Number(m_baseMs)}};
 }
 
-std::string ChannelClip::RowsJson(const std::vector<recording::FrameRow>& rows) const
+void ChannelClip::AppendRowsJson(std::string& out, const std::vector<recording::FrameRow>& rows)
 {
-    std::string out = "[";
+    out += '[';
     for (size_t i = 0; i < rows.size(); ++i) {
         const recording::FrameRow& r = rows[i];
-        out += (i ? ",\n    [" : "\n    [") + Number(static_cast<int64_t>(i)) + ", " + std::to_string(r.offset) + ", " +
-               Number(r.f_time) + ", " + Number(r.f_msec) + ", " + (r.key ? "true" : "false") + ", " +
-               Number(r.clipMs) + ", \"" + r.payloadSha + "\", \"" + r.clipSha + "\"]";
+        out += i ? ",\n    [" : "\n    [";
+        for (const std::string& n : {std::to_string(i), std::to_string(r.offset), std::to_string(r.f_time),
+                                     std::to_string(r.f_msec)})
+            (out += n) += ", ";
+        out += r.key ? "true, " : "false, ";
+        out += std::to_string(r.clipMs);
+        for (const std::string* sha : {&r.payloadSha, &r.clipSha})
+            ((out += ", \"") += *sha) += '"';
+        out += ']';
     }
-    return out + (rows.empty() ? "]" : "\n  ]");
+    out += rows.empty() ? "]" : "\n  ]";
 }
 
 std::string ChannelClip::StepsJson(const ClipExport::Track& r) const
@@ -142,9 +148,9 @@ std::string ChannelClip::DamageJson() const
            ", \"damage\": " + JsonString(m_span.damage) + "}";
 }
 
-std::string ChannelClip::TrackJson(const ClipExport::Track& r) const
+void ChannelClip::AppendTrackJson(std::string& out, const ClipExport::Track& r) const
 {
-    return "{\"channel\": " + Number(m_channel) + ",\n  \"channelName\": " + JsonString(Name()) +
+    out += "{\"channel\": " + Number(m_channel) + ",\n  \"channelName\": " + JsonString(Name()) +
            ",\n  \"first\": " + JsonString(FirstTime()) + ",\n  \"last\": " +
            JsonString(RecordedTime(m_timeline.last->header.f_time)) + ",\n  \"recordedTimeZone\": " +
            JsonString(kZone) + ",\n  \"timeBaseMs\": " + Number(m_baseMs) + ",\n  \"span\": {\"begin\": " +
@@ -154,8 +160,11 @@ std::string ChannelClip::TrackJson(const ClipExport::Track& r) const
            std::to_string(r.unplacedAudio) + ",\n  \"clockSteps\": " + StepsJson(r) +
            ",\n  \"gapSeconds\": " + Number(kGapMs / 1000) + ",\n  \"anomalyCount\": " +
            std::to_string(m_timeline.anomalyCount) + ",\n  \"anomalies\": " + AnomaliesJson(m_timeline) +
-           DamageJson() + ",\n  \"videoTable\": " + RowsJson(r.video) + ",\n  \"audioTable\": " + RowsJson(r.audio) +
-           "}";
+           DamageJson() + ",\n  \"videoTable\": ";
+    AppendRowsJson(out, r.video);
+    out += ",\n  \"audioTable\": ";
+    AppendRowsJson(out, r.audio);
+    out += '}';
 }
 
 std::string ChannelClip::Summary(const ClipExport::Track& r) const

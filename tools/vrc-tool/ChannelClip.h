@@ -10,7 +10,7 @@
 #include "tools/vrc-tool/ClipExport.h"
 #include "tools/vrc-tool/CommandErrors.h"
 #include "tools/vrc-tool/ExportArgs.h"
-#include "tools/vrc-tool/HashedSource.h"
+#include "tools/vrc-tool/SourceHash.h"
 
 namespace vrctool {
 
@@ -20,7 +20,7 @@ struct ExportContext {
     const std::vector<std::string>& command;
     const recording::RecordingReport& report;
     platform::File& in;
-    HashedSource& pass; // what the copies read, hashing the whole recording on the way
+    SourceHash& sourceHash; // the whole recording's, worked out while the copies read
     const CommandErrors& errors;
 };
 
@@ -43,8 +43,9 @@ public:
     std::string Title() const;
     // The clip's tags when it holds this channel first.
     ClipMuxer::Metadata Metadata() const;
-    // The manifest's object for this channel's track.
-    std::string TrackJson(const ClipExport::Track& r) const;
+    // Appends the manifest's object for this channel's track: its tables run to a hundred
+    // bytes a frame, so they are written in place rather than copied from string to string.
+    void AppendTrackJson(std::string& out, const ClipExport::Track& r) const;
 
     int Channel() const { return m_channel; }
     // For the terminal: frames, key frames, span and anomalies.
@@ -54,7 +55,7 @@ private:
     std::string Name() const;
     std::string SpanText() const;
     std::string FirstTime() const;
-    std::string RowsJson(const std::vector<recording::FrameRow>& rows) const;
+    static void AppendRowsJson(std::string& out, const std::vector<recording::FrameRow>& rows);
     std::string StepsJson(const ClipExport::Track& r) const;
     std::string DamageJson() const;
 

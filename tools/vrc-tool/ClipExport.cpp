@@ -16,14 +16,6 @@ using recording::FrameRecord;
 using recording::FrameRow;
 using recording::WalkedRecord;
 
-std::optional<std::vector<uint8_t>> ReadPayload(platform::ByteSource& file, const WalkedRecord& r)
-{
-    std::vector<uint8_t> payload(r.header.f_size);
-    if (file.ReadAt(r.offset + FrameRecord::kHeaderSize, payload.data(), payload.size()) != payload.size())
-        return std::nullopt;
-    return payload;
-}
-
 FrameRow Row(const WalkedRecord& r, int64_t clipMs, const std::vector<uint8_t>& payload)
 {
     return {r.offset, r.header.f_time, r.header.f_msec, r.header.f_key == 1, clipMs,
@@ -34,7 +26,7 @@ FrameRow Row(const WalkedRecord& r, int64_t clipMs, const std::vector<uint8_t>& 
 class AudioFeed {
 public:
     AudioFeed(const ClipExport::Source& s, uint64_t begin, uint64_t end, int32_t firstTime, size_t track)
-        : m_file(s.file), m_walk(s.file, begin, end, false), m_epoch(s.audioEpoch), m_firstTime(firstTime),
+        : m_walk(s.file, begin, end, false), m_epoch(s.audioEpoch), m_firstTime(firstTime),
           m_track(track), m_startMs(s.baseMs), m_lastMs(s.baseMs - 1)
     {
     }
@@ -47,10 +39,10 @@ public:
             if (!ms || *ms > until)
                 return true;
             if (*ms > m_lastMs) {
-                const std::optional<std::vector<uint8_t>> payload = ReadPayload(m_file, *m_next);
-                if (!payload || !muxer.WriteAudio(m_track, payload->data(), payload->size(), *ms))
+                if (!m_walk.ReadPayload(*m_next, m_payload) ||
+                    !muxer.WriteAudio(m_track, m_payload.data(), m_payload.size(), *ms))
                     return false;
-                result.audio.push_back(Row(*m_next, *ms, *payload));
+                result.audio.push_back(Row(*m_next, *ms, m_payload));
                 result.audio.back().clipSha = result.audio.back().payloadSha;
                 m_lastMs = *ms;
             } else if (*ms >= m_startMs) {
@@ -78,8 +70,8 @@ private:
         return m_next.has_value();
     }
 
-    platform::File& m_file;
     recording::ChannelWalk m_walk;
+    std::vector<uint8_t> m_payload;
     int32_t m_epoch;
     int32_t m_firstTime;
     size_t m_track;
@@ -98,7 +90,7 @@ std::string At(const WalkedRecord& r, const std::string& what)
 class TrackCopy {
 public:
     TrackCopy(const ClipExport::Source& s, size_t index, ClipExport::Track& result)
-        : m_s(s), m_index(index), m_result(result), m_walk(s.pass, s.span.begin, s.span.end, true),
+        : m_s(s), m_index(index), m_result(result), m_walk(s.file, s.span.begin, s.span.end, true),
           m_captions(s.holeMs, index)
     {
     }
@@ -184,14 +176,7 @@ private:
 
     size_t Skip() const { return m_s.header.videoFormat >= 3 ? recording::kPrefixBlockSize : 0; }
 
-    bool Read()
-    {
-        std::optional<std::vector<uint8_t>> payload = ReadPayload(m_s.pass, *m_next);
-        if (!payload || payload->size() < Skip())
-            return false;
-        m_payload = std::move(*payload);
-        return true;
-    }
+    bool Read() { return m_walk.ReadPayload(*m_next, m_payload) && m_payload.size() >= Skip(); }
 
     const ClipExport::Source& m_s;
     size_t m_index;

@@ -20,10 +20,8 @@ namespace vrctool {
 class ClipExport {
 public:
     struct Source {
-        // Headers read ahead of the copy and the sound's run.
+        // The recording: the span's headers, its payloads and the sound's run.
         platform::File& file;
-        // The copy's reads of the video run: the pass that hashes the source.
-        platform::ByteSource& pass;
         const recording::RecordingHeader& header;
         int channel = 0;
         recording::ClipSpan span;

@@ -81,22 +81,22 @@ private:
     int Write(const ExportOutput& clip, const std::string& clipPart, const std::string& manifestPart)
     {
         const std::string& file = m_job.Args().file;
-        HashedSource& pass = m_job.Pass();
-        // The copy reads the recording front to back up to the span's end; the rest of it is
-        // read for the hash alone.
-        Progress progress(clip.Out(), static_cast<uint64_t>(pass.Size()));
-        const ClipExport::Result r = clip.Write(clipPart, [&] { progress.Update(pass.Hashed()); });
+        SourceHash& hash = m_job.Hash();
+        // The hash of the whole recording is what takes longest.
+        Progress progress(clip.Out(), static_cast<uint64_t>(hash.Size()));
+        const ClipExport::Result r = clip.Write(clipPart, [&] { progress.Update(hash.Hashed()); });
         // A recording cut or rewritten meanwhile explains any failure better than what followed from it.
         if (!r.error.empty())
             return SourceChanged() ? 1 : kErrors.Fail(r.error.starts_with("the record") ? file : clip.Out(), r.error);
         for (size_t i = 0; i < r.tracks.size(); ++i)
             Warn(clip.Clips()[i]->Channel(), r.tracks[i]);
-        const std::optional<std::string> sourceSha = pass.Finish([&](uint64_t done) { progress.Update(done); });
+        const std::string tracks = clip.TracksJson(r);
+        const std::optional<std::string> sourceSha = hash.Finish([&](uint64_t done) { progress.Update(done); });
         if (SourceChanged())
             return 1;
         if (!sourceSha)
             return kErrors.Fail(file, "cannot be read to its end for its SHA-256");
-        const std::string manifest = clip.Manifest(r, static_cast<uint64_t>(pass.Size()), *sourceSha);
+        const std::string manifest = clip.Manifest(tracks, r, static_cast<uint64_t>(hash.Size()), *sourceSha);
         if (const std::string error = WriteText(manifestPart, manifest); !error.empty())
             return kErrors.Fail(clip.ManifestPath(), "cannot be written: " + error);
         if (const int status = Sign(clip, manifest); status != 0)
@@ -111,7 +111,7 @@ private:
     // Says so, and true, when the recording changed since the export opened it.
     bool SourceChanged() const
     {
-        const std::string change = m_job.Pass().Changed();
+        const std::string change = m_job.Hash().Changed();
         if (!change.empty())
             kErrors.Fail(m_job.Args().file, "changed while it was exported (" + change + "); nothing was written");
         return !change.empty();

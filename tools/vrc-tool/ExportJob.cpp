@@ -8,7 +8,7 @@
 namespace vrctool {
 
 ExportJob::ExportJob(const std::vector<std::string>& command, const CommandErrors& errors)
-    : m_command(command), m_errors(errors), m_context{m_args, m_command, m_report, m_in, m_pass, m_errors}
+    : m_command(command), m_errors(errors), m_context{m_args, m_command, m_report, m_in, m_hash, m_errors}
 {
 }
 
@@ -27,8 +27,8 @@ int ExportJob::Prepare(const std::string& source)
         return m_errors.Fail(m_args.out, std::string("MP4 clips carry one video track and no sound; use .mkv for ") +
                                              (m_args.audio ? "--audio" : "--tracks"));
     // Opened first, so that a file that cannot be read is refused with the reason.
-    if (!m_in.Open(m_args.file) || !m_pass.Open(m_args.file))
-        return m_errors.CannotRead(m_args.file, m_in.IsSet() ? m_pass.OpenError() : m_in.OpenError());
+    if (!m_in.Open(m_args.file) || !m_hash.Open(m_args.file))
+        return m_errors.CannotRead(m_args.file, m_in.IsSet() ? m_hash.OpenError() : m_in.OpenError());
     m_report = recording::RecordingReport::Run(m_args.file);
     if (!m_report.readable)
         return m_errors.CannotRead(m_args.file, "it could not be read through");

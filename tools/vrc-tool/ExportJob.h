@@ -26,9 +26,8 @@ public:
     int Prepare(const std::string& source = {});
 
     const ExportArgs& Args() const { return m_args; }
-    // The recording's pass: the copies read through it, and its end gives the recording's
-    // size and SHA-256.
-    HashedSource& Pass() { return m_pass; }
+    // The recording's size and SHA-256, worked out while the clips are written.
+    SourceHash& Hash() { return m_hash; }
     const std::vector<ExportOutput>& Outputs() const { return m_outputs; }
 
 private:
@@ -37,7 +36,7 @@ private:
     ExportArgs m_args;
     recording::RecordingReport m_report;
     platform::File m_in;
-    HashedSource m_pass;
+    SourceHash m_hash;
     ExportContext m_context;
     std::deque<ChannelClip> m_clips;
     std::vector<ExportOutput> m_outputs;

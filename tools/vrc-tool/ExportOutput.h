@@ -22,8 +22,12 @@ public:
     // Copies the spans into path ("" only sizes and hashes the clip); progress hears of
     // every frame written.
     ClipExport::Result Write(const std::string& path, const ClipExport::Progress& progress = {}) const;
-    // The manifest of a written clip, the source's size and hash given.
-    std::string Manifest(const ClipExport::Result& r, uint64_t sourceSize, const std::string& sourceSha) const;
+    // The manifest's tracks of a written clip, its largest part: worked out while the
+    // source's hash is still being computed.
+    std::string TracksJson(const ClipExport::Result& r) const;
+    // The manifest of a written clip, its tracks, the source's size and hash given.
+    std::string Manifest(const std::string& tracks, const ClipExport::Result& r, uint64_t sourceSize,
+                         const std::string& sourceSha) const;
     // One line for the terminal.
     std::string Summary(const ClipExport::Result& r) const;
 

@@ -184,13 +184,15 @@ int RunVerify(const Args& args)
     if (output == job.Outputs().end())
         return kErrors.Fail(path, "its channels are not a clip its command exported");
     const ExportOutput* clip = &*output;
-    // The second export of the span reads the source as the first did, hashing all of it.
+    // The second export of the span reads the source as the first did, while all of it is hashed.
     const ClipExport::Result derived = clip->Write("");
-    const std::optional<std::string> sha = derived.error.empty() ? job.Pass().Finish() : std::nullopt;
+    const std::optional<std::string> sha = derived.error.empty() ? job.Hash().Finish() : std::nullopt;
     if (!sha)
         return kErrors.Fail(source, derived.error.empty() ? "cannot be read to its end" : derived.error);
     Differences differences;
-    Compare(*m, *JsonValue::Parse(clip->Manifest(derived, static_cast<uint64_t>(job.Pass().Size()), *sha)), "", differences);
+    const std::string derivedManifest =
+        clip->Manifest(clip->TracksJson(derived), derived, static_cast<uint64_t>(job.Hash().Size()), *sha);
+    Compare(*m, *JsonValue::Parse(derivedManifest), "", differences);
     std::string clipRead;
     CheckClip(*m, dir, derived, differences, clipRead);
     return Report(path, differences,
