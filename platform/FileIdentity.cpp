@@ -8,7 +8,8 @@ namespace {
 FileIdentity FromStat(const struct stat& st)
 {
     return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
-            int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+            int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
+            int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec};
 }
 
 } // namespace
@@ -29,7 +30,7 @@ std::optional<FileIdentity> FileIdentity::OfDescriptor(int fd)
     return FromStat(st);
 }
 
-std::string FileIdentity::Change(const FileIdentity& before, const std::optional<FileIdentity>& now)
+std::string FileIdentity::Change(const FileIdentity& before, const std::optional<FileIdentity>& now, bool status)
 {
     if (!now)
         return "it is no longer there";
@@ -39,6 +40,8 @@ std::string FileIdentity::Change(const FileIdentity& before, const std::optional
         return "its size went from " + std::to_string(before.size) + " to " + std::to_string(now->size) + " bytes";
     if (now->mtimeNs != before.mtimeNs)
         return "it was written to";
+    if (status && now->ctimeNs != before.ctimeNs)
+        return "its status changed: written to, renamed or given other times, owner or mode";
     return "";
 }
 

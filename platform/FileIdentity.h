@@ -12,6 +12,9 @@ struct FileIdentity {
     uint64_t inode = 0;
     int64_t size = 0;
     int64_t mtimeNs = 0;
+    // The status change time: a write moves it even when the modification time is then set
+    // back, and so do a rename and a change of owner or mode.
+    int64_t ctimeNs = 0;
 
     bool operator==(const FileIdentity&) const = default;
 
@@ -19,8 +22,10 @@ struct FileIdentity {
     static std::optional<FileIdentity> OfPath(const std::string& path);
     // The file behind an open descriptor.
     static std::optional<FileIdentity> OfDescriptor(int fd);
-    // In plain words, what changed from before to now; empty when nothing did.
-    static std::string Change(const FileIdentity& before, const std::optional<FileIdentity>& now);
+    // In plain words, what changed from before to now; empty when nothing did. status: a
+    // moved status change time counts too, for a reader that must know the bytes are the
+    // ones it read even from someone who sets the modification time back.
+    static std::string Change(const FileIdentity& before, const std::optional<FileIdentity>& now, bool status = false);
 };
 
 } // namespace platform

@@ -1,9 +1,12 @@
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <regex>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
@@ -298,6 +301,16 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
               vrctool::Sha256::Of(bytes.data(), bytes.size()));
     EXPECT_LE(heard, bytes.size());
     EXPECT_EQ(hash.Changed(), "");
+    // The copy reads apart from the hash: a byte written back as it was, with the file's
+    // modification time then set back, still counts as a change.
+    struct stat before {};
+    ASSERT_EQ(::stat(m_dir.File("blocks.bin").c_str(), &before), 0);
+    // File times follow the kernel's coarse clock: let it tick over first.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    testsupport::WriteBytes(m_dir.File("blocks.bin"), bytes);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, m_dir.File("blocks.bin").c_str(), times, 0), 0);
+    EXPECT_NE(hash.Changed(), "");
 }
 
 // --tracks puts the channels into one clip: each track holds what the channel's own clip

@@ -75,7 +75,9 @@ std::optional<std::string> SourceHash::Finish(const std::function<void(uint64_t)
 
 std::string SourceHash::Changed() const
 {
-    return m_opened ? platform::FileIdentity::Change(*m_opened, m_file.Identity()) : std::string();
+    // The copy and the hash read the file apart: any change at all between open and now
+    // could make them read different bytes.
+    return m_opened ? platform::FileIdentity::Change(*m_opened, m_file.Identity(), true) : std::string();
 }
 
 } // namespace vrctool
