@@ -10,12 +10,12 @@
 
 namespace vrctool {
 
-// The SHA-256 of a recording, worked out front to back on a thread of its own while the
-// copies read their spans through another handle. SHA-256 cannot be split: in one pass
-// with the copy, the hash of everything after a span would wait for the span's copy, so an
-// export would cost its copy plus the hash of the rest; side by side it costs the longer of
-// the two. A change to the file between the two reads shows in its identity, which the
-// export compares when it ends.
+// The SHA-256 of a recording, worked out front to back on threads of its own (one reads,
+// one hashes) while the copies read their spans through another handle. SHA-256 cannot be
+// split: in one pass with the copy, the hash of everything after a span would wait for the
+// span's copy, so an export would cost its copy plus the hash of the rest; side by side it
+// costs the longer of the two. A change to the file between the two reads shows in its
+// identity, status change time included, which the export compares when it ends.
 class SourceHash {
 public:
     SourceHash() = default;
