@@ -64,6 +64,10 @@ bool ChannelDecoder::Start(const StreamKind& kind, DecodeMode mode)
             return false;
         decoder->SetName(decoder, m_name.c_str());
     }
+    // A threaded decoder left in the middle of a group still holds its last frame in flight:
+    // taken up again, it would hand that frame out now, seconds old, as the frame before this one.
+    if (slot != m_active)
+        decoder->Reset(decoder);
     m_active = slot;
     m_kept.clear();
     m_keptBytes = 0;

@@ -24,6 +24,7 @@
 #include "display/DispId.h"
 #include "display/SampleStreams.h"
 #include "display/SystemDirectory.h"
+#include "display/control/ChannelDecoder.h"
 #include "display/control/DecodePipeline.h"
 #include "display/control/DecoderLibrary.h"
 #include "display/control/PaceMeter.h"
@@ -487,6 +488,25 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
     PushEveryChannel();
     for (int k = 0; k < 16; ++k)
         EXPECT_TRUE(TileShows(k, 16, SampleColour(k))) << "channel " << k;
+}
+
+// A channel that lags takes a second frame thread at a key frame and leaves it mid-group when
+// it catches up; taken up again at a later key frame, the threaded decoder must not hand out
+// the frame it was left with as the frame before that key frame.
+TEST(ChannelDecoderTest, APictureIsAlwaysTheFrameItsStampNames)
+{
+    display::DecoderLibrary library;
+    ASSERT_TRUE(library.Load(display::SystemDirectory()));
+    display::ChannelDecoder decoder(library);
+    const auto sample = SampleStreams::Make(1, 2, 25, 2);
+    for (int i = 0; i < 50; ++i) {
+        const bool threaded = i < 10 || i >= 25;
+        decoder.Decode(sample.channels[0][i].data, {false, threaded}, display::FrameStamp{0, i});
+        const int shown = decoder.PictureStamp().msec;
+        if (shown >= 0)
+            ASSERT_TRUE(Lit(decoder.Render(QSize(704, 576)), BarProbe(shown) + QPoint(16, 0)))
+                << "frame " << i << " shows a picture other than frame " << shown;
+    }
 }
 
 // The workers held in the picture callback until everything is queued, so that what is
