@@ -26,7 +26,7 @@ void ExportEveryChannel(const recording::RecordingReport& r, platform::File& fil
         const recording::ClipSpan span = recording::ClipSpan::Find(file, begin, end, std::nullopt, std::nullopt);
         if (span.frames == 0)
             continue;
-        const vrctool::ClipExport::Source source{file, file, h, k, span, r.tables.bAudioCh[k] != 0,
+        const vrctool::ClipExport::Source source{file, h, k, span, r.tables.bAudioCh[k] != 0,
                                                  r.scan.startInfo[0].f_time};
         const vrctool::ClipExport::Result result =
             vrctool::ClipExport::Run({source}, {"fuzz"}, "", "mkv", {{"title", "fuzz"}});
