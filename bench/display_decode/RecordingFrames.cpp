@@ -21,6 +21,31 @@ std::span<const uint8_t> RecordingFrames::Payload(const Frame& frame) const
     return std::span<const uint8_t>(frame.payload).subspan(skip);
 }
 
+RecordingFrames RecordingFrames::FirstChannelLaps(int laps) const
+{
+    RecordingFrames result;
+    result.videoFormat = videoFormat;
+    result.channels = 1;
+    std::vector<const Frame*> first;
+    for (const Frame& frame : frames) {
+        if (frame.channel == 0)
+            first.push_back(&frame);
+    }
+    if (first.size() < 2)
+        return result;
+    // One frame interval after the last frame, the next lap begins.
+    const uint32_t lapMs = first.back()->msec - first.front()->msec + (first[1]->msec - first[0]->msec);
+    for (int lap = 0; lap < laps; ++lap) {
+        for (const Frame* frame : first) {
+            Frame copy = *frame;
+            copy.msec += static_cast<uint32_t>(lap) * lapMs;
+            copy.fTime += static_cast<int32_t>((copy.msec - frame->msec) / 1000);
+            result.frames.push_back(std::move(copy));
+        }
+    }
+    return result;
+}
+
 RecordingFrames RecordingFrames::Read(const std::string& path)
 {
     platform::File file;

@@ -22,6 +22,10 @@ struct RecordingFrames {
     uint8_t videoFormat = 0;
 
     static RecordingFrames Read(const std::string& path);
+    // Channel 0's frames played `laps` times in a row, the stamps of each lap carrying on from
+    // the last, as one longer recording of one channel: a rate measured on it is not the start
+    // of a run alone.
+    RecordingFrames FirstChannelLaps(int laps) const;
     // The frame's payload as the control is handed it: format 4 loses its recorder's block
     // in the player before the control sees it.
     std::span<const uint8_t> Payload(const Frame& frame) const;
