@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/ByteSource.h"
 #include "platform/FileIdentity.h"
 
 namespace platform {
@@ -12,10 +11,10 @@ namespace platform {
 // A read-only file handle with its own position: several File objects on one path
 // read independently, which is what lets the scan, the play thread and the seek thread
 // share a recording without a lock. A default-constructed File is "unset".
-class File : public ByteSource {
+class File {
 public:
     File() = default;
-    ~File() override;
+    ~File();
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
     File(const File&) = delete;
@@ -36,9 +35,9 @@ public:
     // (0 at the end of the file, on an error or on an unset handle).
     size_t Read(void* buffer, size_t size);
     // Seek then Read, the pair every reader of a recording uses.
-    size_t ReadAt(uint64_t offset, void* buffer, size_t size) override;
+    size_t ReadAt(uint64_t offset, void* buffer, size_t size);
     // The file's length, or -1 when unknown.
-    int64_t Size() const override;
+    int64_t Size() const;
     // Another handle on the same open file with a position of its own, for a second thread
     // to read with: it reads the file this one opened even if the path has since been
     // given to another. Unset when this one is, or when the system has no descriptor left.

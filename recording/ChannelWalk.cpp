@@ -10,7 +10,7 @@ constexpr uint64_t kHeader = FrameRecord::kHeaderSize;
 // whose neighbour is further away in time is payload that happens to look like a header.
 constexpr int64_t kNeighbourSeconds = 86'400;
 
-uint64_t FileSize(const platform::ByteSource& file) { return file.Size() < 0 ? 0 : static_cast<uint64_t>(file.Size()); }
+uint64_t FileSize(const platform::File& file) { return file.Size() < 0 ? 0 : static_cast<uint64_t>(file.Size()); }
 
 bool Near(const FrameRecord& a, const FrameRecord& b)
 {
@@ -29,17 +29,17 @@ std::string WalkGap::Text() const
     return text + ")";
 }
 
-ChannelWalk::ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video)
+ChannelWalk::ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video)
     : ChannelWalk(file, begin, end, video, false)
 {
 }
 
-ChannelWalk ChannelWalk::WholeFile(platform::ByteSource& file, uint64_t begin, uint64_t end)
+ChannelWalk ChannelWalk::WholeFile(platform::File& file, uint64_t begin, uint64_t end)
 {
     return ChannelWalk(file, begin, end, true, true);
 }
 
-ChannelWalk::ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video, bool wholeFile)
+ChannelWalk::ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video, bool wholeFile)
     : m_reader(file, RecordHeaderReader::kRunWindow), m_probe(file), m_begin(begin), m_pos(begin), m_end(end),
       m_fileSize(FileSize(file)), m_readableEnd(std::min(end, m_fileSize)), m_video(video), m_wholeFile(wholeFile)
 {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ByteSource.h"
+#include "platform/File.h"
 #include "recording/FrameRecord.h"
 #include "recording/RecordHeaderReader.h"
 
@@ -45,12 +45,12 @@ struct WalkGap {
 class ChannelWalk {
 public:
     // The run [begin, end); video runs also refuse an f_key other than 0 and 1.
-    ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video);
+    ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video);
 
     // Every record from `begin` to `end` without trusting any table: the runs lie back to
     // back, so a record starting a run (f_prevSize 0) may follow any record. For salvage of
     // a file whose header or tables cannot be believed.
-    static ChannelWalk WholeFile(platform::ByteSource& file, uint64_t begin, uint64_t end);
+    static ChannelWalk WholeFile(platform::File& file, uint64_t begin, uint64_t end);
 
     // The next trusted record; empty at the end of the run.
     std::optional<WalkedRecord> Next();
@@ -63,7 +63,7 @@ public:
     const std::vector<WalkGap>& Gaps() const { return m_gaps; }
 
 private:
-    ChannelWalk(platform::ByteSource& file, uint64_t begin, uint64_t end, bool video, bool wholeFile);
+    ChannelWalk(platform::File& file, uint64_t begin, uint64_t end, bool video, bool wholeFile);
 
     bool Possible(const FrameRecord& r) const;
     bool LinksBack(const FrameRecord& next, const FrameRecord& r) const;

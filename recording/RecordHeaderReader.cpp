@@ -6,8 +6,7 @@ namespace recording {
 
 std::optional<FrameRecord> RecordHeaderReader::ReadAt(uint64_t offset)
 {
-    const bool inWindow = offset >= m_windowStart && offset + FrameRecord::kHeaderSize <= m_windowStart + m_windowSize;
-    if (!inWindow) {
+    if (!Holds(offset, FrameRecord::kHeaderSize)) {
         m_windowStart = offset;
         m_windowSize = m_file.ReadAt(offset, m_window.data(), m_window.size());
         if (m_windowSize < FrameRecord::kHeaderSize)
@@ -18,7 +17,7 @@ std::optional<FrameRecord> RecordHeaderReader::ReadAt(uint64_t offset)
 
 size_t RecordHeaderReader::Read(uint64_t offset, uint8_t* out, size_t size)
 {
-    if (offset < m_windowStart || offset + size > m_windowStart + m_windowSize)
+    if (!Holds(offset, size))
         return m_file.ReadAt(offset, out, size);
     std::memcpy(out, m_window.data() + (offset - m_windowStart), size);
     return size;

@@ -294,8 +294,10 @@ TEST_F(VrcToolCommands, RefuseBadInputNamingTheFileAndLeaveNoOutput)
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
     testsupport::WriteBytes(m_dir.File("blocks.bin"), bytes);
+    platform::File blocks;
+    ASSERT_TRUE(blocks.Open(m_dir.File("blocks.bin")));
     vrctool::SourceHash hash;
-    ASSERT_TRUE(hash.Open(m_dir.File("blocks.bin")));
+    ASSERT_TRUE(hash.Start(blocks));
     uint64_t heard = 0;
     EXPECT_EQ(hash.Finish([&](uint64_t done) { heard = std::max(heard, done); }),
               vrctool::Sha256::Of(bytes.data(), bytes.size()));

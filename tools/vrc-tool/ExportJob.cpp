@@ -27,8 +27,10 @@ int ExportJob::Prepare(const std::string& source)
         return m_errors.Fail(m_args.out, std::string("MP4 clips carry one video track and no sound; use .mkv for ") +
                                              (m_args.audio ? "--audio" : "--tracks"));
     // Opened first, so that a file that cannot be read is refused with the reason.
-    if (!m_in.Open(m_args.file) || !m_hash.Open(m_args.file))
-        return m_errors.CannotRead(m_args.file, m_in.IsSet() ? m_hash.OpenError() : m_in.OpenError());
+    if (!m_in.Open(m_args.file))
+        return m_errors.CannotRead(m_args.file, m_in.OpenError());
+    if (!m_hash.Start(m_in))
+        return m_errors.CannotRead(m_args.file, "no file descriptor is left to hash it with");
     m_report = recording::RecordingReport::Run(m_args.file);
     if (!m_report.readable)
         return m_errors.CannotRead(m_args.file, "it could not be read through");

@@ -24,15 +24,15 @@ SourceHash::~SourceHash()
         m_thread.join();
 }
 
-bool SourceHash::Open(const std::string& path)
+bool SourceHash::Start(const platform::File& source)
 {
-    if (!m_file.Open(path))
+    m_file = source.Duplicate();
+    platform::File reader = source.Duplicate();
+    if (!m_file.IsSet() || !reader.IsSet())
         return false;
     m_size = static_cast<uint64_t>(std::max<int64_t>(m_file.Size(), 0));
     m_opened = m_file.Identity();
-    // Its own descriptor on the same open file: a path given meanwhile to another file
-    // changes nothing it reads.
-    m_thread = std::thread(&SourceHash::Run, this, m_file.Duplicate());
+    m_thread = std::thread(&SourceHash::Run, this, std::move(reader));
     return true;
 }
 
@@ -61,16 +61,13 @@ void SourceHash::Run(platform::File file)
 
 std::optional<std::string> SourceHash::Finish(const std::function<void(uint64_t)>& done)
 {
-    if (!m_result) {
-        while (done && m_thread.joinable() && !m_ended) {
-            done(Hashed());
-            std::this_thread::sleep_for(kProgressEvery);
-        }
-        if (m_thread.joinable())
-            m_thread.join();
-        m_result = m_digest;
+    while (done && m_thread.joinable() && !m_ended) {
+        done(Hashed());
+        std::this_thread::sleep_for(kProgressEvery);
     }
-    return m_result->empty() ? std::nullopt : m_result;
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_digest.empty() ? std::nullopt : std::optional(m_digest);
 }
 
 std::string SourceHash::Changed() const

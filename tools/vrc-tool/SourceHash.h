@@ -24,9 +24,10 @@ public:
     SourceHash(const SourceHash&) = delete;
     SourceHash& operator=(const SourceHash&) = delete;
 
-    // Opens path and starts hashing it; false with File's reason in OpenError.
-    bool Open(const std::string& path);
-    const std::string& OpenError() const { return m_file.OpenError(); }
+    // Starts hashing the file `source` has open, through descriptors of its own on that open
+    // file, so that the hash and the copies read the same file whatever its path comes to
+    // name. False when no descriptor is left for it.
+    bool Start(const platform::File& source);
 
     // The length at open: what the hash covers, however the file changes afterwards.
     int64_t Size() const { return static_cast<int64_t>(m_size); }
@@ -42,14 +43,13 @@ public:
 private:
     void Run(platform::File file);
 
-    platform::File m_file;
+    platform::File m_file; // for what the file has become
     std::optional<platform::FileIdentity> m_opened;
     uint64_t m_size = 0;
     std::atomic<uint64_t> m_hashed{0};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_ended{false};
     std::string m_digest; // written by the thread, read after it is joined
-    std::optional<std::string> m_result;
     std::thread m_thread;
 };
 
