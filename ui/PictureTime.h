@@ -16,20 +16,19 @@ namespace ui {
 class PlayerDialog;
 
 // The one source of every time the window shows: the recorded time of the picture the display
-// control has painted for the current channel. At most every 40 ms it puts that time on the time
-// display, the elapsed time and the seek bar (unless the user holds its thumb), and keeps it as
-// the core's m_CurTime; a picture that did not change changes nothing, so a pause keeps them all.
+// control has painted for the current channel. It puts that time on the time display, the
+// elapsed time and the seek bar (unless the user holds its thumb), and keeps it as the core's
+// m_CurTime; a picture that did not change changes nothing, so a pause keeps them all.
 // The control says when it is about to paint new pictures, and the texts change then, so that
 // both are painted together; it is also asked every 5 ms for what that left out. The texts
-// change at most about every 40 ms: 30 ms at the least, because pictures that come every 40 ms
-// reach the screen on its refreshes, 33 ms apart now and then at 60 Hz, and a text held back
-// then would lag its picture by a frame.
+// change at most every 30 ms: pictures that come every 40 ms reach the screen on its
+// refreshes, 33 ms apart now and then at 60 Hz, and a text held back then would lag its
+// picture by a frame.
 // While the control shows no picture (before the first frame after an open) the texts are the
 // engine's.
 class PictureTime : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 40;
     static constexpr int kPollMs = 5;
     static constexpr int kLeastGapMs = 30;
 
@@ -37,7 +36,7 @@ public:
 
     // Reads the control and updates what changed, at once (the timer calls it when due).
     void Update();
-    // Update, unless the texts changed less than about 40 ms ago: the timer calls it, and so
+    // Update, unless the texts changed less than kLeastGapMs ago: the timer calls it, and so
     // does the control's notice of new pictures, so that the texts are painted with them.
     void UpdateWhenDue();
     // After an open: what was shown belonged to the recording before.

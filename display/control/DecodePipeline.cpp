@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <ranges>
 #include <string>
 
 namespace display {
@@ -70,7 +72,7 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     job.flushes = m_flushes;
     if (key) {
         // After a flush a key frame starts afresh: what was queued before it is not wanted.
-        std::erase_if(ch.queue, [this](const Job& old) { return old.kind == Kind::kDecode && old.flushes != m_flushes; });
+        std::erase_if(ch.queue, [this](const Job& old) { return old.IsDecode() && old.flushes != m_flushes; });
     }
     ch.queue.push_back(std::move(job));
     Schedule(channel);
@@ -100,7 +102,7 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
     if (behind) {
         const size_t before = ch.queue.size();
         const bool keepKeys = m_lockstep && waiting < 2 * kMaxQueued;
-        std::erase_if(ch.queue, [keepKeys](const Job& job) { return job.kind == Kind::kDecode && !(keepKeys && job.key); });
+        std::erase_if(ch.queue, [keepKeys](const Job& job) { return job.IsDecode() && !(keepKeys && job.key); });
         ch.dropped += before - ch.queue.size();
     }
     // Its group is taken until the channel is behind again: a channel that took key frames
@@ -149,13 +151,13 @@ void DecodePipeline::SkipToWave(Channel& ch)
     if (from == ch.queue.end())
         return;
     const size_t before = ch.queue.size();
-    ch.queue.erase(std::remove_if(ch.queue.begin(), from, [](const Job& job) { return job.kind == Kind::kDecode; }), from);
+    ch.queue.erase(std::remove_if(ch.queue.begin(), from, std::mem_fn(&Job::IsDecode)), from);
     ch.dropped += before - ch.queue.size();
 }
 
 bool DecodePipeline::AtInstant(const Channel& ch) const
 {
-    const auto next = std::find_if(ch.queue.begin(), ch.queue.end(), [](const Job& job) { return job.kind == Kind::kDecode; });
+    const auto next = std::ranges::find_if(ch.queue, &Job::IsDecode);
     return next == ch.queue.end() || !Wants(ch, *next);
 }
 
@@ -165,7 +167,7 @@ void DecodePipeline::NextWave()
     m_waveBackward = m_pace.Backward();
     std::optional<int64_t> target;
     for (const Channel& ch : m_channels) {
-        const auto last = std::find_if(ch.queue.rbegin(), ch.queue.rend(), [](const Job& job) { return job.kind == Kind::kDecode; });
+        const auto last = std::ranges::find_if(ch.queue | std::views::reverse, &Job::IsDecode);
         if (last != ch.queue.rend()) {
             const int64_t at = Along(last->stamp.Milliseconds());
             target = std::min(target.value_or(at), at);
@@ -185,7 +187,7 @@ bool DecodePipeline::AdvanceWave()
     // nothing more to decode.
     if (m_waveMs && std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
             return !ch.tileSize.isEmpty() && !ch.waveShot &&
-                   (ch.busy || std::any_of(ch.queue.begin(), ch.queue.end(), [](const Job& job) { return job.kind == Kind::kDecode; }));
+                   (ch.busy || std::ranges::any_of(ch.queue, &Job::IsDecode));
         }))
         return false;
     const bool published = PublishPending();
@@ -230,7 +232,7 @@ bool DecodePipeline::DropFrames()
     const bool published = PublishPending();
     for (Channel& ch : m_channels) {
         const size_t before = ch.queue.size();
-        std::erase_if(ch.queue, [](const Job& job) { return job.kind == Kind::kDecode; });
+        std::erase_if(ch.queue, std::mem_fn(&Job::IsDecode));
         ch.resync = ch.resync || ch.queue.size() != before;
         ch.awaitingKey = false;
     }

@@ -114,6 +114,8 @@ private:
         FrameStamp stamp;
         bool key = false;
         uint64_t flushes = 0; // the Flush it follows
+
+        bool IsDecode() const { return kind == Kind::kDecode; }
     };
     struct Channel {
         std::deque<Job> queue;

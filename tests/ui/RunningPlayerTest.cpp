@@ -219,7 +219,7 @@ TEST_F(RunningPlayerTest, StepsWhilePausedShowTheTimeInTheFormatChosenFromTheMen
         const size_t pushed = Pushes();
         PressKey(window, forward ? Qt::Key_Period : Qt::Key_Comma, {}, forward ? "." : ",");
         EXPECT_TRUE(QTest::qWaitFor([&] { return Pushes() > pushed; }, 5000)) << f.entry;
-        QTest::qWait(2 * ui::PictureTime::kIntervalMs);
+        QTest::qWait(3 * ui::PictureTime::kLeastGapMs);
         EXPECT_EQ(Text(ui::id::kOsd), f.shown) << f.entry;
         forward = !forward;
     }
