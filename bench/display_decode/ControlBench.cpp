@@ -120,7 +120,9 @@ RunResult ControlBench::PushAtSpeed(const RecordingFrames& recording, int channe
             const auto due = start + std::chrono::microseconds(int64_t{frame.msec - first} * 1000 / speed);
             if (std::chrono::duration<double>(due - start).count() > seconds)
                 break;
-            std::this_thread::sleep_until(due);
+            // The play loop sleeps a millisecond at a time, so frames due meanwhile go together.
+            while (Clock::now() < due)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             const auto before = Clock::now();
             Push(recording, frame);
             longest = std::max(longest, std::chrono::duration<double>(Clock::now() - before).count());

@@ -115,6 +115,9 @@ void DecodePipeline::StartLockstep()
 {
     m_lockstep = true;
     m_waveMs.reset();
+    // In step every picture waits for the instant: none is drawn on its own.
+    for (Channel& ch : m_channels)
+        ch.redrawAt.reset();
 }
 
 bool DecodePipeline::EndLockstep()
@@ -235,6 +238,7 @@ bool DecodePipeline::DropFrames()
         std::erase_if(ch.queue, std::mem_fn(&Job::IsDecode));
         ch.resync = ch.resync || ch.queue.size() != before;
         ch.awaitingKey = false;
+        ch.redrawAt.reset();
     }
     return published;
 }
@@ -263,6 +267,7 @@ void DecodePipeline::Reset()
         ch.hasFrame = false;
         ch.rough = false;
         ch.refining = false;
+        ch.redrawAt.reset();
     }
     m_shown = false;
 }
@@ -285,9 +290,10 @@ bool DecodePipeline::IsRunning() const
     std::lock_guard lock(m_mutex);
     if (m_busyCount > 0)
         return true;
-    // A rough picture is refined once the frames stop: that work is still to come.
+    // A rough picture is refined once the frames stop, and a picture left unscaled is scaled
+    // when due: that work is still to come.
     return std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
-        return !ch.queue.empty() || (ch.rough && !ch.tileSize.isEmpty());
+        return !ch.queue.empty() || ch.redrawAt || (ch.rough && !ch.tileSize.isEmpty());
     });
 }
 
@@ -304,6 +310,7 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
             ch.pending = QImage();
             ch.awaitingKey = false;
             ch.refining = false;
+            ch.redrawAt.reset();
             continue;
         }
         // Frames that came while it was hidden were not decoded.
@@ -350,19 +357,49 @@ std::optional<std::chrono::steady_clock::time_point> DecodePipeline::RefineDue()
     return m_pace.LastNote() + PaceMeter::kPause;
 }
 
+bool DecodePipeline::RedrawWaits(const Channel& ch)
+{
+    // A channel with frames to decode draws the next of them that is due instead.
+    return ch.redrawAt && !ch.busy && ch.queue.empty();
+}
+
+std::optional<std::chrono::steady_clock::time_point> DecodePipeline::RedrawDue() const
+{
+    std::optional<std::chrono::steady_clock::time_point> due;
+    for (const Channel& ch : m_channels) {
+        if (RedrawWaits(ch))
+            due = std::min(due.value_or(*ch.redrawAt), *ch.redrawAt);
+    }
+    return due;
+}
+
+void DecodePipeline::QueueDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (int c = 0; c < kChannels; ++c) {
+        Channel& ch = m_channels[c];
+        if (RedrawWaits(ch) && *ch.redrawAt <= now) {
+            ch.redrawAt.reset();
+            QueueRedraw(c);
+        }
+    }
+    // The frames stopped: the pictures left on screen are worth their full decode now.
+    if (const auto refine = RefineDue(); refine && now >= *refine)
+        QueueRefines();
+}
+
 void DecodePipeline::WaitForWork(std::unique_lock<std::mutex>& lock)
 {
     const auto ready = [&] { return m_quitting || !m_ready.empty(); };
-    const auto due = RefineDue();
-    if (!due) {
+    const auto refine = RefineDue();
+    const auto redraw = RedrawDue();
+    if (!refine && !redraw) {
         m_workAvailable.wait(lock, ready);
         return;
     }
-    if (m_workAvailable.wait_until(lock, *due, ready))
-        return;
-    // The frames stopped: the pictures left on screen are worth their full decode now.
-    if (const auto still = RefineDue(); still && std::chrono::steady_clock::now() >= *still)
-        QueueRefines();
+    const auto due = std::min(refine.value_or(*redraw), redraw.value_or(*refine));
+    if (!m_workAvailable.wait_until(lock, due, ready))
+        QueueDue();
 }
 
 DecodeMode DecodePipeline::ModeFor(const Channel& ch, const Job& job) const
@@ -418,8 +455,7 @@ bool DecodePipeline::HasShown() const
 
 bool DecodePipeline::ScaleDue(const Channel& ch) const
 {
-    std::lock_guard lock(m_mutex);
-    return ch.queue.empty() || std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
+    return std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
 }
 
 QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, Scale scale, bool& decoded, bool& exact)
@@ -494,6 +530,11 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     }
     ch.pictureWidth = ch.decoder->PictureWidth();
     const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
+    // A picture left unscaled between frames is drawn when due, unless a later frame is.
+    if (current && kind == Kind::kDecode && scale == Scale::kWhenDue && ch.unscaled)
+        ch.redrawAt = ch.scaledAt + m_refreshInterval;
+    else if (stored)
+        ch.redrawAt.reset();
     if (stored) {
         const FrameStamp stamp = ch.decoder->PictureStamp();
         if (m_lockstep && kind == Kind::kDecode) {

@@ -28,8 +28,9 @@ class DecoderLibrary;
 // payloads and its own decoder; a channel is served by one worker at a time, so the frames of
 // a channel stay in order while different channels decode in parallel. Each channel's latest
 // picture, scaled to its tile, is kept here for drawing. A picture is scaled only when the
-// screen can show it: at most once per refresh interval while frames keep coming, and always
-// for the last frame of a burst. Every method may be called from any thread.
+// screen can show it: at most once per refresh interval while frames keep coming, and the
+// last frame of a burst one refresh interval after the picture before it. Every method may
+// be called from any thread.
 //
 // Push never waits for the workers: the caller paces playback and must not be held back by
 // decoding. A channel is behind when its oldest waiting frame has waited kMaxLag, or
@@ -133,6 +134,9 @@ private:
         bool pendingRough = false;
         int pictureWidth = 0;
         uint64_t dropped = 0;
+        // A picture decoded but not scaled, because the last one went on screen less than a
+        // refresh interval ago: it is scaled then, unless a later one is first.
+        std::optional<std::chrono::steady_clock::time_point> redrawAt;
         // The worker's own: which reset its decoder follows, and its picture not
         // yet scaled.
         uint64_t decoderResets = 0;
@@ -173,6 +177,12 @@ private:
     int QueueRefines();
     // When the frames stop long enough for the rough pictures to be refined, if any are.
     std::optional<std::chrono::steady_clock::time_point> RefineDue() const;
+    // Whether the channel's picture left unscaled waits for its time, with nothing else to do.
+    static bool RedrawWaits(const Channel& channel);
+    // When the first picture left unscaled is due on screen, if any is.
+    std::optional<std::chrono::steady_clock::time_point> RedrawDue() const;
+    // Queues the redraws and refines that are due.
+    void QueueDue();
     void WaitForWork(std::unique_lock<std::mutex>& lock);
     DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
