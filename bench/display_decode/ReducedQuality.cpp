@@ -61,7 +61,7 @@ std::vector<TileQuality> MeasureReducedQuality(const RecordingFrames& recording,
         const std::vector<uint8_t> payload(shown.begin(), shown.end());
         TileQuality& q = result[frame.channel];
         const int i = index[frame.channel]++;
-        const bool a = reduced[frame.channel]->Decode(payload, {true, false});
+        const bool a = reduced[frame.channel]->Decode(payload, {true});
         const bool b = full[frame.channel]->Decode(payload, {});
         if (!a || !b)
             continue;

@@ -15,12 +15,10 @@ namespace display {
 
 class DecoderLibrary;
 
-// How much work a frame is worth. Reduced leaves out the loop filter; threaded gives the
-// channel a second frame thread, whose pictures come out one frame late. Both are for
-// pictures too small or too brief for anyone to tell.
+// How much work a frame is worth. Reduced leaves out the loop filter: for pictures too small
+// or too brief for anyone to tell.
 struct DecodeMode {
     bool reduced = false;
-    bool threaded = false;
 };
 
 // One channel's decoding: follows the stream from key frame to key frame, makes a decoder for
@@ -44,14 +42,13 @@ public:
     void Resync();
     // Resync, and forget the last picture too.
     void Forget();
-    // Decodes one frame; true when it gave a new picture. A threaded mode takes effect at the
-    // next key frame; leaving it decodes the frames since the last key frame again.
-    // The stamp goes with the picture the frame gives.
+    // Decodes one frame; true when it gave a new picture. The stamp goes with the picture the
+    // frame gives.
     bool Decode(std::vector<uint8_t> frame, DecodeMode mode, FrameStamp stamp = {});
     // Whether the last picture is the fully filtered decode of the last frame decoded.
     bool IsExact() const { return m_exact; }
-    // Decodes the frames since the last key frame again, fully filtered, on one thread; true
-    // when that gave the picture. Later frames continue from it.
+    // Decodes the frames since the last key frame again, fully filtered; true when that gave
+    // the picture. Later frames continue from it.
     bool Refine();
     // The stamp of the frame the last picture shows.
     FrameStamp PictureStamp() const { return m_pictureStamp; }
@@ -61,19 +58,14 @@ public:
     QImage Render(QSize size);
 
 private:
-    enum Slot { kSingle, kThreaded };
-    OmbrelVDecoder* Active() const { return m_decoders[m_active]; }
     void Release();
-    bool Start(const StreamKind& kind, DecodeMode mode);
+    bool Start(const StreamKind& kind);
     void Keep(std::vector<uint8_t> frame);
-    // Runs one frame through the active decoder.
     bool Feed(const std::vector<uint8_t>& frame, bool reduced);
 
     const DecoderLibrary& m_library;
     const std::string m_name;
-    OmbrelVDecoder* m_decoders[2] = {nullptr, nullptr};
-    Slot m_active = kSingle;
-    Slot m_shown = kSingle; // the decoder of the last picture
+    OmbrelVDecoder* m_decoder = nullptr;
     OmbrelCConverter* m_converter = nullptr;
     StreamKind m_kind;
     bool m_waitingForKey = true;
@@ -83,7 +75,7 @@ private:
     bool m_reducedSinceKey = false;
     bool m_exact = false;
     int m_pictureWidth = 0;
-    FrameStamp m_lastFed;      // the frame fed last to a decoder
+    FrameStamp m_lastFed;      // the frame fed last to the decoder
     FrameStamp m_pictureStamp; // the frame the last picture shows
 };
 

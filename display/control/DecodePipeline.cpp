@@ -14,8 +14,10 @@ DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milli
     : m_refreshInterval(refreshInterval)
     , m_pictureReady(std::move(pictureReady))
 {
-    for (int c = 0; c < kChannels; ++c)
-        m_channels[c].decoder = std::make_unique<ChannelDecoder>(library, "CH-" + std::to_string(c + 1));
+    for (int c = 0; c < kChannels; ++c) {
+        for (Lane& lane : m_channels[c].lanes)
+            lane.decoder = std::make_unique<ChannelDecoder>(library, "CH-" + std::to_string(c + 1));
+    }
     // Channels decode independently, so every core can take one.
     const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < workers; ++i)
@@ -66,7 +68,11 @@ bool DecodePipeline::Push(int channel, const uint8_t* data, size_t size, bool ke
     if (m_quitting || ch.tileSize.isEmpty())
         return false;
     // Frames before this one were dropped: its decoder starts again at a real key frame.
-    ch.resync = ch.resync || resync;
+    if (resync)
+        Resync(ch);
+    if (key)
+        ++ch.groups;
+    job.group = ch.groups;
     job.generation = m_generation;
     job.resets = m_resets;
     job.flushes = m_flushes;
@@ -89,7 +95,8 @@ bool DecodePipeline::Admit(Channel& ch, bool key)
             oldest = std::min(oldest, job.pushed);
         }
     }
-    const bool behind = waiting >= kMaxQueued || (waiting > 0 && std::chrono::steady_clock::now() - oldest >= kMaxLag);
+    const size_t bound = LanesOpen() ? kMaxQueuedInLanes : kMaxQueued;
+    const bool behind = waiting >= bound || (waiting > 0 && std::chrono::steady_clock::now() - oldest >= kMaxLag);
     if (!key) {
         if (!ch.awaitingKey && !behind)
             return true;
@@ -190,7 +197,7 @@ bool DecodePipeline::AdvanceWave()
     // nothing more to decode.
     if (m_waveMs && std::any_of(m_channels.begin(), m_channels.end(), [](const Channel& ch) {
             return !ch.tileSize.isEmpty() && !ch.waveShot &&
-                   (ch.busy || std::ranges::any_of(ch.queue, &Job::IsDecode));
+                   (Busy(ch) || std::ranges::any_of(ch.queue, &Job::IsDecode));
         }))
         return false;
     const bool published = PublishPending();
@@ -214,10 +221,65 @@ bool DecodePipeline::PublishPending()
     return published;
 }
 
+bool DecodePipeline::LanesOpen() const { return m_shownChannels == 1 && m_pace.Fast() && m_fullHold == 0; }
+
+std::optional<DecodePipeline::Pick> DecodePipeline::PickJob(const Channel& ch) const
+{
+    for (int l = 0; l < kLanes; ++l) {
+        const Lane& lane = ch.lanes[l];
+        const Lane& other = ch.lanes[1 - l];
+        if (lane.busy)
+            continue;
+        for (size_t i = 0; i < ch.queue.size(); ++i) {
+            const Job& job = ch.queue[i];
+            if (!job.IsDecode()) {
+                if (!other.busy)
+                    return Pick{l, i};
+            } else if (other.group == 0 || job.group != other.group) {
+                if (job.group == lane.group || l == 0 || LanesOpen())
+                    return Pick{l, i};
+                break;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool DecodePipeline::Busy(const Channel& ch)
+{
+    return std::ranges::any_of(ch.lanes, &Lane::busy);
+}
+
+bool DecodePipeline::Leads(const Channel& ch, int lane)
+{
+    const Lane& other = ch.lanes[1 - lane];
+    if (other.group == 0 || other.group >= ch.lanes[lane].group)
+        return true;
+    return !other.busy && std::ranges::none_of(ch.queue, [&](const Job& job) { return job.IsDecode() && job.group == other.group; });
+}
+
+int DecodePipeline::Newest(const Channel& ch) { return ch.lanes[1].group > ch.lanes[0].group ? 1 : 0; }
+
+void DecodePipeline::Resync(Channel& ch)
+{
+    for (Lane& lane : ch.lanes)
+        lane.resync = true;
+}
+
+void DecodePipeline::NoteUnscaled(Channel& ch)
+{
+    ch.redrawAt.reset();
+    for (int l = 0; l < kLanes; ++l) {
+        const Lane& lane = ch.lanes[l];
+        if (!lane.busy && lane.unscaled && Leads(ch, l))
+            ch.redrawAt = ch.scaledAt + m_refreshInterval;
+    }
+}
+
 void DecodePipeline::Schedule(int channel)
 {
     Channel& ch = m_channels[channel];
-    if (ch.scheduled || ch.busy || ch.queue.empty())
+    if (ch.scheduled || !PickJob(ch))
         return;
     ch.scheduled = true;
     m_ready.push_back(channel);
@@ -236,9 +298,14 @@ bool DecodePipeline::DropFrames()
     for (Channel& ch : m_channels) {
         const size_t before = ch.queue.size();
         std::erase_if(ch.queue, std::mem_fn(&Job::IsDecode));
-        ch.resync = ch.resync || ch.queue.size() != before;
+        if (ch.queue.size() != before)
+            Resync(ch);
         ch.awaitingKey = false;
+        // Pictures decoded and not yet drawn are turned away too; a busy lane's worker does
+        // that itself when it is through.
         ch.redrawAt.reset();
+        for (Lane& lane : ch.lanes)
+            lane.unscaled = lane.unscaled && lane.busy;
     }
     return published;
 }
@@ -315,7 +382,7 @@ void DecodePipeline::SetTileSizes(const std::array<QSize, kChannels>& sizes)
         }
         // Frames that came while it was hidden were not decoded.
         if (old.isEmpty())
-            ch.resync = true;
+            Resync(ch);
         if (old != sizes[c])
             QueueRedraw(c);
     }
@@ -360,7 +427,7 @@ std::optional<std::chrono::steady_clock::time_point> DecodePipeline::RefineDue()
 bool DecodePipeline::RedrawWaits(const Channel& ch)
 {
     // A channel with frames to decode draws the next of them that is due instead.
-    return ch.redrawAt && !ch.busy && ch.queue.empty();
+    return ch.redrawAt && !Busy(ch) && ch.queue.empty();
 }
 
 std::optional<std::chrono::steady_clock::time_point> DecodePipeline::RedrawDue() const
@@ -410,7 +477,7 @@ DecodeMode DecodePipeline::ModeFor(const Channel& ch, const Job& job) const
                          std::chrono::steady_clock::now() - job.pushed >= kLagging;
     const bool hurried = lagging || m_pace.Fast();
     const bool small = ch.pictureWidth > 0 && ch.tileSize.width() * 2 < ch.pictureWidth;
-    return {hurried && small, hurried && m_shownChannels == 1};
+    return {hurried && small};
 }
 
 DecodePipeline::Shown DecodePipeline::Pictures() const
@@ -453,32 +520,27 @@ bool DecodePipeline::HasShown() const
     return m_shown;
 }
 
-bool DecodePipeline::ScaleDue(const Channel& ch) const
+QImage DecodePipeline::Process(Lane& lane, Job& job, bool resync, Scale scale, bool& decoded, bool& exact)
 {
-    return std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
-}
-
-QImage DecodePipeline::Process(Channel& ch, Job& job, bool resync, Scale scale, bool& decoded, bool& exact)
-{
-    if (job.resets != ch.decoderResets) {
-        ch.decoderResets = job.resets;
-        ch.decoder->Forget();
-        ch.unscaled = false;
+    ChannelDecoder& decoder = *lane.decoder;
+    if (job.resets != lane.decoderResets) {
+        lane.decoderResets = job.resets;
+        decoder.Forget();
+        lane.unscaled = false;
     }
     if (resync)
-        ch.decoder->Resync();
+        decoder.Resync();
     if (job.kind == Kind::kDecode) {
-        decoded = ch.decoder->Decode(std::move(job.data), job.mode, job.stamp);
-        ch.unscaled = ch.unscaled || decoded;
-        if (!ch.unscaled || scale == Scale::kNot || (scale == Scale::kWhenDue && !ScaleDue(ch)))
+        decoded = decoder.Decode(std::move(job.data), job.mode, job.stamp);
+        lane.unscaled = lane.unscaled || decoded;
+        if (!lane.unscaled || scale == Scale::kNot || (scale == Scale::kWhenDue && !job.due))
             return {};
-    } else if (job.kind == Kind::kRefine && !ch.decoder->Refine() && !ch.decoder->IsExact()) {
+    } else if (job.kind == Kind::kRefine && !decoder.Refine() && !decoder.IsExact()) {
         return {};
     }
-    ch.unscaled = false;
-    ch.scaledAt = std::chrono::steady_clock::now();
-    exact = ch.decoder->IsExact();
-    return ch.decoder->Render(job.size);
+    lane.unscaled = false;
+    exact = decoder.IsExact();
+    return decoder.Render(job.size);
 }
 
 DecodePipeline::Scale DecodePipeline::ScaleFor(Channel& ch)
@@ -497,46 +559,63 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
 {
     Channel& ch = m_channels[c];
     Scale scale = ScaleFor(ch);
-    Job job = std::move(ch.queue.front());
-    ch.queue.pop_front();
-    // In step a channel takes its picture at the instant (its last frame there) and decodes on
-    // meanwhile without drawing, so that no core waits for the others.
-    if (scale == Scale::kNow && job.kind == Kind::kDecode && !AtInstant(ch))
-        scale = Scale::kNot;
+    const std::optional<Pick> pick = PickJob(ch);
+    if (!pick)
+        return false;
+    Job job = std::move(ch.queue[pick->job]);
+    ch.queue.erase(ch.queue.begin() + static_cast<std::ptrdiff_t>(pick->job));
+    const Kind kind = job.kind;
+    // A redraw or refine holds both lanes and draws the newest picture.
+    const int l = kind == Kind::kDecode ? pick->lane : Newest(ch);
+    Lane& lane = ch.lanes[l];
+    if (kind == Kind::kDecode) {
+        lane.group = job.group;
+        job.mode = ModeFor(ch, job);
+        // In step a channel takes its picture at the instant (its last frame there) and decodes
+        // on meanwhile without drawing, so that no core waits for the others.
+        if (!Leads(ch, l) || (scale == Scale::kNow && !AtInstant(ch)))
+            scale = Scale::kNot;
+    } else {
+        scale = Scale::kNow;
+    }
     const uint64_t wave = m_wave;
-    // The decoder is this worker's alone while the channel is busy.
-    const bool resync = ch.resync;
-    ch.resync = false;
-    ch.busy = true;
+    // The decoder is this worker's alone while its lane is busy.
+    const bool resync = kind == Kind::kDecode && lane.resync;
+    lane.resync = lane.resync && !resync;
+    for (Lane& held : ch.lanes)
+        held.busy = held.busy || kind != Kind::kDecode || &held == &lane;
     ++m_busyCount;
     job.size = ch.tileSize;
-    if (job.kind == Kind::kDecode)
-        job.mode = ModeFor(ch, job);
-    const Kind kind = job.kind;
+    job.due = std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
+    // The other lane may take the next group meanwhile.
+    Schedule(c);
     lock.unlock();
 
     bool decoded = false, exact = false;
-    QImage picture = Process(ch, job, resync, kind == Kind::kDecode ? scale : Scale::kNow, decoded, exact);
+    QImage picture = Process(lane, job, resync, scale, decoded, exact);
 
     lock.lock();
-    ch.busy = false;
+    for (Lane& held : ch.lanes)
+        held.busy = held.busy && kind == Kind::kDecode && &held != &lane;
     --m_busyCount;
     // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
     // tile size, or (for a redraw or refine) a reset.
     const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
+    lane.unscaled = lane.unscaled && current;
     if (decoded && current) {
         ch.hasFrame = true;
-        ch.decodedMs = ch.decoder->PictureStamp().Milliseconds();
+        ch.decodedMs = lane.decoder->PictureStamp().Milliseconds();
     }
-    ch.pictureWidth = ch.decoder->PictureWidth();
+    ch.pictureWidth = lane.decoder->PictureWidth();
+    if (!picture.isNull())
+        ch.scaledAt = std::chrono::steady_clock::now();
     const bool stored = !picture.isNull() && current && picture.size() == ch.tileSize;
-    // A picture left unscaled between frames is drawn when due, unless a later frame is.
-    if (current && kind == Kind::kDecode && scale == Scale::kWhenDue && ch.unscaled)
-        ch.redrawAt = ch.scaledAt + m_refreshInterval;
+    if (current && kind == Kind::kDecode && !m_lockstep)
+        NoteUnscaled(ch);
     else if (stored)
         ch.redrawAt.reset();
     if (stored) {
-        const FrameStamp stamp = ch.decoder->PictureStamp();
+        const FrameStamp stamp = lane.decoder->PictureStamp();
         if (m_lockstep && kind == Kind::kDecode) {
             // Taken for the instant it was decoded for, unless the others moved on meanwhile.
             if (wave == m_wave) {
@@ -573,10 +652,7 @@ void DecodePipeline::Work()
             continue;
         const int c = m_ready.front();
         m_ready.pop_front();
-        Channel& ch = m_channels[c];
-        ch.scheduled = false;
-        if (ch.queue.empty())
-            continue;
+        m_channels[c].scheduled = false;
         if (Serve(c, lock)) {
             lock.unlock();
             m_pictureReady();

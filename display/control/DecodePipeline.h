@@ -39,10 +39,16 @@ class DecoderLibrary;
 // thus keeps its pace with fewer pictures, and the cores keep decoding meanwhile.
 //
 // Before it drops anything, a channel in a small tile (under half its picture's width) that
-// plays faster than 1x or starts to lag decodes the reduced way (see DecodeMode); a channel
-// alone on screen takes a second frame thread instead. The picture left on screen when the
-// frames stop coming (a pause) is decoded again fully filtered, and so is every picture
-// FullPictures gives, so a still picture is always the exact one.
+// plays faster than 1x or starts to lag decodes the reduced way (see DecodeMode). The picture
+// left on screen when the frames stop coming (a pause) is decoded again fully filtered, and so
+// is every picture FullPictures gives, so a still picture is always the exact one.
+//
+// A channel alone on screen and played fast has two decoders (lanes): while one decodes a
+// group of pictures (a key frame and the frames up to the next), the other takes the next
+// group waiting. A group needs nothing from the one before, so the two cores never wait for
+// each other, as frame threads wait for each other's rows. Only the lane with the older
+// group puts its pictures on screen; the other's go on once that group is done, so the
+// pictures still come in the order of the frames.
 //
 // A wall of tiles played fast goes in step, so that the tiles show one moment even when the
 // cores cannot decode every channel in time: the instant is the newest every channel has been
@@ -53,6 +59,9 @@ class DecodePipeline {
 public:
     static constexpr std::chrono::milliseconds kMaxLag{200};
     static constexpr size_t kMaxQueued = 32;
+    // A channel with two lanes may have more frames waiting: the next group must be among them.
+    static constexpr size_t kMaxQueuedInLanes = 4 * kMaxQueued;
+    static constexpr int kLanes = 2;
     // A channel lags, and decodes the reduced way, from half the limits of being behind.
     static constexpr std::chrono::milliseconds kLagging = kMaxLag / 2;
     static constexpr size_t kLaggingQueued = kMaxQueued / 4;
@@ -115,14 +124,25 @@ private:
         FrameStamp stamp;
         bool key = false;
         uint64_t flushes = 0; // the Flush it follows
+        uint64_t group = 0;   // the group of pictures: counts the channel's key frames
+        bool due = false;     // the screen takes a picture: taken when a worker starts on it
 
         bool IsDecode() const { return kind == Kind::kDecode; }
+    };
+    // A decoder of a channel, and the group of pictures it decodes.
+    struct Lane {
+        std::unique_ptr<ChannelDecoder> decoder;
+        bool busy = false;   // a worker holds the decoder
+        bool resync = true;  // the decoder must wait for a key frame
+        uint64_t group = 0;  // the group it decodes; 0 before the first
+        // The worker's own while busy: which reset its decoder follows, and whether its
+        // picture is not yet scaled (idle, under the lock, a new generation clears that).
+        uint64_t decoderResets = 0;
+        bool unscaled = false;
     };
     struct Channel {
         std::deque<Job> queue;
         bool scheduled = false; // waiting in m_ready
-        bool busy = false;      // a worker holds the channel's decoder
-        bool resync = true;     // the decoder must wait for a key frame
         bool awaitingKey = false; // behind: frames are dropped up to the next key frame
         bool hasFrame = false;    // the decoder holds a frame decoded since the last Reset
         bool rough = false;       // the picture may be decoded again better
@@ -137,18 +157,34 @@ private:
         // A picture decoded but not scaled, because the last one went on screen less than a
         // refresh interval ago: it is scaled then, unless a later one is first.
         std::optional<std::chrono::steady_clock::time_point> redrawAt;
-        // The worker's own: which reset its decoder follows, and its picture not
-        // yet scaled.
-        uint64_t decoderResets = 0;
-        bool unscaled = false;
-        std::chrono::steady_clock::time_point scaledAt;
+        std::chrono::steady_clock::time_point scaledAt; // when the last picture was scaled
+        uint64_t groups = 1; // the group the next frame that is not a key frame belongs to
         QSize tileSize;
         QImage picture;
         FrameStamp pictureStamp;
-        std::unique_ptr<ChannelDecoder> decoder;
+        std::array<Lane, kLanes> lanes;
+    };
+    // The job a free lane of a channel takes next: its position in the queue.
+    struct Pick {
+        int lane = 0;
+        size_t job = 0;
     };
 
     void Work();
+    // Whether a channel alone on screen decodes a new group on its second lane.
+    bool LanesOpen() const;
+    // A lane keeps to its group; a new group goes to the first lane free (to the first lane
+    // only, unless LanesOpen); a redraw or refine waits until no lane is busy and takes both.
+    std::optional<Pick> PickJob(const Channel& channel) const;
+    static bool Busy(const Channel& channel);
+    // Whether the lane's pictures go on screen: the other lane is not busy with an older group.
+    static bool Leads(const Channel& channel, int lane);
+    // The lane whose decoder holds the channel's newest picture.
+    static int Newest(const Channel& channel);
+    // Frames were lost: every decoder of the channel waits for a key frame.
+    static void Resync(Channel& channel);
+    // After a decode: the picture left unscaled by the lane that leads is drawn when due.
+    void NoteUnscaled(Channel& channel);
     // Under the lock: whether a frame the channel is given is queued, dropping what it
     // cannot show in time.
     bool Admit(Channel& channel, bool key);
@@ -187,8 +223,7 @@ private:
     DecodeMode ModeFor(const Channel& channel, const Job& job) const;
     void Schedule(int channel);
     // decoded: the job's frame gave a new picture; exact: the picture is fully filtered.
-    QImage Process(Channel& channel, Job& job, bool resync, Scale scale, bool& decoded, bool& exact);
-    bool ScaleDue(const Channel& channel) const;
+    static QImage Process(Lane& lane, Job& job, bool resync, Scale scale, bool& decoded, bool& exact);
     bool DropFrames(); // true when waiting pictures were shown
 
     const std::chrono::milliseconds m_refreshInterval;

@@ -62,7 +62,7 @@ int Decode(OmbrelVDecoder* self, const uint8_t* data, int size, OmbrelPicture* o
     if (sent < 0 && sent != AVERROR(EAGAIN))
         return sent;
     int got = 0;
-    // One frame in gives at most one picture out without frame threading; take whatever is ready.
+    // One frame in gives at most one picture out; take whatever is ready.
     while (avcodec_receive_frame(d->context, d->frame) == 0) {
         av_frame_unref(d->last);
         av_frame_move_ref(d->last, d->frame);
@@ -117,31 +117,19 @@ void FreeContext(Decoder* d)
     avcodec_free_context(&d->context);
 }
 
-bool OpenContext(Decoder* d, int threads)
+bool OpenContext(Decoder* d)
 {
     d->context = avcodec_alloc_context3(d->codec);
     if (!d->context)
         return false;
-    d->context->thread_count = threads;
+    // Every frame handed in comes out at once: the picture on screen is the last one pushed,
+    // even when playback pauses. The caller parallelises across channels and groups of
+    // pictures instead of threading a decoder.
+    d->context->thread_count = 1;
+    d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
     d->context->opaque = d;
-    if (threads == 1) {
-        // Every frame handed in comes out at once: the picture on screen is the last one
-        // pushed, even when playback pauses. The caller parallelises across channels instead.
-        // (Low delay rules frame threads out, so a threaded decoder goes without it.)
-        d->context->flags |= AV_CODEC_FLAG_LOW_DELAY;
-    } else {
-        d->context->thread_type = FF_THREAD_FRAME;
-    }
     ApplyDiscard(d);
     return avcodec_open2(d->context, d->codec, nullptr) >= 0;
-}
-
-int SetThreads(OmbrelVDecoder* self, int count)
-{
-    auto* d = reinterpret_cast<Decoder*>(self);
-    FreeContext(d);
-    av_frame_unref(d->last);
-    return OpenContext(d, std::clamp(count, 1, 2)) ? 0 : AVERROR(ENOMEM);
 }
 
 void ReleaseDecoder(OmbrelVDecoder* self)
@@ -206,12 +194,12 @@ OMBREL_EXPORT OmbrelVDecoder* CreateVDecoder(int codec)
         return nullptr;
     display::LibavLog::Install(DecoderSource, "decoder library");
     auto* d = new Decoder;
-    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SetDiscard, SetThreads};
+    d->api = {Decode, Reset, Last, ReleaseDecoder, SetName, SetDiscard};
     d->codec = decoder;
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
     d->last = av_frame_alloc();
-    if (!d->packet || !d->frame || !d->last || !OpenContext(d, 1)) {
+    if (!d->packet || !d->frame || !d->last || !OpenContext(d)) {
         ReleaseDecoder(&d->api);
         return nullptr;
     }

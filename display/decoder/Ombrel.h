@@ -41,10 +41,6 @@ struct OmbrelVDecoder {
     /* Takes OmbrelDiscard flags (0: decode everything, the default). A key frame-only decoder
      * hands out nothing for the other frames. */
     void (*SetDiscard)(OmbrelVDecoder* self, int flags);
-    /* Decodes with `count` frame threads (1 or 2), which forgets every reference picture and
-     * the last picture. With 2, each picture comes out one frame after its data went in.
-     * 0 on success, negative on failure (the decoder is then unusable). */
-    int (*SetThreads)(OmbrelVDecoder* self, int count);
 };
 
 typedef struct OmbrelCConverter OmbrelCConverter;

@@ -24,7 +24,6 @@
 #include "display/DispId.h"
 #include "display/SampleStreams.h"
 #include "display/SystemDirectory.h"
-#include "display/control/ChannelDecoder.h"
 #include "display/control/DecodePipeline.h"
 #include "display/control/DecoderLibrary.h"
 #include "display/control/PaceMeter.h"
@@ -490,23 +489,43 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
         EXPECT_TRUE(TileShows(k, 16, SampleColour(k))) << "channel " << k;
 }
 
-// A channel that lags takes a second frame thread at a key frame and leaves it mid-group when
-// it catches up; taken up again at a later key frame, the threaded decoder must not hand out
-// the frame it was left with as the frame before that key frame.
-TEST(ChannelDecoderTest, APictureIsAlwaysTheFrameItsStampNames)
+// One channel alone on screen, handed over at 100x, more than one lane decodes: its groups of
+// pictures are decoded side by side, yet the screen gets its pictures in the order of the
+// frames, each the frame its stamp names, and the last frame last.
+TEST(DecodePipelineTest, OneChannelPlayedFastShowsItsFramesInOrderWhileItsGroupsDecodeSideBySide)
 {
     display::DecoderLibrary library;
     ASSERT_TRUE(library.Load(display::SystemDirectory()));
-    display::ChannelDecoder decoder(library);
-    const auto sample = SampleStreams::Make(1, 2, 25, 2);
-    for (int i = 0; i < 50; ++i) {
-        const bool threaded = i < 10 || i >= 25;
-        decoder.Decode(sample.channels[0][i].data, {false, threaded}, display::FrameStamp{0, i});
-        const int shown = decoder.PictureStamp().msec;
-        if (shown >= 0)
-            ASSERT_TRUE(Lit(decoder.Render(QSize(704, 576)), BarProbe(shown) + QPoint(16, 0)))
-                << "frame " << i << " shows a picture other than frame " << shown;
+    std::mutex mutex;
+    std::vector<std::pair<int, bool>> shown; // the frame of each picture, and whether it shows it
+    std::unique_ptr<display::DecodePipeline> pipeline;
+    pipeline = std::make_unique<display::DecodePipeline>(library, std::chrono::milliseconds(0), [&] {
+        const auto [pictures, stamps] = pipeline->Pictures();
+        const int frame = static_cast<int>(stamps[0].Milliseconds() / 40);
+        std::lock_guard lock(mutex);
+        shown.emplace_back(frame, Lit(pictures[0], BarProbe(frame) + QPoint(16, 0)));
+    });
+    std::array<QSize, 16> tiles;
+    tiles[0] = QSize(704, 576);
+    pipeline->SetTileSizes(tiles);
+    // Up to a key frame, which is never dropped, so that the last frame is on screen.
+    auto frames = SampleStreams::Make(1, 2, 10, 30).channels[0];
+    frames.resize(741);
+    const auto start = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        std::this_thread::sleep_until(start + std::chrono::microseconds(400 * i));
+        const int ms = static_cast<int>(i) * 40;
+        pipeline->Push(0, frames[i].data.data(), frames[i].data.size(), frames[i].key, {ms / 1000, ms % 1000});
     }
+    while (pipeline->IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    pipeline.reset();
+    ASSERT_FALSE(shown.empty());
+    for (size_t k = 0; k < shown.size(); ++k) {
+        EXPECT_TRUE(shown[k].second) << "picture " << k << " is not frame " << shown[k].first;
+        EXPECT_GE(shown[k].first, shown[k ? k - 1 : 0].first) << "picture " << k << " goes back";
+    }
+    EXPECT_EQ(shown.back().first, static_cast<int>(frames.size()) - 1);
 }
 
 // The workers held in the picture callback until everything is queued, so that what is
