@@ -10,7 +10,7 @@
 namespace display {
 
 DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
-                               std::function<void()> pictureReady)
+                               std::function<void()> pictureReady, unsigned workers)
     : m_refreshInterval(refreshInterval)
     , m_pictureReady(std::move(pictureReady))
 {
@@ -19,7 +19,8 @@ DecodePipeline::DecodePipeline(const DecoderLibrary& library, std::chrono::milli
             lane.decoder = std::make_unique<ChannelDecoder>(library, "CH-" + std::to_string(c + 1));
     }
     // Channels decode independently, so every core can take one.
-    const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
+    if (workers == 0)
+        workers = std::max(2u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { Work(); });
 }

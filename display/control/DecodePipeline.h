@@ -68,9 +68,10 @@ public:
     // FullPictures waits at most this long for pictures being decoded again.
     static constexpr std::chrono::seconds kFullPictureWait{3};
 
-    // pictureReady runs on a worker after a new picture was stored.
+    // pictureReady runs on a worker after a new picture was stored. workers: how many threads
+    // decode; 0 for one per core (at least two).
     DecodePipeline(const DecoderLibrary& library, std::chrono::milliseconds refreshInterval,
-                   std::function<void()> pictureReady);
+                   std::function<void()> pictureReady, unsigned workers = 0);
     ~DecodePipeline();
     DecodePipeline(const DecodePipeline&) = delete;
     DecodePipeline& operator=(const DecodePipeline&) = delete;
