@@ -251,15 +251,32 @@ bool DecodePipeline::Busy(const Channel& ch)
     return std::ranges::any_of(ch.lanes, &Lane::busy);
 }
 
-bool DecodePipeline::Leads(const Channel& ch, int lane)
+bool DecodePipeline::Unfinished(const Channel& ch, int lane)
 {
-    const Lane& other = ch.lanes[1 - lane];
-    if (other.group == 0 || other.group >= ch.lanes[lane].group)
-        return true;
-    return !other.busy && std::ranges::none_of(ch.queue, [&](const Job& job) { return job.IsDecode() && job.group == other.group; });
+    const Lane& it = ch.lanes[lane];
+    return it.busy || (it.group != 0 && std::ranges::any_of(ch.queue, [&](const Job& job) {
+                           return job.IsDecode() && job.group == it.group;
+                       }));
 }
 
-int DecodePipeline::Newest(const Channel& ch) { return ch.lanes[1].group > ch.lanes[0].group ? 1 : 0; }
+bool DecodePipeline::Leads(const Channel& ch, int lane)
+{
+    return !(ch.lanes[1 - lane].group < ch.lanes[lane].group && Unfinished(ch, 1 - lane));
+}
+
+int DecodePipeline::DrawnLane(const Channel& ch)
+{
+    // Pictures of a group after one still being decoded wait for it.
+    uint64_t limit = UINT64_MAX;
+    for (int l = 0; l < kLanes; ++l) {
+        if (Unfinished(ch, l))
+            limit = std::min(limit, ch.lanes[l].group);
+    }
+    const auto shown = [&](const Lane& lane) { return lane.pictureGroup <= limit; };
+    const Lane& first = ch.lanes[0];
+    const Lane& second = ch.lanes[1];
+    return shown(second) && (!shown(first) || second.pictureGroup > first.pictureGroup) ? 1 : 0;
+}
 
 void DecodePipeline::Resync(Channel& ch)
 {
@@ -566,8 +583,8 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     Job job = std::move(ch.queue[pick->job]);
     ch.queue.erase(ch.queue.begin() + static_cast<std::ptrdiff_t>(pick->job));
     const Kind kind = job.kind;
-    // A redraw or refine holds both lanes and draws the newest picture.
-    const int l = kind == Kind::kDecode ? pick->lane : Newest(ch);
+    // A redraw or refine holds both lanes.
+    const int l = kind == Kind::kDecode ? pick->lane : DrawnLane(ch);
     Lane& lane = ch.lanes[l];
     if (kind == Kind::kDecode) {
         lane.group = job.group;
@@ -603,6 +620,8 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     // tile size, or (for a redraw or refine) a reset.
     const bool current = kind == Kind::kDecode ? job.generation == m_generation : job.resets == m_resets;
     lane.unscaled = lane.unscaled && current;
+    if (decoded)
+        lane.pictureGroup = job.group;
     if (decoded && current) {
         ch.hasFrame = true;
         ch.decodedMs = lane.decoder->PictureStamp().Milliseconds();

@@ -136,6 +136,7 @@ private:
         bool busy = false;   // a worker holds the decoder
         bool resync = true;  // the decoder must wait for a key frame
         uint64_t group = 0;  // the group it decodes; 0 before the first
+        uint64_t pictureGroup = 0; // the group of its decoder's last picture
         // The worker's own while busy: which reset its decoder follows, and whether its
         // picture is not yet scaled (idle, under the lock, a new generation clears that).
         uint64_t decoderResets = 0;
@@ -178,10 +179,13 @@ private:
     // only, unless LanesOpen); a redraw or refine waits until no lane is busy and takes both.
     std::optional<Pick> PickJob(const Channel& channel) const;
     static bool Busy(const Channel& channel);
-    // Whether the lane's pictures go on screen: the other lane is not busy with an older group.
+    // Whether the lane is busy or has frames of its group waiting.
+    static bool Unfinished(const Channel& channel, int lane);
+    // Whether the lane's pictures go on screen: the other lane has no older group unfinished.
     static bool Leads(const Channel& channel, int lane);
-    // The lane whose decoder holds the channel's newest picture.
-    static int Newest(const Channel& channel);
+    // The lane whose picture the screen takes: the newest picture of a group no later than
+    // any unfinished one.
+    static int DrawnLane(const Channel& channel);
     // Frames were lost: every decoder of the channel waits for a key frame.
     static void Resync(Channel& channel);
     // After a decode: the picture left unscaled by the lane that leads is drawn when due.

@@ -491,7 +491,8 @@ TEST_F(PlayerControlTest, PushFromOneThreadWhileAnotherFlushesLaysOutAndCaptures
 
 // One channel alone on screen, handed over at 100x, more than one lane decodes: its groups of
 // pictures are decoded side by side, yet the screen gets its pictures in the order of the
-// frames, each the frame its stamp names, and the last frame last.
+// frames, each the frame its stamp names, and the last frame last; also when a new tile size
+// has the picture drawn again meanwhile.
 TEST(DecodePipelineTest, OneChannelPlayedFastShowsItsFramesInOrderWhileItsGroupsDecodeSideBySide)
 {
     display::DecoderLibrary library;
@@ -502,12 +503,16 @@ TEST(DecodePipelineTest, OneChannelPlayedFastShowsItsFramesInOrderWhileItsGroups
     pipeline = std::make_unique<display::DecodePipeline>(library, std::chrono::milliseconds(0), [&] {
         const auto [pictures, stamps] = pipeline->Pictures();
         const int frame = static_cast<int>(stamps[0].Milliseconds() / 40);
+        const bool whole = pictures[0].size() == QSize(704, 576);
         std::lock_guard lock(mutex);
-        shown.emplace_back(frame, Lit(pictures[0], BarProbe(frame) + QPoint(16, 0)));
+        shown.emplace_back(frame, !whole || Lit(pictures[0], BarProbe(frame) + QPoint(16, 0)));
     });
     std::array<QSize, 16> tiles;
-    tiles[0] = QSize(704, 576);
-    pipeline->SetTileSizes(tiles);
+    auto resize = [&](QSize size) {
+        tiles[0] = size;
+        pipeline->SetTileSizes(tiles);
+    };
+    resize(QSize(704, 576));
     // Up to a key frame, which is never dropped, so that the last frame is on screen.
     auto frames = SampleStreams::Make(1, 2, 10, 30).channels[0];
     frames.resize(741);
@@ -516,6 +521,8 @@ TEST(DecodePipelineTest, OneChannelPlayedFastShowsItsFramesInOrderWhileItsGroups
         std::this_thread::sleep_until(start + std::chrono::microseconds(400 * i));
         const int ms = static_cast<int>(i) * 40;
         pipeline->Push(0, frames[i].data.data(), frames[i].data.size(), frames[i].key, {ms / 1000, ms % 1000});
+        if (i % 100 == 50)
+            resize(i % 200 == 50 ? QSize(352, 288) : QSize(704, 576));
     }
     while (pipeline->IsRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
