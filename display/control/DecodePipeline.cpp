@@ -322,8 +322,10 @@ bool DecodePipeline::DropFrames()
         // Pictures decoded and not yet drawn are turned away too; a busy lane's worker does
         // that itself when it is through.
         ch.redrawAt.reset();
-        for (Lane& lane : ch.lanes)
-            lane.unscaled = lane.unscaled && lane.busy;
+        for (Lane& lane : ch.lanes) {
+            if (!lane.busy)
+                lane.unscaled = false;
+        }
     }
     return published;
 }

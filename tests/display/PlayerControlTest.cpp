@@ -501,10 +501,11 @@ TEST(DecodePipelineTest, OneChannelPlayedFastShowsItsFramesInOrderWhileItsGroups
     std::vector<std::pair<int, bool>> shown; // the frame of each picture, and whether it shows it
     std::unique_ptr<display::DecodePipeline> pipeline;
     pipeline = std::make_unique<display::DecodePipeline>(library, std::chrono::milliseconds(0), [&] {
+        // Read and noted under one lock, so that the notes keep the order of the reads.
+        std::lock_guard lock(mutex);
         const auto [pictures, stamps] = pipeline->Pictures();
         const int frame = static_cast<int>(stamps[0].Milliseconds() / 40);
         const bool whole = pictures[0].size() == QSize(704, 576);
-        std::lock_guard lock(mutex);
         shown.emplace_back(frame, !whole || Lit(pictures[0], BarProbe(frame) + QPoint(16, 0)));
     });
     std::array<QSize, 16> tiles;
