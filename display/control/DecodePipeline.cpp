@@ -585,7 +585,6 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     Job job = std::move(ch.queue[pick->job]);
     ch.queue.erase(ch.queue.begin() + static_cast<std::ptrdiff_t>(pick->job));
     const Kind kind = job.kind;
-    // A redraw or refine holds both lanes.
     const int l = kind == Kind::kDecode ? pick->lane : DrawnLane(ch);
     Lane& lane = ch.lanes[l];
     if (kind == Kind::kDecode) {
@@ -601,9 +600,12 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     const uint64_t wave = m_wave;
     // The decoder is this worker's alone while its lane is busy.
     const bool resync = kind == Kind::kDecode && lane.resync;
-    lane.resync = lane.resync && !resync;
-    for (Lane& held : ch.lanes)
-        held.busy = held.busy || kind != Kind::kDecode || &held == &lane;
+    if (resync)
+        lane.resync = false;
+    // A decode holds its lane; a redraw or refine holds both, whichever picture it draws.
+    const auto holds = [&](const Lane& it) { return kind != Kind::kDecode || &it == &lane; };
+    for (Lane& it : ch.lanes)
+        it.busy = it.busy || holds(it);
     ++m_busyCount;
     job.size = ch.tileSize;
     job.due = std::chrono::steady_clock::now() - ch.scaledAt >= m_refreshInterval;
@@ -615,8 +617,8 @@ bool DecodePipeline::Serve(int c, std::unique_lock<std::mutex>& lock)
     QImage picture = Process(lane, job, resync, scale, decoded, exact);
 
     lock.lock();
-    for (Lane& held : ch.lanes)
-        held.busy = held.busy && kind == Kind::kDecode && &held != &lane;
+    for (Lane& it : ch.lanes)
+        it.busy = it.busy && !holds(it);
     --m_busyCount;
     // Keep the picture only if nothing made it stale meanwhile: a flush or reset, a new
     // tile size, or (for a redraw or refine) a reset.
